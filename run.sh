@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and starts the editor.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+scripts/build.sh
+if [ -x build/bin/keystow ]; then
+    exec build/bin/keystow "$@"
+fi
+exec build/bin/keystow-cli --help

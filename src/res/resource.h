@@ -30,5 +30,12 @@
 // ---- Shell
 
 // ---- Text documents
+#define IDR_TEXTTYPE 104
+#define ID_EDIT_GOTO_URL 32777
+#define ID_SET_FILE_PASSWORD 32791
+// Context-menu ids of the edit fields that no handler serves, so the items show greyed.
+#define ID_EDITEX_GOTO_URL_OFF 119
+#define ID_EDITEX_DELETE_OFF 120
+#define ID_EDITEX_SELECT_ALL_OFF 123
 
 // ---- Passwords documents

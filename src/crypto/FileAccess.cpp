@@ -1,0 +1,114 @@
+#include "FileAccess.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <sys/file.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace {
+
+// Holds an advisory exclusive lock for as long as it lives. Other programs that honour
+// advisory locks (and our own processes) see the file as busy while it is read or written.
+class AdvisoryLock {
+public:
+    explicit AdvisoryLock(int fd) : m_fd(fd) { m_ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+    ~AdvisoryLock() {
+        if (m_ok)
+            ::flock(m_fd, LOCK_UN);
+    }
+    AdvisoryLock(const AdvisoryLock&) = delete;
+    AdvisoryLock& operator=(const AdvisoryLock&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    int m_fd;
+    bool m_ok = false;
+};
+
+void SetReason(QString* reason, const QString& text) {
+    if (reason)
+        *reason = text;
+}
+
+} // namespace
+
+bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason) {
+    out.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetReason(reason, file.errorString());
+        return false;
+    }
+    AdvisoryLock lock(file.handle());
+    if (!lock.ok()) {
+        SetReason(reason, QStringLiteral("The file is in use by another program."));
+        return false;
+    }
+    // The size is taken now, under the lock, so the buffer never outgrows the file.
+    const qint64 size = file.size();
+    if (size < 0 || size > std::numeric_limits<qint32>::max() * qint64(64)) {
+        SetReason(reason, QStringLiteral("The file is too large."));
+        return false;
+    }
+    out.resize(static_cast<qsizetype>(size));
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.read(out.data() + done, size - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done != size) {
+        SetReason(reason, file.error() != QFileDevice::NoError
+                              ? file.errorString()
+                              : QStringLiteral("The file changed while it was read."));
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason) {
+    const bool existed = QFileInfo::exists(path);
+    // Keep others out of the old file while its replacement is prepared.
+    QFile old(path);
+    std::unique_ptr<AdvisoryLock> lock;
+    if (existed && old.open(QIODevice::ReadOnly)) {
+        lock = std::make_unique<AdvisoryLock>(old.handle());
+        if (!lock->ok()) {
+            SetReason(reason, QStringLiteral("The file is in use by another program."));
+            return false;
+        }
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        SetReason(reason, file.errorString());
+        return false;
+    }
+    if (!existed)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    qint64 done = 0;
+    while (done < data.size()) {
+        const qint64 n = file.write(data.constData() + done, data.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done != data.size()) {
+        SetReason(reason, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    // commit() flushes, syncs and renames; on failure the temporary file is removed.
+    if (!file.commit()) {
+        SetReason(reason, file.errorString());
+        return false;
+    }
+    return true;
+}

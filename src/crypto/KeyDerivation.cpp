@@ -1,0 +1,35 @@
+#include "KeyDerivation.h"
+
+#include <openssl/crypto.h>
+#include <openssl/des.h>
+
+DesKey KeyFromPassword(const QByteArray& legacyPassword) {
+    DES_cblock block;
+    // constData() is always NUL-terminated; a NUL inside ends the password, as it always did.
+    DES_string_to_key(legacyPassword.constData(), &block);
+    DesKey key;
+    static_assert(sizeof(block) == sizeof(DesKey::value_type) * 8, "DES block is 8 bytes");
+    for (int i = 0; i < 8; ++i)
+        key[i] = block[i];
+    OPENSSL_cleanse(&block, sizeof block);
+    return key;
+}
+
+int CheckKey(const DesKey& key) {
+    DES_cblock block;
+    for (int i = 0; i < 8; ++i)
+        block[i] = key[i];
+    DES_key_schedule schedule;
+    const int result = DES_set_key_checked(&block, &schedule);
+    OPENSSL_cleanse(&schedule, sizeof schedule);
+    OPENSSL_cleanse(&block, sizeof block);
+    return result;
+}
+
+void WipeKey(DesKey& key) { OPENSSL_cleanse(key.data(), key.size()); }
+
+void WipeBytes(QByteArray& bytes) {
+    if (!bytes.isEmpty())
+        OPENSSL_cleanse(bytes.data(), static_cast<size_t>(bytes.size()));
+    bytes.clear();
+}

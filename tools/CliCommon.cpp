@@ -1,0 +1,162 @@
+#include "CliCommon.h"
+
+#include "FileAccess.h"
+#include "KeyDerivation.h"
+#include "PasswordEncoding.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <openssl/crypto.h>
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+void PrintError(const QString& text) {
+    std::fprintf(stderr, "keystow-cli: %s\n", text.toLocal8Bit().constData());
+}
+
+void PrintWarning(const QString& text) {
+    std::fprintf(stderr, "keystow-cli: warning: %s\n", text.toLocal8Bit().constData());
+}
+
+void WipeString(QString& text) {
+    if (!text.isEmpty())
+        OPENSSL_cleanse(text.data(), static_cast<size_t>(text.size()) * sizeof(QChar));
+    text.clear();
+}
+
+namespace {
+
+// Reads one line from the terminal with echo off. False when there is no terminal.
+bool PromptTerminal(const char* prompt, QString& password) {
+    FILE* tty = std::fopen("/dev/tty", "r+");
+    if (!tty)
+        return false;
+    const int fd = fileno(tty);
+    termios saved{};
+    const bool haveTermios = tcgetattr(fd, &saved) == 0;
+    if (haveTermios) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quiet.c_lflag |= ECHONL;
+        tcsetattr(fd, TCSAFLUSH, &quiet);
+    }
+    std::fputs(prompt, tty);
+    std::fflush(tty);
+    char buffer[1024];
+    const bool got = std::fgets(buffer, sizeof buffer, tty) != nullptr;
+    if (haveTermios)
+        tcsetattr(fd, TCSAFLUSH, &saved);
+    std::fclose(tty);
+    if (!got) {
+        OPENSSL_cleanse(buffer, sizeof buffer);
+        return false;
+    }
+    QByteArray line(buffer);
+    OPENSSL_cleanse(buffer, sizeof buffer);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    password = QString::fromUtf8(line);
+    WipeBytes(line);
+    return true;
+}
+
+} // namespace
+
+bool ObtainPassword(const CliOptions& options, bool confirm, QString& password, int& exitCode) {
+    if (!options.passwordFile.isEmpty()) {
+        QByteArray bytes;
+        QString reason;
+        if (!ReadWholeFile(options.passwordFile, bytes, &reason)) {
+            PrintError(QStringLiteral("cannot read the password file %1: %2")
+                           .arg(options.passwordFile, reason));
+            exitCode = ExitUsage;
+            return false;
+        }
+        const qsizetype end = bytes.indexOf('\n');
+        QByteArray line = end >= 0 ? bytes.left(end) : bytes;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        password = QString::fromUtf8(line);
+        WipeBytes(line);
+        WipeBytes(bytes);
+        return true;
+    }
+    if (const char* env = std::getenv("KEYSTOW_PASSWORD")) {
+        password = QString::fromUtf8(env);
+        return true;
+    }
+    if (!PromptTerminal("Password: ", password)) {
+        PrintError(QStringLiteral("no password: use --password-file FILE, KEYSTOW_PASSWORD, or run "
+                                  "it at a terminal"));
+        exitCode = ExitUsage;
+        return false;
+    }
+    if (confirm) {
+        QString again;
+        if (!PromptTerminal("Confirm password: ", again) || again != password) {
+            WipeString(again);
+            WipeString(password);
+            PrintError(QStringLiteral("the passwords do not match"));
+            exitCode = ExitPasswordRefused;
+            return false;
+        }
+        WipeString(again);
+    }
+    return true;
+}
+
+bool AcceptPassword(const QString& password) {
+    const PasswordCheck check = CheckPassword(password);
+    if (check == PasswordCheck::Ok)
+        return true;
+    PrintError(QStringLiteral("password refused: %1").arg(PasswordCheckMessage(check)));
+    return false;
+}
+
+int WritePlaintext(const QString& out, const QByteArray& bytes) {
+    PrintWarning(QStringLiteral("the output is not encrypted"));
+    if (out.isEmpty() || out == u"-") {
+        QFile stdoutFile;
+        if (!stdoutFile.open(stdout, QIODevice::WriteOnly) ||
+            stdoutFile.write(bytes) != bytes.size() || !stdoutFile.flush()) {
+            PrintError(QStringLiteral("cannot write to standard output"));
+            return ExitNotWritten;
+        }
+        return ExitOk;
+    }
+    // The temporary file QSaveFile writes is owner-only from the start.
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly)) {
+        PrintError(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+        return ExitNotWritten;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        PrintError(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+        return ExitNotWritten;
+    }
+    return ExitOk;
+}
+
+bool ReadInput(const QString& in, QByteArray& bytes) {
+    if (in == u"-") {
+        QFile stdinFile;
+        if (!stdinFile.open(stdin, QIODevice::ReadOnly)) {
+            PrintError(QStringLiteral("cannot read standard input"));
+            return false;
+        }
+        bytes = stdinFile.readAll();
+        return true;
+    }
+    QString reason;
+    if (!ReadWholeFile(in, bytes, &reason)) {
+        PrintError(QStringLiteral("cannot read %1: %2").arg(in, reason));
+        return false;
+    }
+    return true;
+}

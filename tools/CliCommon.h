@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Exit codes that scripts rely on.
+enum ExitCode {
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitNotRead = 2,
+    ExitNotDecrypted = 3,
+    ExitNotWritten = 4,
+    ExitPasswordRefused = 5
+};
+
+// Options common to every command.
+struct CliOptions {
+    QString passwordFile;
+    QString output;          // -o
+    QString format;          // --format
+    bool force = false;      // --force
+    QStringList positional;  // the command's own arguments
+};
+
+// One line on standard error: "keystow-cli: <text>".
+void PrintError(const QString& text);
+void PrintWarning(const QString& text);
+
+// Where the password comes from: --password-file (its first line), KEYSTOW_PASSWORD, else the
+// terminal with echo off. confirm asks twice at the terminal (for new files). Returns false with
+// an exit code when no password can be had.
+bool ObtainPassword(const CliOptions& options, bool confirm, QString& password, int& exitCode);
+
+// Checks the password against the code page and weak keys; prints why and returns false when
+// it is refused.
+bool AcceptPassword(const QString& password);
+
+// Writes plaintext to OUT (created owner-only, replaced atomically) or to standard output, and
+// warns on standard error that it is not encrypted. Returns an exit code.
+int WritePlaintext(const QString& out, const QByteArray& bytes);
+
+// Reads IN whole ("-" is standard input). Returns false with a message printed.
+bool ReadInput(const QString& in, QByteArray& bytes);
+
+// Overwrites a string that held a secret.
+void WipeString(QString& text);

@@ -1,0 +1,121 @@
+#include "CliCommand.h"
+
+#include "KeyDerivation.h"
+#include "TextFile.h"
+
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+// Loads FILE with the password; prints why it failed and returns an exit code.
+int LoadFile(const CliOptions& options, QString& text) {
+    const QString path = options.positional.at(0);
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        PrintError(QStringLiteral("cannot read %1: %2")
+                       .arg(path, info.exists() ? QStringLiteral("permission denied")
+                                                : QStringLiteral("no such file")));
+        return ExitNotRead;
+    }
+    if (info.size() == 0) {
+        PrintError(QStringLiteral("%1 is empty").arg(path));
+        return ExitNotRead;
+    }
+    QString password;
+    int exitCode = ExitOk;
+    if (!ObtainPassword(options, false, password, exitCode))
+        return exitCode;
+    if (!AcceptPassword(password)) {
+        WipeString(password);
+        return ExitPasswordRefused;
+    }
+    QString reason;
+    const LoadResult result = LoadTextFile(path, password, text, &reason);
+    WipeString(password);
+    switch (result) {
+    case LoadResult::Loaded:
+        return ExitOk;
+    case LoadResult::NotRead:
+        PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
+        return ExitNotRead;
+    case LoadResult::NotDecrypted:
+        break;
+    }
+    PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
+    return ExitNotDecrypted;
+}
+
+int Decrypt(const CliOptions& options) {
+    QString text;
+    const int code = LoadFile(options, text);
+    if (code != ExitOk)
+        return code;
+    QByteArray bytes = text.toUtf8();
+    WipeString(text);
+    const int written = WritePlaintext(options.output, bytes);
+    WipeBytes(bytes);
+    return written;
+}
+
+int Verify(const CliOptions& options) {
+    QString text;
+    const int code = LoadFile(options, text);
+    WipeString(text);
+    return code;
+}
+
+int Encrypt(const CliOptions& options) {
+    const QString in = options.positional.at(0);
+    const QString out = options.positional.at(1);
+    QByteArray bytes;
+    if (!ReadInput(in, bytes))
+        return ExitNotRead;
+    // Refuse bytes that are not UTF-8 rather than store replacement characters.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(bytes);
+    WipeBytes(bytes);
+    if (decoder.hasError()) {
+        WipeString(text);
+        PrintError(QStringLiteral("%1 is not UTF-8 text").arg(in == u"-" ? QStringLiteral("standard input") : in));
+        return ExitNotRead;
+    }
+    QString password;
+    int exitCode = ExitOk;
+    if (!ObtainPassword(options, true, password, exitCode)) {
+        WipeString(text);
+        return exitCode;
+    }
+    if (!AcceptPassword(password)) {
+        WipeString(password);
+        WipeString(text);
+        return ExitPasswordRefused;
+    }
+    QString reason;
+    const SaveResult result = SaveTextFile(out, password, text, &reason);
+    WipeString(password);
+    WipeString(text);
+    switch (result) {
+    case SaveResult::Saved:
+        return ExitOk;
+    case SaveResult::PasswordRefused:
+        PrintError(QStringLiteral("password refused: %1").arg(reason));
+        return ExitPasswordRefused;
+    case SaveResult::NotWritten:
+        break;
+    }
+    PrintError(QStringLiteral("cannot write %1: %2").arg(out, reason));
+    return ExitNotWritten;
+}
+
+} // namespace
+
+QList<CliCommand> TextCommands() {
+    return {
+        {"decrypt", "decrypt FILE [-o OUT]",
+         "print the text of FILE as UTF-8, or write it to OUT (owner-only)", 1, 1, Decrypt},
+        {"encrypt", "encrypt IN OUT", "encrypt UTF-8 text from IN (- for standard input) into OUT",
+         2, 2, Encrypt},
+        {"verify", "verify FILE", "exit 0 when the password opens FILE", 1, 1, Verify},
+    };
+}

@@ -1,0 +1,92 @@
+// keystow-cli: reads and writes Keystow Editor's encrypted files from scripts.
+#include "CliCommand.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+QList<CliCommand> AllCommands() {
+    QList<CliCommand> commands = TextCommands();
+    return commands;
+}
+
+QString CommandList() {
+    QString text = QStringLiteral("\nCommands:\n");
+    for (const CliCommand& command : AllCommands())
+        text += QStringLiteral("  %1\n      %2\n")
+                    .arg(QString::fromLatin1(command.usage), QString::fromLatin1(command.summary));
+    text += QStringLiteral(
+        "\nThe password comes from --password-file FILE (its first line), else the environment\n"
+        "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
+        "command line.\n\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
+        "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is refused.\n");
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("keystow-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KEYSTOW_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads and writes Keystow Editor's encrypted files.") + CommandList());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                                          QStringLiteral("Write the output to FILE."),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption passwordFileOption(
+        QStringLiteral("password-file"), QStringLiteral("Read the password from the first line of FILE."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption formatOption(QStringLiteral("format"),
+                                          QStringLiteral("Output format (json or csv)."),
+                                          QStringLiteral("FORMAT"), QStringLiteral("json"));
+    const QCommandLineOption forceOption(QStringLiteral("force"),
+                                         QStringLiteral("Replace an existing output file."));
+    parser.addOptions({outputOption, passwordFileOption, formatOption, forceOption});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The command to run."),
+                                 QStringLiteral("COMMAND [ARGS...]"));
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        PrintError(parser.errorText());
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return ExitOk;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("keystow-cli %s\n", KEYSTOW_VERSION);
+        return ExitOk;
+    }
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        PrintError(QStringLiteral("no command given (see keystow-cli --help)"));
+        return ExitUsage;
+    }
+    const QString name = args.takeFirst();
+    for (const CliCommand& command : AllCommands()) {
+        if (name != QLatin1String(command.name))
+            continue;
+        if (args.size() < command.minArgs || args.size() > command.maxArgs) {
+            PrintError(QStringLiteral("usage: keystow-cli %1").arg(QLatin1String(command.usage)));
+            return ExitUsage;
+        }
+        CliOptions options;
+        options.passwordFile = parser.value(passwordFileOption);
+        options.output = parser.value(outputOption);
+        options.format = parser.value(formatOption);
+        options.force = parser.isSet(forceOption);
+        options.positional = args;
+        return command.run(options);
+    }
+    PrintError(QStringLiteral("unknown command \"%1\" (see keystow-cli --help)").arg(name));
+    return ExitUsage;
+}

@@ -119,7 +119,6 @@ bool AcceptPassword(const QString& password) {
 }
 
 int WritePlaintext(const QString& out, const QByteArray& bytes) {
-    PrintWarning(QStringLiteral("the output is not encrypted"));
     if (out.isEmpty() || out == u"-") {
         QFile stdoutFile;
         if (!stdoutFile.open(stdout, QIODevice::WriteOnly) ||
@@ -127,6 +126,7 @@ int WritePlaintext(const QString& out, const QByteArray& bytes) {
             PrintError(QStringLiteral("cannot write to standard output"));
             return ExitNotWritten;
         }
+        PrintWarning(QStringLiteral("the output is not encrypted"));
         return ExitOk;
     }
     // The temporary file QSaveFile writes is owner-only from the start.
@@ -140,6 +140,7 @@ int WritePlaintext(const QString& out, const QByteArray& bytes) {
         PrintError(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
         return ExitNotWritten;
     }
+    PrintWarning(QStringLiteral("%1 is not encrypted").arg(out));
     return ExitOk;
 }
 

@@ -17,10 +17,10 @@ enum ExitCode {
 // Options common to every command.
 struct CliOptions {
     QString passwordFile;
-    QString output;          // -o
-    QString format;          // --format
-    bool force = false;      // --force
-    QStringList positional;  // the command's own arguments
+    QString output;         // -o
+    QString format;         // --format
+    bool force = false;     // --force
+    QStringList positional; // the command's own arguments
 };
 
 // One line on standard error: "keystow-cli: <text>".

@@ -77,7 +77,8 @@ int Encrypt(const CliOptions& options) {
     WipeBytes(bytes);
     if (decoder.hasError()) {
         WipeString(text);
-        PrintError(QStringLiteral("%1 is not UTF-8 text").arg(in == u"-" ? QStringLiteral("standard input") : in));
+        PrintError(QStringLiteral("%1 is not UTF-8 text")
+                       .arg(in == u"-" ? QStringLiteral("standard input") : in));
         return ExitNotRead;
     }
     QString password;

@@ -22,7 +22,8 @@ QString CommandList() {
         "\nThe password comes from --password-file FILE (its first line), else the environment\n"
         "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
         "command line.\n\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
-        "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is refused.\n");
+        "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is "
+        "refused.\n");
     return text;
 }
 
@@ -42,8 +43,8 @@ int main(int argc, char** argv) {
                                           QStringLiteral("Write the output to FILE."),
                                           QStringLiteral("FILE"));
     const QCommandLineOption passwordFileOption(
-        QStringLiteral("password-file"), QStringLiteral("Read the password from the first line of FILE."),
-        QStringLiteral("FILE"));
+        QStringLiteral("password-file"),
+        QStringLiteral("Read the password from the first line of FILE."), QStringLiteral("FILE"));
     const QCommandLineOption formatOption(QStringLiteral("format"),
                                           QStringLiteral("Output format (json or csv)."),
                                           QStringLiteral("FORMAT"), QStringLiteral("json"));

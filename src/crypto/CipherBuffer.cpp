@@ -120,6 +120,10 @@ bool DecryptBuffer(const DesKey& key, const QByteArray& data, QByteArray& out) {
     return true;
 }
 
-void RotateWordsLeft(char* buffer, qsizetype length) { RotateWords<true>(buffer, length); }
+void RotateWordsLeft(char* buffer, qsizetype length) {
+    RotateWords<true>(buffer, length);
+}
 
-void RotateWordsRight(char* buffer, qsizetype length) { RotateWords<false>(buffer, length); }
+void RotateWordsRight(char* buffer, qsizetype length) {
+    RotateWords<false>(buffer, length);
+}

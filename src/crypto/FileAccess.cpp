@@ -17,7 +17,9 @@ namespace {
 // advisory locks (and our own processes) see the file as busy while it is read or written.
 class AdvisoryLock {
 public:
-    explicit AdvisoryLock(int fd) : m_fd(fd) { m_ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+    explicit AdvisoryLock(int fd) : m_fd(fd) {
+        m_ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    }
     ~AdvisoryLock() {
         if (m_ok)
             ::flock(m_fd, LOCK_UN);

@@ -26,7 +26,9 @@ int CheckKey(const DesKey& key) {
     return result;
 }
 
-void WipeKey(DesKey& key) { OPENSSL_cleanse(key.data(), key.size()); }
+void WipeKey(DesKey& key) {
+    OPENSSL_cleanse(key.data(), key.size());
+}
 
 void WipeBytes(QByteArray& bytes) {
     if (!bytes.isEmpty())

@@ -9,10 +9,10 @@ namespace {
 
 // Code points of bytes 0x80..0x9F in Windows-1252; the five unassigned bytes map to the C1
 // control of the same value, as the Windows conversion does.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString& CodePageName() {
     static QString name = QStringLiteral("windows-1252");
@@ -59,7 +59,9 @@ bool ToOtherCodePage(const QString& password, QByteArray& out) {
 
 } // namespace
 
-QString LegacyCodePage() { return CodePageName(); }
+QString LegacyCodePage() {
+    return CodePageName();
+}
 
 bool SetLegacyCodePage(const QString& name) {
     if (!IsCp1252(name)) {
@@ -75,8 +77,8 @@ PasswordCheck PasswordToLegacyBytes(const QString& password, QByteArray& out) {
     out.clear();
     if (password.isEmpty())
         return PasswordCheck::Empty;
-    const bool ok = IsCp1252(CodePageName()) ? ToCp1252(password, out)
-                                              : ToOtherCodePage(password, out);
+    const bool ok =
+        IsCp1252(CodePageName()) ? ToCp1252(password, out) : ToOtherCodePage(password, out);
     if (!ok) {
         WipeBytes(out);
         return PasswordCheck::NotInCodePage;

@@ -93,7 +93,8 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
         return LoadResult::NotRead;
     }
     if (buffer.size() % 8 != 0) {
-        SetReason(reason, QStringLiteral("The file is damaged or was not written by this program."));
+        SetReason(reason,
+                  QStringLiteral("The file is damaged or was not written by this program."));
         return LoadResult::NotDecrypted;
     }
     RotateWordsRight(buffer.data(), buffer.size());

@@ -16,7 +16,9 @@ CActivityHost::~CActivityHost() {
         g_current = nullptr;
 }
 
-void CActivityHost::StampActivity() { m_lastActivity = TickClock::Now(); }
+void CActivityHost::StampActivity() {
+    m_lastActivity = TickClock::Now();
+}
 
 bool CActivityHost::IsIdleTimeUp() const {
     const quint32 elapsed = TickClock::Now() - m_lastActivity;
@@ -29,7 +31,9 @@ bool CActivityHost::UnlockForClose() {
     return true;
 }
 
-CActivityHost* CActivityHost::Current() { return g_current; }
+CActivityHost* CActivityHost::Current() {
+    return g_current;
+}
 
 void StampActivity() {
     if (CActivityHost* host = CActivityHost::Current())

@@ -12,7 +12,9 @@ void CModalDialog::SetIdleClose(int result, int resumeFlag) {
     m_resumeFlag = resumeFlag;
 }
 
-void CModalDialog::reject() { done(IDCANCEL); }
+void CModalDialog::reject() {
+    done(IDCANCEL);
+}
 
 void CModalDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

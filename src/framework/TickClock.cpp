@@ -18,4 +18,6 @@ quint32 TickClock::Now() {
     return static_cast<quint32>(timer.elapsed());
 }
 
-void TickClock::SetSource(std::function<quint32()> source) { Source() = std::move(source); }
+void TickClock::SetSource(std::function<quint32()> source) {
+    Source() = std::move(source);
+}

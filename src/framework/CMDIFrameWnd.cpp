@@ -1,0 +1,199 @@
+#include "CMDIFrameWnd.h"
+
+#include "CCmdUI.h"
+#include "CDocManager.h"
+#include "CDocument.h"
+#include "CMDIChildWnd.h"
+#include "CView.h"
+#include "CWinApp.h"
+#include "resource.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+const char* const kCommandIdProperty = "keystowCommandId";
+}
+
+CMDIFrameWnd::CMDIFrameWnd(QWidget* parent)
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_idleUpdate(new QTimer(this)) {
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMDIFrameWnd::OnSubWindowActivated);
+    connect(qApp, &QApplication::focusChanged, this, &CMDIFrameWnd::OnFocusChanged);
+
+    m_idleUpdate->setInterval(250);
+    connect(m_idleUpdate, &QTimer::timeout, this, [this] { UpdateCommandActions(); });
+    m_idleUpdate->start();
+
+    OnCommand(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); });
+    OnCommand(ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); });
+    OnCommand(ID_WINDOW_ARRANGE, [this] {
+        // Minimised windows line up along the bottom edge.
+        const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList();
+        int x = 0;
+        for (QMdiSubWindow* sub : subs) {
+            if (!sub->isMinimized())
+                continue;
+            sub->move(x, m_mdiArea->viewport()->height() - sub->height());
+            x += sub->width();
+        }
+    });
+    for (int id : {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE})
+        OnUpdateCommand(id, [this](CCmdUI* ui) { ui->Enable(MDIGetActive() != nullptr); });
+
+    if (CWinApp* app = CWinApp::Current()) {
+        if (!app->GetMainWnd())
+            app->SetMainWnd(this);
+    }
+}
+
+CMDIFrameWnd::~CMDIFrameWnd() {
+    disconnect(qApp, &QApplication::focusChanged, this, &CMDIFrameWnd::OnFocusChanged);
+    if (CWinApp* app = CWinApp::Current()) {
+        if (app->GetMainWnd() == this)
+            app->SetMainWnd(nullptr);
+    }
+}
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
+    QMdiSubWindow* sub = m_mdiArea->currentSubWindow();
+    if (!sub) {
+        // While a dialog has the focus the area reports none; the front window still counts.
+        const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
+        for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
+            if ((*it)->isVisible()) {
+                sub = *it;
+                break;
+            }
+        }
+    }
+    auto* frame = sub ? qobject_cast<CMDIChildWnd*>(sub->widget()) : nullptr;
+    return frame && !frame->IsClosingFrame() ? frame : nullptr;
+}
+
+CDocument* CMDIFrameWnd::GetActiveDocument() const {
+    CMDIChildWnd* frame = MDIGetActive();
+    return frame ? frame->GetActiveDocument() : nullptr;
+}
+
+CView* CMDIFrameWnd::GetActiveView() const {
+    CMDIChildWnd* frame = MDIGetActive();
+    return frame ? frame->GetActiveView() : nullptr;
+}
+
+QList<CCmdTarget*> CMDIFrameWnd::GetRoutingTargets() const {
+    QList<CCmdTarget*> targets;
+    if (CMDIChildWnd* frame = MDIGetActive()) {
+        if (CView* view = frame->GetActiveView())
+            targets.append(view);
+        if (CDocument* doc = frame->GetActiveDocument())
+            targets.append(doc);
+        targets.append(frame);
+    }
+    targets.append(const_cast<CMDIFrameWnd*>(this));
+    if (CWinApp* app = CWinApp::Current())
+        targets.append(app);
+    return targets;
+}
+
+void CMDIFrameWnd::UpdateCmdUI(CCmdUI* ui) const {
+    for (CCmdTarget* target : GetRoutingTargets()) {
+        if (target->OnUpdateCmdUI(ui))
+            return;
+    }
+    ui->Enable(false);
+}
+
+bool CMDIFrameWnd::ExecuteCommand(int id) {
+    CCmdUI ui(id);
+    UpdateCmdUI(&ui);
+    if (!ui.m_enabled)
+        return false;
+    for (CCmdTarget* target : GetRoutingTargets()) {
+        if (target->OnCmdMsg(id))
+            return true;
+    }
+    return false;
+}
+
+QAction* CMDIFrameWnd::CreateCommandAction(int id, const QString& text, QObject* parent) {
+    auto* action = new QAction(text, parent ? parent : this);
+    action->setProperty(kCommandIdProperty, id);
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    m_commandActions.append(action);
+    return action;
+}
+
+int CMDIFrameWnd::CommandId(const QAction* action) {
+    return action ? action->property(kCommandIdProperty).toInt() : 0;
+}
+
+void CMDIFrameWnd::UpdateCommandActions(const QList<QAction*>& actions) {
+    QList<QAction*> list = actions;
+    if (list.isEmpty()) {
+        m_commandActions.removeAll(QPointer<QAction>());
+        for (const QPointer<QAction>& action : m_commandActions)
+            list.append(action.data());
+    }
+    for (QAction* action : list) {
+        const int id = CommandId(action);
+        if (id == 0)
+            continue;
+        CCmdUI ui(id);
+        UpdateCmdUI(&ui);
+        action->setEnabled(ui.m_enabled);
+        if (action->isCheckable())
+            action->setChecked(ui.m_checked);
+        if (ui.m_textSet)
+            action->setText(ui.m_text);
+    }
+}
+
+void CMDIFrameWnd::WatchMenu(QMenu* menu) {
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        OnMenuAboutToShow(menu);
+        UpdateCommandActions(menu->actions());
+    });
+}
+
+void CMDIFrameWnd::OnMenuAboutToShow(QMenu* menu) {
+    Q_UNUSED(menu);
+}
+
+void CMDIFrameWnd::SetIdleUpdateInterval(int ms) {
+    m_idleUpdate->setInterval(ms);
+}
+
+void CMDIFrameWnd::closeEvent(QCloseEvent* event) {
+    CWinApp* app = CWinApp::Current();
+    CDocManager* manager = app ? app->GetDocManager() : nullptr;
+    if (manager) {
+        if (!manager->SaveAllModified()) {
+            event->ignore();
+            return;
+        }
+        manager->CloseAllDocuments();
+    }
+    event->accept();
+}
+
+void CMDIFrameWnd::OnSubWindowActivated(QMdiSubWindow* sub) {
+    Q_UNUSED(sub);
+    emit activeFrameChanged(MDIGetActive());
+}
+
+void CMDIFrameWnd::OnFocusChanged(QWidget* old, QWidget* now) {
+    Q_UNUSED(old);
+    CView* view = CView::FromWidget(now);
+    if (!view)
+        return;
+    if (CMDIChildWnd* frame = view->GetParentFrame())
+        frame->SetActiveView(view);
+}

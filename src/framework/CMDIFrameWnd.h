@@ -1,0 +1,68 @@
+#pragma once
+
+#include "CCmdTarget.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+class CCmdUI;
+class CDocument;
+class CMDIChildWnd;
+class CView;
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+
+// The main window of the document windows: a QMainWindow around a QMdiArea. It routes
+// numeric command ids (active view, its document, its child frame, this frame, the
+// application) and keeps the enabled and checked state of every command action up to date:
+// when a menu is about to show and on a short idle timer.
+class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
+    Q_OBJECT
+public:
+    explicit CMDIFrameWnd(QWidget* parent = nullptr);
+    ~CMDIFrameWnd() override;
+
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    CMDIChildWnd* MDIGetActive() const;
+    CDocument* GetActiveDocument() const;
+    CView* GetActiveView() const;
+
+    // The targets a command visits, in routing order.
+    QList<CCmdTarget*> GetRoutingTargets() const;
+    // Runs id through the routing when its update state allows it; false when nobody ran it.
+    bool ExecuteCommand(int id);
+    // Fills ui from the first target that knows the command; unknown commands are disabled.
+    void UpdateCmdUI(CCmdUI* ui) const;
+
+    // A QAction that runs command id; its state follows the update pass.
+    QAction* CreateCommandAction(int id, const QString& text, QObject* parent = nullptr);
+    // The id of an action made by CreateCommandAction, else 0.
+    static int CommandId(const QAction* action);
+    // Updates the given actions, or every command action when the list is empty.
+    void UpdateCommandActions(const QList<QAction*>& actions = {});
+    // Runs the update pass over a menu's actions each time the menu is about to show.
+    void WatchMenu(QMenu* menu);
+
+    void SetIdleUpdateInterval(int ms);
+
+signals:
+    // The active document window changed (null when none is left).
+    void activeFrameChanged(CMDIChildWnd* frame);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Called when a menu is about to show, before its update pass.
+    virtual void OnMenuAboutToShow(QMenu* menu);
+
+private:
+    void OnSubWindowActivated(QMdiSubWindow* sub);
+    void OnFocusChanged(QWidget* old, QWidget* now);
+
+    QMdiArea* m_mdiArea;
+    QTimer* m_idleUpdate;
+    QList<QPointer<QAction>> m_commandActions;
+};

@@ -53,9 +53,29 @@
 #define IDR_BROWSERTYPE 124
 #define IDS_APP_TITLE 57344
 
+// ---- Shell dialogs
+#define IDD_SET_PASSWORD 132
+#define IDD_PASSWORD 133
+#define IDD_NEW_DOCUMENT 158
+#define IDD_SAVE_CHANGES 164
+#define IDD_DECRYPT_FAILED 171
+#define IDD_REPLACE_FILE 174
+#define IDI_NEWDOC_TEXT 136
+#define IDI_NEWDOC_PASSWORDS 160
+#define IDI_SAVE_QUESTION 165
+#define IDI_PASSWORD 170
+#define IDI_DECRYPT_FAILED 172
+#define IDC_PASSWORD 1006
+#define IDC_CONFIRM_PASSWORD 1007
+#define IDC_NEW_PASSWORDS_DOCUMENT 1072
+#define IDC_NEW_TEXT_DOCUMENT 1073
+#define IDC_PASSWORD_LABEL 1099
+#define IDC_SAVE_CHANGES_TEXT 1100
+#define IDC_DECRYPT_FAILED_TEXT 1101
 
 // ---- Text documents
 #define IDR_TEXTTYPE 104
+#define ID_FILE_PRINT_DIRECT 57608
 #define ID_EDIT_GOTO_URL 32777
 #define ID_SET_FILE_PASSWORD 32791
 // Context-menu ids of the edit fields that no handler serves, so the items show greyed.

@@ -1,4 +1,5 @@
 #include "tst_CEditEx.h"
+#include "tst_CEditorView.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -11,6 +12,10 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         TestCEditEx t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    {
+        TestCEditorView t;
         status |= QTest::qExec(&t, argc, argv);
     }
     return status;

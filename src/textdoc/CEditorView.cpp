@@ -1,0 +1,519 @@
+#include "CEditorView.h"
+
+#include "CActivityHost.h"
+#include "CFindReplaceDlg.h"
+#include "TextPrinting.h"
+#include "resource.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+const char kCaption[] = "Keystow Editor";
+
+// Files dragged from a file manager are for the main window to open, not text to insert.
+bool HasLocalFiles(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            return true;
+    return false;
+}
+
+QFont EditorFont() {
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSize(10);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setWeight(QFont::Normal);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSize(10);
+    }
+    return font;
+}
+
+std::unique_ptr<QPrinter>& PrinterHolder() {
+    static std::unique_ptr<QPrinter> printer;
+    return printer;
+}
+
+QTextDocument::FindFlags Flags(bool matchCase, bool wholeWord, bool down) {
+    QTextDocument::FindFlags flags;
+    if (matchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (wholeWord)
+        flags |= QTextDocument::FindWholeWords;
+    if (!down)
+        flags |= QTextDocument::FindBackward;
+    return flags;
+}
+} // namespace
+
+CEditorView::CEditorView(QWidget* parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setFont(EditorFont());
+    QPalette pal = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Text, Qt::black);
+        pal.setColor(group, QPalette::Base, Qt::white);
+    }
+    setPalette(pal);
+    // Tab stops every half inch, as the page has them.
+    setTabStopDistance(logicalDpiX() / 2.0);
+    setAcceptDrops(true);
+    viewport()->setMouseTracking(true);
+    // The status follows the caret also when a search or an undo moves it.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateStatus(false); });
+}
+
+CEditorView::~CEditorView() {
+    if (m_findDlg)
+        m_findDlg->close();
+}
+
+QString CEditorView::NormaliseLineBreaks(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+QString CEditorView::GetAllText() const {
+    // The raw text keeps every character (no-break spaces stay what they are); only the
+    // paragraph ends become CR LF.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    return text;
+}
+
+void CEditorView::SetLoadedText(const QString& text) {
+    setPlainText(NormaliseLineBreaks(text)); // no undo record
+    moveCursor(QTextCursor::Start);
+    document()->setModified(false);
+    UpdateStatus(false);
+}
+
+QString CEditorView::StatusText() const {
+    const QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    const QTextBlock block = document()->findBlock(start);
+    const int line = block.blockNumber();
+    const int col = start - block.position() + 1;
+    return QString::asprintf(" Ln %d, Col %d", line + 1, col);
+}
+
+void CEditorView::UpdateStatus(bool stampActivity) {
+    const QString text = StatusText();
+    emit StatusTextChanged(text);
+    if (QWidget* top = window()) {
+        const QMetaObject* meta = top->metaObject();
+        if (meta->indexOfMethod("SetStatusPaneText(int,QString)") >= 0)
+            QMetaObject::invokeMethod(top, "SetStatusPaneText", Q_ARG(int, 1),
+                                      Q_ARG(QString, text));
+    }
+    if (stampActivity)
+        StampActivity();
+}
+
+void CEditorView::keyPressEvent(QKeyEvent* event) {
+    UpdateStatus(); // the position before the key
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
+        // A soft line break would not survive the file as one; make it a plain new line.
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        event->text(), event->isAutoRepeat(), event->count());
+        QPlainTextEdit::keyPressEvent(&plain);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CEditorView::keyReleaseEvent(QKeyEvent* event) {
+    UpdateStatus();
+    QPlainTextEdit::keyReleaseEvent(event);
+}
+
+void CEditorView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        UpdateStatus();
+    QPlainTextEdit::mouseReleaseEvent(event);
+}
+
+void CEditorView::mouseMoveEvent(QMouseEvent* event) {
+    StampActivity();
+    QPlainTextEdit::mouseMoveEvent(event);
+}
+
+bool CEditorView::canInsertFromMimeData(const QMimeData* source) const {
+    if (HasLocalFiles(source))
+        return false;
+    return source && source->hasText();
+}
+
+void CEditorView::insertFromMimeData(const QMimeData* source) {
+    // Plain text only: rich text, pictures and files are never inserted.
+    if (!canInsertFromMimeData(source))
+        return;
+    textCursor().insertText(NormaliseLineBreaks(source->text()));
+    ensureCursorVisible();
+}
+
+void CEditorView::dragEnterEvent(QDragEnterEvent* event) {
+    if (HasLocalFiles(event->mimeData())) {
+        event->ignore(); // left to the main window, which opens them
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}
+
+void CEditorView::dragMoveEvent(QDragMoveEvent* event) {
+    if (HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dragMoveEvent(event);
+}
+
+void CEditorView::dropEvent(QDropEvent* event) {
+    if (HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dropEvent(event);
+}
+
+QMenu* CEditorView::CreateContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const struct {
+        const char* text;
+        int id;
+    } items[] = {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},   {nullptr, 0},
+                 {"Cu&t\tCtrl+X", ID_EDIT_CUT},     {"&Copy\tCtrl+C", ID_EDIT_COPY},
+                 {"&Paste\tCtrl+V", ID_EDIT_PASTE}, {"Select A&ll\tCtrl+A", ID_EDIT_SELECT_ALL}};
+    for (const auto& item : items) {
+        if (!item.text) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(tr(item.text));
+        action->setData(item.id);
+        bool enabled = false;
+        UpdateCommand(item.id, enabled);
+        action->setEnabled(enabled);
+    }
+    return menu;
+}
+
+void CEditorView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CreateContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+        StampActivity();
+        ExecuteCommand(action->data().toInt());
+    });
+    menu->popup(event->globalPos());
+}
+
+bool CEditorView::IsViewCommand(int id) {
+    switch (id) {
+    case ID_EDIT_UNDO:
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+    case ID_EDIT_PASTE:
+    case ID_EDIT_SELECT_ALL:
+    case ID_EDIT_CLEAR:
+    case ID_EDIT_FIND:
+    case ID_EDIT_REPEAT:
+    case ID_EDIT_REPLACE:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_FILE_PRINT_SETUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CEditorView::UpdateCommand(int id, bool& enabled) const {
+    const bool hasText = !document()->isEmpty();
+    const bool hasSelection = textCursor().hasSelection();
+    switch (id) {
+    case ID_EDIT_UNDO:
+        enabled = !isReadOnly() && document()->isUndoAvailable();
+        return true;
+    case ID_EDIT_CUT:
+    case ID_EDIT_CLEAR:
+        enabled = !isReadOnly() && hasSelection;
+        return true;
+    case ID_EDIT_COPY:
+        enabled = hasSelection;
+        return true;
+    case ID_EDIT_PASTE:
+        enabled = canPaste();
+        return true;
+    case ID_EDIT_SELECT_ALL:
+    case ID_EDIT_FIND:
+        enabled = hasText;
+        return true;
+    case ID_EDIT_REPLACE:
+        enabled = hasText && !isReadOnly();
+        return true;
+    case ID_EDIT_REPEAT:
+        enabled = hasText && !m_findText.isEmpty();
+        return true;
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_FILE_PRINT_SETUP:
+        enabled = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CEditorView::ExecuteCommand(int id) {
+    switch (id) {
+    case ID_EDIT_UNDO:
+        undo();
+        break;
+    case ID_EDIT_CUT:
+        cut();
+        break;
+    case ID_EDIT_COPY:
+        copy();
+        break;
+    case ID_EDIT_PASTE:
+        paste();
+        break;
+    case ID_EDIT_SELECT_ALL:
+        selectAll();
+        break;
+    case ID_EDIT_CLEAR:
+        textCursor().removeSelectedText();
+        break;
+    case ID_EDIT_FIND:
+        ShowFindDialog(false);
+        break;
+    case ID_EDIT_REPLACE:
+        ShowFindDialog(true);
+        break;
+    case ID_EDIT_REPEAT:
+        if (m_findText.isEmpty())
+            ShowFindDialog(false);
+        else if (!FindNext(m_findText, m_matchCase, m_wholeWord, m_searchDown))
+            TellNotFound();
+        break;
+    case ID_FILE_PRINT:
+        Print(true);
+        break;
+    case ID_FILE_PRINT_DIRECT:
+        Print(false);
+        break;
+    case ID_FILE_PRINT_PREVIEW:
+        PrintPreview();
+        break;
+    case ID_FILE_PRINT_SETUP:
+        PrintSetup();
+        break;
+    default:
+        return false;
+    }
+    UpdateStatus(false);
+    return true;
+}
+
+// ---- Find and replace
+
+void CEditorView::ShowFindDialog(bool replaceMode) {
+    if (m_findDlg && m_findDlg->IsReplaceMode() != replaceMode)
+        m_findDlg->close();
+    if (!m_findDlg) {
+        m_findDlg = new CFindReplaceDlg(replaceMode, this);
+        m_findDlg->setWindowFlag(Qt::Dialog);
+        connect(m_findDlg, &CFindReplaceDlg::FindNextRequested, this, &CEditorView::OnFindNext);
+        connect(m_findDlg, &CFindReplaceDlg::ReplaceRequested, this, &CEditorView::OnReplace);
+        connect(m_findDlg, &CFindReplaceDlg::ReplaceAllRequested, this, &CEditorView::OnReplaceAll);
+        // Start from the selection when it is a word or two on one line.
+        const QString selected = textCursor().selectedText();
+        const bool useSelection =
+            !selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator);
+        m_findDlg->SetFindWhat(useSelection ? selected : m_findText);
+        m_findDlg->SetReplaceWith(m_replaceText);
+        m_findDlg->SetOptions(m_matchCase, m_wholeWord, m_searchDown);
+    }
+    m_findDlg->show();
+    m_findDlg->raise();
+    m_findDlg->activateWindow();
+}
+
+bool CEditorView::FindNext(const QString& what, bool matchCase, bool wholeWord, bool down) {
+    if (what.isEmpty())
+        return false;
+    const QTextDocument::FindFlags flags = Flags(matchCase, wholeWord, down);
+    QTextCursor found = document()->find(what, textCursor(), flags);
+    if (found.isNull()) {
+        // Once round: from the other end of the text.
+        QTextCursor from(document());
+        from.movePosition(down ? QTextCursor::Start : QTextCursor::End);
+        found = document()->find(what, from, flags);
+    }
+    if (found.isNull())
+        return false;
+    setTextCursor(found);
+    ensureCursorVisible();
+    return true;
+}
+
+bool CEditorView::ReplaceCurrent(const QString& what, const QString& with, bool matchCase,
+                                 bool wholeWord) {
+    QTextCursor cursor = textCursor();
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    if (cursor.hasSelection() && cursor.selectedText().compare(what, cs) == 0 && !isReadOnly()) {
+        cursor.insertText(with);
+        setTextCursor(cursor);
+    }
+    return FindNext(what, matchCase, wholeWord, true);
+}
+
+int CEditorView::ReplaceAll(const QString& what, const QString& with, bool matchCase,
+                            bool wholeWord) {
+    if (what.isEmpty() || isReadOnly())
+        return 0;
+    const QTextDocument::FindFlags flags = Flags(matchCase, wholeWord, true);
+    QTextCursor edit(document());
+    int count = 0;
+    QTextCursor found = document()->find(what, 0, flags);
+    while (!found.isNull()) {
+        if (count == 0)
+            edit.beginEditBlock();
+        edit.setPosition(found.selectionStart());
+        edit.setPosition(found.selectionEnd(), QTextCursor::KeepAnchor);
+        edit.insertText(with);
+        ++count;
+        found = document()->find(what, edit.position(), flags);
+    }
+    if (count > 0) {
+        edit.endEditBlock();
+        setTextCursor(edit);
+    }
+    return count;
+}
+
+void CEditorView::OnFindNext() {
+    if (!m_findDlg)
+        return;
+    m_findText = m_findDlg->FindWhat();
+    m_matchCase = m_findDlg->MatchCase();
+    m_wholeWord = m_findDlg->MatchWholeWord();
+    m_searchDown = m_findDlg->SearchDown();
+    if (!FindNext(m_findText, m_matchCase, m_wholeWord, m_searchDown))
+        TellNotFound();
+}
+
+void CEditorView::OnReplace() {
+    if (!m_findDlg)
+        return;
+    m_findText = m_findDlg->FindWhat();
+    m_replaceText = m_findDlg->ReplaceWith();
+    m_matchCase = m_findDlg->MatchCase();
+    m_wholeWord = m_findDlg->MatchWholeWord();
+    m_searchDown = true;
+    if (!ReplaceCurrent(m_findText, m_replaceText, m_matchCase, m_wholeWord))
+        TellNotFound();
+}
+
+void CEditorView::OnReplaceAll() {
+    if (!m_findDlg)
+        return;
+    m_findText = m_findDlg->FindWhat();
+    m_replaceText = m_findDlg->ReplaceWith();
+    m_matchCase = m_findDlg->MatchCase();
+    m_wholeWord = m_findDlg->MatchWholeWord();
+    m_searchDown = true;
+    if (ReplaceAll(m_findText, m_replaceText, m_matchCase, m_wholeWord) == 0)
+        TellNotFound();
+}
+
+void CEditorView::TellNotFound() {
+    QWidget* parent = m_findDlg && m_findDlg->isVisible() ? static_cast<QWidget*>(m_findDlg)
+                                                          : static_cast<QWidget*>(this);
+    QMessageBox::information(parent, tr(kCaption), tr("Cannot find \"%1\".").arg(m_findText));
+}
+
+// ---- Printing
+
+QPrinter* CEditorView::SharedPrinter() {
+    std::unique_ptr<QPrinter>& holder = PrinterHolder();
+    if (!holder) {
+        holder = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        SetTextPrintMargins(holder.get());
+        // Printers go before the application object does.
+        qAddPostRoutine([] { PrinterHolder().reset(); });
+    }
+    return holder.get();
+}
+
+int CEditorView::PrintTo(QPrinter* printer) const {
+    QString text = NormaliseLineBreaks(GetAllText());
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    SetTextPrintMargins(printer);
+    return PrintPlainText(printer, text, font());
+}
+
+void CEditorView::Print(bool withDialog) {
+    QPrinter* printer = SharedPrinter();
+    if (withDialog) {
+        QPrintDialog dialog(printer, this);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    StampActivity();
+    if (PrintTo(printer) == 0)
+        QMessageBox::warning(this, tr(kCaption),
+                             tr("The document could not be printed: the printer did not "
+                                "start."));
+}
+
+void CEditorView::PrintPreview() {
+    QPrinter* printer = SharedPrinter();
+    SetTextPrintMargins(printer);
+    QPrintPreviewDialog preview(printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { PrintTo(p); });
+    preview.exec();
+    StampActivity();
+}
+
+void CEditorView::PrintSetup() {
+    QPrinter* printer = SharedPrinter();
+    QPrintDialog dialog(printer, this);
+    dialog.setWindowTitle(tr("Print Setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.exec();
+    SetTextPrintMargins(printer);
+    StampActivity();
+}

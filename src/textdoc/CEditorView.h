@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QPointer>
+
+class CFindReplaceDlg;
+class QMenu;
+class QPrinter;
+
+// The editor of a text document: plain text in one fixed-pitch font, no wrapping, only plain
+// text taken from the clipboard or a drop. It reports the caret's line and column and every
+// user action (which keeps the screen lock away), and it serves the edit, search and print
+// commands.
+class CEditorView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit CEditorView(QWidget* parent = nullptr);
+    ~CEditorView() override;
+
+    // The whole text, lines separated by carriage return and line feed.
+    QString GetAllText() const;
+    // Replaces the content without an undo record, caret at the start, not modified.
+    void SetLoadedText(const QString& text);
+
+    // " Ln %d, Col %d" for the start of the selection.
+    QString StatusText() const;
+    // Shows the status text and, when asked, counts as activity.
+    void UpdateStatus(bool stampActivity = true);
+
+    // The edit, search and print commands this view serves.
+    bool ExecuteCommand(int id);
+    // Whether id is one of them (enabled then tells whether it can act now).
+    bool UpdateCommand(int id, bool& enabled) const;
+    static bool IsViewCommand(int id);
+
+    // The right-button menu as it stands now; each action carries its command id in data().
+    QMenu* CreateContextMenu(QWidget* parent);
+
+    // Searching, as the find and replace dialogs drive it. False when nothing was found.
+    bool FindNext(const QString& what, bool matchCase, bool wholeWord, bool down);
+    // Replaces the current match (if the selection is one) and finds the next.
+    bool ReplaceCurrent(const QString& what, const QString& with, bool matchCase, bool wholeWord);
+    // Replaces every match as one undo step; returns how many.
+    int ReplaceAll(const QString& what, const QString& with, bool matchCase, bool wholeWord);
+    CFindReplaceDlg* FindDialog() const { return m_findDlg; }
+
+    // The printer every text window shares, with the half-inch margins.
+    static QPrinter* SharedPrinter();
+    // Prints the whole text; returns the number of pages.
+    int PrintTo(QPrinter* printer) const;
+
+    // Line breaks as the editor keeps them: CR LF and lone CR become LF.
+    static QString NormaliseLineBreaks(const QString& text);
+
+signals:
+    void StatusTextChanged(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void ShowFindDialog(bool replaceMode);
+    void OnFindNext();
+    void OnReplace();
+    void OnReplaceAll();
+    void TellNotFound();
+    void Print(bool withDialog);
+    void PrintPreview();
+    void PrintSetup();
+
+    QPointer<CFindReplaceDlg> m_findDlg;
+    // What the last search looked for, for Find Next.
+    QString m_findText;
+    QString m_replaceText;
+    bool m_matchCase = false;
+    bool m_wholeWord = false;
+    bool m_searchDown = true;
+};

@@ -1,0 +1,25 @@
+#include "TestAccountList.h"
+#include "TestPasswordsMarkup.h"
+#include "TestXmlText.h"
+
+#include <QCoreApplication>
+#include <QtTest>
+
+// The passdoc tests are several QtTest classes in one executable; each runs in turn.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int failed = 0;
+    {
+        TestXmlText test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestAccountList test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestPasswordsMarkup test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    return failed == 0 ? 0 : 1;
+}

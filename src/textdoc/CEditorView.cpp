@@ -1,7 +1,11 @@
 #include "CEditorView.h"
 
 #include "CActivityHost.h"
+#include "CCmdUI.h"
+#include "CDecryptFailedDlg.h"
+#include "CEditorDoc.h"
 #include "CFindReplaceDlg.h"
+#include "TextFile.h"
 #include "TextPrinting.h"
 #include "resource.h"
 
@@ -9,6 +13,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -85,6 +90,75 @@ CEditorView::CEditorView(QWidget* parent) : QPlainTextEdit(parent) {
     viewport()->setMouseTracking(true);
     // The status follows the caret also when a search or an undo moves it.
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateStatus(false); });
+    // Edits mark the document modified; a save or a load clears both marks.
+    connect(document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (CDocument* doc = GetDocument())
+            doc->SetModifiedFlag(modified);
+    });
+
+    static const int kCommands[] = {ID_EDIT_UNDO,       ID_EDIT_CUT,          ID_EDIT_COPY,
+                                    ID_EDIT_PASTE,      ID_EDIT_SELECT_ALL,   ID_EDIT_CLEAR,
+                                    ID_EDIT_FIND,       ID_EDIT_REPEAT,       ID_EDIT_REPLACE,
+                                    ID_FILE_PRINT,      ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
+                                    ID_FILE_PRINT_SETUP};
+    for (int id : kCommands) {
+        OnCommand(id, [this, id] { ExecuteCommand(id); });
+        OnUpdateCommand(id, [this, id](CCmdUI* ui) {
+            bool enabled = false;
+            UpdateCommand(id, enabled);
+            ui->Enable(enabled);
+        });
+    }
+}
+
+CEditorDoc* CEditorView::GetEditorDoc() const {
+    return qobject_cast<CEditorDoc*>(GetDocument());
+}
+
+bool CEditorView::LoadDocumentFile(const QString& path, const QString& password) {
+    QString text;
+    switch (LoadTextFile(path, password, text)) {
+    case LoadResult::Loaded:
+        SetLoadedText(text);
+        text.fill(QChar(0));
+        return true;
+    case LoadResult::NotDecrypted: {
+        CDecryptFailedDlg dlg(window());
+        dlg.m_fileName = QFileInfo(path).fileName();
+        dlg.DoModal();
+        return false;
+    }
+    case LoadResult::NotRead:
+        break;
+    }
+    return false;
+}
+
+SaveResult CEditorView::SaveDocumentFile(const QString& path, const QString& password,
+                                         QString* reason) {
+    QString text = GetAllText();
+    const SaveResult result = SaveTextFile(path, password, text, reason);
+    text.fill(QChar(0));
+    if (result == SaveResult::Saved) {
+        document()->setModified(false);
+        if (CDocument* doc = GetDocument())
+            doc->SetModifiedFlag(false);
+    }
+    return result;
+}
+
+void CEditorView::OnInitialUpdate() {
+    OnUpdate(nullptr, 0, nullptr);
+    SetTextPrintMargins(SharedPrinter());
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    document()->setModified(false);
+    if (CDocument* doc = GetDocument())
+        doc->SetModifiedFlag(false);
+}
+
+void CEditorView::OnUpdate(CView* sender, long hint, QObject* hintObject) {
+    CView::OnUpdate(sender, hint, hintObject);
+    UpdateStatus(true);
 }
 
 CEditorView::~CEditorView() {
@@ -346,6 +420,10 @@ bool CEditorView::ExecuteCommand(int id) {
 }
 
 // ---- Find and replace
+
+CFindReplaceDlg* CEditorView::FindDialog() const {
+    return m_findDlg.data();
+}
 
 void CEditorView::ShowFindDialog(bool replaceMode) {
     if (m_findDlg && m_findDlg->IsReplaceMode() != replaceMode)

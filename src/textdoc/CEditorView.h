@@ -1,8 +1,14 @@
 #pragma once
 
+// CView.h needs the full document class for its inline accessor.
+#include "CDocument.h"
+#include "CView.h"
+
 #include <QPlainTextEdit>
 #include <QPointer>
 
+enum class SaveResult;
+class CEditorDoc;
 class CFindReplaceDlg;
 class QMenu;
 class QPrinter;
@@ -11,11 +17,23 @@ class QPrinter;
 // text taken from the clipboard or a drop. It reports the caret's line and column and every
 // user action (which keeps the screen lock away), and it serves the edit, search and print
 // commands.
-class CEditorView : public QPlainTextEdit {
+class CEditorView : public QPlainTextEdit, public CView {
     Q_OBJECT
 public:
     explicit CEditorView(QWidget* parent = nullptr);
     ~CEditorView() override;
+
+    CEditorDoc* GetEditorDoc() const;
+
+    // Loads the file into the view. A file that does not decrypt is reported with the
+    // decrypt-failure dialog; false when nothing was loaded.
+    bool LoadDocumentFile(const QString& path, const QString& password);
+    // Writes the whole text; on success the document is no longer modified. reason says why
+    // it failed, without secrets.
+    SaveResult SaveDocumentFile(const QString& path, const QString& password, QString* reason);
+
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* sender, long hint, QObject* hintObject) override;
 
     // The whole text, lines separated by carriage return and line feed.
     QString GetAllText() const;
@@ -42,7 +60,7 @@ public:
     bool ReplaceCurrent(const QString& what, const QString& with, bool matchCase, bool wholeWord);
     // Replaces every match as one undo step; returns how many.
     int ReplaceAll(const QString& what, const QString& with, bool matchCase, bool wholeWord);
-    CFindReplaceDlg* FindDialog() const { return m_findDlg; }
+    CFindReplaceDlg* FindDialog() const;
 
     // The printer every text window shares, with the half-inch margins.
     static QPrinter* SharedPrinter();

@@ -1,0 +1,3 @@
+#include "CChildFrame.h"
+
+CChildFrame::CChildFrame(QWidget* parent) : CMDIChildWnd(parent) {}

@@ -1,0 +1,229 @@
+#include "CEditorDoc.h"
+
+#include "CActivityHost.h"
+#include "CDocManager.h"
+#include "CEditorView.h"
+#include "CMDIFrameWnd.h"
+#include "CMultiDocTemplate.h"
+#include "CNewDocumentDlg.h"
+#include "CPasswordDlg.h"
+#include "CReplaceFileDlg.h"
+#include "CSaveChangesDlg.h"
+#include "CSetPasswordDlg.h"
+#include "CTimedFileDialog.h"
+#include "CWinApp.h"
+#include "TextFile.h"
+#include "resource.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+const char kOpenFilter[] = "Keystow Encrypted Files (*.etx;*.ksw)|*.etx;*.ksw|Keystow Encrypted "
+                           "Data Files (*.ksw)|*.ksw|Keystow Encrypted Text Files "
+                           "(*.etx)|*.etx|";
+const char kSaveFilter[] = "Keystow Encrypted Text Files (*.etx)|*.etx|";
+
+void Wipe(QString& secret) {
+    secret.fill(QChar(0));
+    secret.clear();
+}
+
+// True when the file name (not its folder) has an extension.
+bool NameHasDot(const QString& path) {
+    return QFileInfo(path).fileName().contains('.');
+}
+
+CMultiDocTemplate* TemplateFor(int resourceId) {
+    CWinApp* app = CWinApp::Current();
+    if (!app)
+        return nullptr;
+    for (CMultiDocTemplate* tmpl : app->GetDocManager()->GetTemplates())
+        if (tmpl->GetResourceId() == resourceId)
+            return tmpl;
+    return nullptr;
+}
+} // namespace
+
+CEditorDoc::CEditorDoc() {
+    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(ID_FILE_SAVE, [this] { OnFileSave(); });
+    OnCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    OnCommand(ID_SET_FILE_PASSWORD, [this] { OnSetFilePassword(); });
+}
+
+CEditorDoc::~CEditorDoc() {
+    Wipe(filePassword);
+}
+
+CEditorView* CEditorDoc::GetView() const {
+    for (CView* view : GetViews())
+        if (auto* editor = dynamic_cast<CEditorView*>(view))
+            return editor;
+    return nullptr;
+}
+
+QWidget* CEditorDoc::DialogParent() const {
+    if (CWinApp* app = CWinApp::Current())
+        if (app->GetMainWnd())
+            return app->GetMainWnd();
+    CEditorView* view = GetView();
+    return view ? view->window() : nullptr;
+}
+
+QString CEditorDoc::DefaultFileName() const {
+    const QString name = GetTitle();
+    return name.contains('.') ? name : name + QStringLiteral(".etx");
+}
+
+bool CEditorDoc::OnNewDocument() {
+    if (!CDocument::OnNewDocument())
+        return false;
+    filePath.clear();
+    return true;
+}
+
+bool CEditorDoc::OnOpenDocument(const QString& path) {
+    filePath = path;
+    CPasswordDlg dlg(DialogParent());
+    dlg.m_useIdleTimer = true;
+    dlg.m_screenMode = false;
+    if (dlg.DoModal() != IDOK) {
+        Wipe(dlg.m_password);
+        return false;
+    }
+    filePassword = dlg.m_password;
+    Wipe(dlg.m_password);
+    CEditorView* view = GetView();
+    if (!view || !view->LoadDocumentFile(path, filePassword)) {
+        Wipe(filePassword);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CEditorDoc::OnSaveDocument(const QString& path) {
+    // Every save confirms or changes the password.
+    CSetPasswordDlg dlg(DialogParent());
+    dlg.m_password = filePassword;
+    dlg.m_setMode = false;
+    if (dlg.DoModal() != IDOK) {
+        Wipe(dlg.m_password);
+        return false;
+    }
+    filePassword = dlg.m_password;
+    Wipe(dlg.m_password);
+
+    CEditorView* view = GetView();
+    if (!view)
+        return false;
+    QString reason;
+    if (view->SaveDocumentFile(path, filePassword, &reason) != SaveResult::Saved) {
+        // Nothing was replaced; the person must know, and closing will ask again.
+        QMessageBox::warning(
+            DialogParent(), QStringLiteral("Keystow Editor"),
+            tr("The document was not saved to %1.\n%2")
+                .arg(QFileInfo(path).fileName(),
+                     reason.isEmpty() ? tr("The file could not be written.") : reason));
+        return false;
+    }
+    filePath = path;
+    return true;
+}
+
+bool CEditorDoc::OnFileSave() {
+    if (filePath.isEmpty())
+        return OnFileSaveAs();
+    return OnSaveDocument(filePath);
+}
+
+bool CEditorDoc::DoFileSave() {
+    return OnFileSave();
+}
+
+bool CEditorDoc::OnFileSaveAs() {
+    QString initial = DefaultFileName();
+    if (!GetPathName().isEmpty())
+        initial = QFileInfo(QFileInfo(GetPathName()).absolutePath(), initial).filePath();
+    CTimedFileDialog dlg(false, QString(), initial, OFN_HIDEREADONLY, QLatin1String(kSaveFilter),
+                         DialogParent());
+    if (dlg.DoModal() != IDOK)
+        return false;
+    QString path = dlg.GetPathName();
+    if (path.isEmpty())
+        return false;
+    if (!NameHasDot(path))
+        path += QStringLiteral(".etx");
+    if (QFileInfo::exists(path)) {
+        CReplaceFileDlg replace(DialogParent());
+        if (replace.DoModal() != IDOK)
+            return false;
+    }
+    // The document takes the new name only once the file is really there.
+    if (!OnSaveDocument(path))
+        return false;
+    SetPathName(path);
+    return true;
+}
+
+void CEditorDoc::OnSetFilePassword() {
+    CSetPasswordDlg dlg(DialogParent());
+    dlg.m_password = filePassword;
+    dlg.m_setMode = true;
+    if (dlg.DoModal() == IDOK)
+        filePassword = dlg.m_password;
+    Wipe(dlg.m_password);
+}
+
+void CEditorDoc::OnFileOpen() {
+    CTimedFileDialog dlg(true, QString(), QString(), OFN_FILEMUSTEXIST, QLatin1String(kOpenFilter),
+                         DialogParent());
+    if (dlg.DoModal() != IDOK)
+        return;
+    const QString path = dlg.GetPathName();
+    if (path.isEmpty())
+        return;
+    if (CWinApp* app = CWinApp::Current())
+        app->OpenDocumentFile(path);
+}
+
+void CEditorDoc::OnFileNew() {
+    CNewDocumentDlg dlg(DialogParent());
+    int resourceId = 0;
+    switch (dlg.DoModal()) {
+    case CNewDocumentDlg::NewTextDocument:
+        resourceId = IDR_TEXTTYPE;
+        break;
+    case CNewDocumentDlg::NewPasswordsDocument:
+        resourceId = IDR_KEYSTOWTYPE;
+        break;
+    default:
+        return;
+    }
+    if (CMultiDocTemplate* tmpl = TemplateFor(resourceId))
+        tmpl->OpenDocumentFile(QString());
+}
+
+bool CEditorDoc::SaveModified() {
+    // While the screen is locked nothing of the document shows before the screen password.
+    if (CActivityHost* host = CActivityHost::Current()) {
+        if (host->m_locked && !host->UnlockForClose())
+            return false;
+    }
+    if (!IsModified())
+        return true;
+    filePath = GetPathName();
+    CSaveChangesDlg dlg(DialogParent());
+    dlg.m_fileName = filePath.isEmpty() ? DefaultFileName() : filePath;
+    switch (dlg.DoModal()) {
+    case IDYES:
+        // A save that did not complete keeps the document open: nothing is lost.
+        return OnFileSave();
+    case IDCANCEL:
+        return false;
+    default:
+        return true;
+    }
+}

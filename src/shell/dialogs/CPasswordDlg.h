@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CShellDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "Enter Password": asks for a file password, or with m_screenMode for the screen password.
+// DoModal gives IDOK (m_password holds the non-empty password) or IDCANCEL (Cancel, Esc,
+// the close box, or the screen lock while m_useIdleTimer is on).
+class CPasswordDlg : public CShellDialog {
+    Q_OBJECT
+public:
+    explicit CPasswordDlg(QWidget* parent = nullptr);
+
+    // Out: the password typed, at most 259 code-page bytes; on cancel, the field as last
+    // changed.
+    QString m_password;
+    // False while the screen is locked: the dialog then ignores the lock.
+    bool m_useIdleTimer = true;
+    // True asks for the screen password ("Screen Password:").
+    bool m_screenMode = false;
+
+protected:
+    void OnInitDialog() override;
+
+private:
+    void OnPasswordChanged();
+    void OnOk();
+
+    QLabel* m_label;
+    QLineEdit* m_edit;
+    QLabel* m_problem;
+    QPushButton* m_ok;
+};

@@ -1,0 +1,58 @@
+#include "CShellDialog.h"
+
+#include <QFontMetrics>
+#include <QPushButton>
+
+namespace {
+QString ControlName(int id) {
+    return QStringLiteral("ctl%1").arg(id);
+}
+} // namespace
+
+QString AppCaption() {
+    return QStringLiteral("Keystow Editor");
+}
+
+CShellDialog::CShellDialog(QWidget* parent) : CModalDialog(parent) {}
+
+int CShellDialog::DoModal() {
+    return exec();
+}
+
+QWidget* CShellDialog::GetDlgItem(int id) const {
+    return findChild<QWidget*>(ControlName(id));
+}
+
+void CShellDialog::showEvent(QShowEvent* event) {
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    CModalDialog::showEvent(event);
+}
+
+void CShellDialog::SetControlId(QWidget* widget, int id) {
+    widget->setObjectName(ControlName(id));
+    widget->setProperty("controlId", id);
+}
+
+int CShellDialog::DluX(int units) const {
+    return units * fontMetrics().averageCharWidth() / 4;
+}
+
+int CShellDialog::DluY(int units) const {
+    return units * fontMetrics().height() / 8;
+}
+
+QPushButton* CShellDialog::AddButton(const QString& text, int id) {
+    auto* button = new QPushButton(text, this);
+    SetControlId(button, id);
+    button->setMinimumWidth(DluX(50));
+    return button;
+}
+
+QPushButton* CShellDialog::AddEndButton(const QString& text, int id, int result) {
+    QPushButton* button = AddButton(text, id);
+    connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+    return button;
+}

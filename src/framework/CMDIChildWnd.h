@@ -1,13 +1,13 @@
 #pragma once
 
 #include "CCmdTarget.h"
+#include "CDocument.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
-class CDocument;
 class CMultiDocTemplate;
 class CView;
 class QMdiSubWindow;

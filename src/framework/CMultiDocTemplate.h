@@ -64,6 +64,9 @@ public:
     virtual void InitialUpdateFrame(CMDIChildWnd* frame, CDocument* doc, bool makeVisible = true);
     virtual void SetDefaultTitle(CDocument* doc);
 
+    // False for a type registered before its document class exists.
+    bool CanCreateDocuments() const { return static_cast<bool>(m_docFactory); }
+
     int UntitledCount() const { return m_nUntitledCount; }
 
 private:

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "CCmdTarget.h"
+#include "CDocument.h"
 
 #include <QPointer>
 
-class CDocument;
 class CMDIChildWnd;
 class QObject;
 class QWidget;

@@ -1,0 +1,140 @@
+#include "CEditorApp.h"
+
+#include "CDocManager.h"
+#include "CMainFrame.h"
+#include "CMultiDocTemplate.h"
+#include "LockSettingsFile.h"
+#include "ResString.h"
+#include "resource.h"
+
+#if __has_include(<TextDocType.h>)
+#include <TextDocType.h>
+#define KEYSTOW_HAVE_TEXTDOC 1
+#endif
+#include "StandInDocTypes.h"
+
+#include <QGuiApplication>
+#include <QMutexLocker>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+const QString kSettings = QStringLiteral("Settings");
+QSize g_testScreen;
+} // namespace
+
+CEditorApp::CEditorApp() : CWinApp(ResString(IDS_APP_TITLE)) {}
+
+CEditorApp::~CEditorApp() {
+    GetDocManager()->CloseAllDocuments();
+    delete m_pMainFrame;
+    m_lockSettings.Wipe();
+}
+
+CMainFrame* CEditorApp::MainFrame() const {
+    return m_pMainFrame;
+}
+
+void CEditorApp::RegisterDocTemplates() {
+#ifdef KEYSTOW_HAVE_TEXTDOC
+    m_pTextTemplate = CreateTextDocTemplate();
+#else
+    m_pTextTemplate = CreateStandInTextTemplate();
+#endif
+    m_pTextTemplate->SetSharedMenu(IDR_TEXTTYPE);
+    AddDocTemplate(m_pTextTemplate);
+    m_pPasswordsTemplate = CreateStandInPasswordsTemplate();
+    m_pPasswordsTemplate->SetSharedMenu(IDR_TEXTTYPE);
+    AddDocTemplate(m_pPasswordsTemplate);
+    m_pBrowserTemplate = CreateStandInBrowserTemplate();
+    AddDocTemplate(m_pBrowserTemplate);
+}
+
+bool CEditorApp::InitInstance() {
+    SetRegistryKey(QStringLiteral("Keystow"));
+    LoadStdProfileSettings(4);
+    RegisterDocTemplates();
+
+    m_pMainFrame = new CMainFrame;
+    SetMainWnd(m_pMainFrame);
+
+    LoadLockSettings();
+
+    if (!m_commandLineFile.isEmpty()) {
+        // The file opens before the window shows; a refused password or a file that does not
+        // decrypt ends the program.
+        if (!OpenDocumentFile(m_commandLineFile))
+            return false;
+    }
+    m_pMainFrame->show();
+    return true;
+}
+
+QString CEditorApp::LockSettingsPath() const {
+    return m_lockSettingsPath.isEmpty() ? LockSettingsFile::Path() : m_lockSettingsPath;
+}
+
+void CEditorApp::LoadLockSettings() {
+    LockSettingsFile::Read(LockSettingsPath(), m_lockSettings);
+    if (CMainFrame* frame = m_pMainFrame) {
+        frame->m_timeoutSeconds = static_cast<quint32>(
+            TimeoutMinutes(static_cast<int>(m_lockSettings.timeoutIndex())) * 60);
+        frame->m_promptText = m_lockSettings.promptText();
+    }
+}
+
+void CEditorApp::SaveLockSettings() {
+    QMutexLocker locker(&m_lockSettingsMutex);
+    LockSettingsFile::Write(LockSettingsPath(), m_lockSettings);
+}
+
+int CEditorApp::TimeoutMinutes(int index) {
+    static const int minutes[] = {1, 2, 3, 5, 10, 15, 30, 60};
+    if (index < 0 || index >= static_cast<int>(sizeof(minutes) / sizeof(minutes[0])))
+        return minutes[0];
+    return minutes[index];
+}
+
+void CEditorApp::ReadWindowPlacement(int& x, int& y, int& cx, int& cy, int& xScreen,
+                                     int& yScreen) const {
+    x = GetProfileInt(kSettings, QStringLiteral("X"), x);
+    y = GetProfileInt(kSettings, QStringLiteral("Y"), y);
+    cx = GetProfileInt(kSettings, QStringLiteral("CX"), cx);
+    cy = GetProfileInt(kSettings, QStringLiteral("CY"), cy);
+    xScreen = GetProfileInt(kSettings, QStringLiteral("XScreen"), xScreen);
+    yScreen = GetProfileInt(kSettings, QStringLiteral("YScreen"), yScreen);
+}
+
+void CEditorApp::SaveWindowPlacement(QWidget* window) {
+    // A maximised or minimised window is stored with its normal rectangle.
+    const bool normal = !(window->isMaximized() || window->isMinimized() || window->isFullScreen());
+    const QRect rect = normal ? window->geometry() : window->normalGeometry();
+    if (!rect.isValid())
+        return;
+    const QSize screen = ScreenSize();
+    WriteProfileInt(kSettings, QStringLiteral("X"), rect.x());
+    WriteProfileInt(kSettings, QStringLiteral("Y"), rect.y());
+    WriteProfileInt(kSettings, QStringLiteral("CX"), rect.width());
+    WriteProfileInt(kSettings, QStringLiteral("CY"), rect.height());
+    WriteProfileInt(kSettings, QStringLiteral("XScreen"), screen.width());
+    WriteProfileInt(kSettings, QStringLiteral("YScreen"), screen.height());
+}
+
+int CEditorApp::GetShowWelcome() const {
+    return GetProfileInt(kSettings, QStringLiteral("wzrd"), 1);
+}
+
+void CEditorApp::SetShowWelcome(int show) {
+    WriteProfileInt(kSettings, QStringLiteral("wzrd"), show);
+}
+
+QSize CEditorApp::ScreenSize() {
+    if (g_testScreen.isValid())
+        return g_testScreen;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+void CEditorApp::SetScreenSizeForTesting(const QSize& size) {
+    g_testScreen = size;
+}

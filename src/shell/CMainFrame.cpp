@@ -1,0 +1,550 @@
+#include "CMainFrame.h"
+
+#include "CCmdUI.h"
+#include "CDocument.h"
+#include "CEditorApp.h"
+#include "CMDIChildWnd.h"
+#include "CMultiDocTemplate.h"
+#include "KeyIndicators.h"
+#include "ResString.h"
+#include "resource.h"
+
+#include <CNewDocumentDlg.h>
+#include <CTimedFileDialog.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+const char* const CMainFrame::kWebSiteAddress = "https://keystow.example.org/";
+
+namespace {
+
+// One menu entry: id 0 is a separator.
+struct MenuItem {
+    const char* text;
+    int id;
+};
+
+struct Popup {
+    const char* title;
+    std::initializer_list<MenuItem> items;
+};
+
+const char* const kRecentFilePlaceholder = "Recent File";
+
+const std::initializer_list<Popup> kMenu128 = {
+    {"&File",
+     {{"&New\tCtrl+N", ID_FILE_NEW},
+      {"&Open...\tCtrl+O", ID_FILE_OPEN},
+      {nullptr, 0},
+      {"P&rint Setup...", ID_FILE_PRINT_SETUP},
+      {nullptr, 0},
+      {kRecentFilePlaceholder, ID_FILE_MRU_FILE1},
+      {nullptr, 0},
+      {"Web Browser...", ID_WEB_BROWSER},
+      {nullptr, 0},
+      {"E&xit", ID_APP_EXIT}}},
+    {"&View",
+     {{"&Toolbar", ID_VIEW_TOOLBAR},
+      {"&Status Bar", ID_VIEW_STATUS_BAR},
+      {nullptr, 0},
+      {"Lock", ID_LOCK},
+      {nullptr, 0},
+      {"Wizard...", ID_WIZARD}}},
+    {"Settings", {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS}}},
+    {"&Help",
+     {{"Keystow Editor on the Web...", ID_HELP_WEBSITE},
+      {nullptr, 0},
+      {"&About Keystow Editor...", ID_APP_ABOUT}}},
+};
+
+const std::initializer_list<Popup> kMenu104 = {
+    {"&File",
+     {{"&New\tCtrl+N", ID_FILE_NEW},
+      {"&Open...\tCtrl+O", ID_FILE_OPEN},
+      {"&Close", ID_FILE_CLOSE},
+      {"&Save\tCtrl+S", ID_FILE_SAVE},
+      {"Save &As...", ID_FILE_SAVE_AS},
+      {nullptr, 0},
+      {"Browse Web...", ID_WEB_BROWSER},
+      {nullptr, 0},
+      {"&Print...\tCtrl+P", ID_FILE_PRINT},
+      {"Print Pre&view", ID_FILE_PRINT_PREVIEW},
+      {"P&rint Setup...", ID_FILE_PRINT_SETUP},
+      {nullptr, 0},
+      {kRecentFilePlaceholder, ID_FILE_MRU_FILE1},
+      {nullptr, 0},
+      {"E&xit", ID_APP_EXIT}}},
+    {"&Edit",
+     {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},
+      {nullptr, 0},
+      {"Cu&t\tCtrl+X", ID_EDIT_CUT},
+      {"&Copy\tCtrl+C", ID_EDIT_COPY},
+      {"&Paste\tCtrl+V", ID_EDIT_PASTE},
+      {"Select A&ll\tCtrl+A", ID_EDIT_SELECT_ALL},
+      {nullptr, 0},
+      {"&Find...\tCtrl+F", ID_EDIT_FIND},
+      {"F&ind Next\tF3", ID_EDIT_REPEAT},
+      {"R&eplace\tCtrl+H", ID_EDIT_REPLACE}}},
+    {"&View", {{"&Toolbar", ID_VIEW_TOOLBAR}, {"&Status Bar", ID_VIEW_STATUS_BAR}}},
+    {"Settings",
+     {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS},
+      {nullptr, 0},
+      {"Set New File Password...", 32791}}},
+    {"&Window",
+     {{"&Cascade", ID_WINDOW_CASCADE},
+      {"&Tile", ID_WINDOW_TILE_HORZ},
+      {"&Arrange Icons", ID_WINDOW_ARRANGE}}},
+    {"&Help",
+     {{"Keystow Editor on the Web...", ID_HELP_WEBSITE},
+      {"&About Keystow Editor...", ID_APP_ABOUT}}},
+};
+
+// Toolbar 128: id 0 is a separator.
+const int kToolBar128[] = {ID_FILE_NEW,    ID_FILE_OPEN,
+                           ID_FILE_SAVE,   0,
+                           ID_WIZARD,      0,
+                           ID_EDIT_CUT,    ID_EDIT_COPY,
+                           ID_EDIT_PASTE,  0,
+                           ID_EDIT_FIND,   0,
+                           ID_FILE_PRINT,  0,
+                           ID_LOCK,        0,
+                           ID_WEB_BROWSER, 0,
+                           ID_APP_ABOUT};
+
+const char* ToolBarImage(int id) {
+    switch (id) {
+    case ID_FILE_NEW:
+        return ":/toolbar/new.png";
+    case ID_FILE_OPEN:
+        return ":/toolbar/open.png";
+    case ID_FILE_SAVE:
+        return ":/toolbar/save.png";
+    case ID_WIZARD:
+        return ":/toolbar/wizard.png";
+    case ID_EDIT_CUT:
+        return ":/toolbar/cut.png";
+    case ID_EDIT_COPY:
+        return ":/toolbar/copy.png";
+    case ID_EDIT_PASTE:
+        return ":/toolbar/paste.png";
+    case ID_EDIT_FIND:
+        return ":/toolbar/find.png";
+    case ID_FILE_PRINT:
+        return ":/toolbar/print.png";
+    case ID_LOCK:
+        return ":/toolbar/lock.png";
+    case ID_WEB_BROWSER:
+        return ":/toolbar/web.png";
+    case ID_APP_ABOUT:
+        return ":/toolbar/about.png";
+    default:
+        return nullptr;
+    }
+}
+
+struct Accelerator {
+    QKeySequence keys;
+    int id;
+};
+
+QList<Accelerator> AcceleratorTable128() {
+    return {
+        {QKeySequence(Qt::CTRL | Qt::Key_A), ID_EDIT_SELECT_ALL},
+        {QKeySequence(Qt::CTRL | Qt::Key_C), ID_EDIT_COPY},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), ID_EDIT_FIND},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), 32777},
+        {QKeySequence(Qt::CTRL | Qt::Key_H), ID_EDIT_REPLACE},
+        {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), ID_FILE_PRINT},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE},
+        {QKeySequence(Qt::CTRL | Qt::Key_V), ID_EDIT_PASTE},
+        {QKeySequence(Qt::CTRL | Qt::Key_X), ID_EDIT_CUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), ID_EDIT_UNDO},
+        {QKeySequence(Qt::ALT | Qt::Key_Backspace), ID_EDIT_UNDO},
+        {QKeySequence(Qt::ALT | Qt::Key_Delete), ID_EDIT_CLEAR},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Delete), ID_EDIT_CUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_Insert), ID_EDIT_COPY},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Insert), ID_EDIT_PASTE},
+        {QKeySequence(Qt::Key_F3), ID_EDIT_REPEAT},
+        {QKeySequence(Qt::Key_F6), ID_NEXT_PANE},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
+        {QKeySequence(Qt::ALT | Qt::Key_Return), ID_OLE_EDIT_PROPERTIES},
+        {QKeySequence(Qt::ALT | Qt::Key_Enter), ID_OLE_EDIT_PROPERTIES},
+    };
+}
+
+// The toolbar label: the last newline-separated piece of the command's string, when not empty.
+QString ToolBarLabel(int id) {
+    const QString text = ResString(id);
+    const QString last = text.section(QLatin1Char('\n'), -1);
+    return last.isEmpty() ? text : last;
+}
+
+QString StatusPrompt(int id) {
+    return ResString(id).section(QLatin1Char('\n'), 0, 0);
+}
+
+CEditorApp* App() {
+    return qobject_cast<CEditorApp*>(CWinApp::Current());
+}
+
+} // namespace
+
+static void InitToolbarResources() {
+    Q_INIT_RESOURCE(toolbar);
+}
+
+CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new QTimer(this)) {
+    InitToolbarResources();
+    setWindowTitle(ResString(IDS_APP_TITLE));
+    setWindowIcon(QIcon(QStringLiteral(":/toolbar/app.png")));
+    setAcceptDrops(true);
+
+    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(ID_HELP, [this] { OnHelp(); });
+    OnCommand(ID_HELP_WEBSITE, [this] { OnWebSite(); });
+    OnCommand(ID_WEB_BROWSER, [this] { OnWebBrowser(); });
+    OnUpdateCommand(ID_WEB_BROWSER, [](CCmdUI* ui) {
+        CEditorApp* app = App();
+        ui->Enable(app && app->m_pBrowserTemplate && app->m_pBrowserTemplate->CanCreateDocuments());
+    });
+    OnCommand(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); });
+    OnUpdateCommand(ID_VIEW_TOOLBAR, [this](CCmdUI* ui) { ui->SetCheck(m_toolBar->isVisible()); });
+    OnCommand(ID_VIEW_STATUS_BAR, [this] { m_statusBar->setVisible(!m_statusBar->isVisible()); });
+    OnUpdateCommand(ID_VIEW_STATUS_BAR,
+                    [this](CCmdUI* ui) { ui->SetCheck(m_statusBar->isVisible()); });
+
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    BuildAccelerators();
+    SwitchMenu(IDR_MAINFRAME);
+    connect(this, &CMDIFrameWnd::activeFrameChanged, this, &CMainFrame::OnActiveFrameChanged);
+    if (CWinApp* app = CWinApp::Current())
+        connect(app, &CWinApp::recentFilesChanged, this, [this] {
+            for (QMenu* menu : m_menu128 + m_menu104)
+                RefreshRecentFiles(menu);
+        });
+
+    ApplyStoredPlacement();
+
+    m_frameTimer->setInterval(100);
+    connect(m_frameTimer, &QTimer::timeout, this, &CMainFrame::OnFrameTimer);
+    m_frameTimer->start();
+    StampActivity();
+    m_locked = 0;
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::BuildMenus() {
+    auto build = [this](const std::initializer_list<Popup>& popups, QList<QMenu*>& menus) {
+        for (const Popup& popup : popups) {
+            auto* menu = new QMenu(QString::fromLatin1(popup.title), this);
+            for (const MenuItem& item : popup.items) {
+                if (item.id == 0) {
+                    menu->addSeparator();
+                    continue;
+                }
+                if (item.id == ID_FILE_MRU_FILE1) {
+                    // Four places for the recent files; the first names the list while empty.
+                    for (int i = 0; i < 4; ++i) {
+                        QAction* action = CreateCommandAction(ID_FILE_MRU_FILE1 + i,
+                                                              QString::fromLatin1(item.text), menu);
+                        action->setStatusTip(StatusPrompt(ID_FILE_MRU_FILE1 + i));
+                        action->setVisible(i == 0);
+                        menu->addAction(action);
+                    }
+                    continue;
+                }
+                QAction* action =
+                    CreateCommandAction(item.id, QString::fromLatin1(item.text), menu);
+                action->setStatusTip(StatusPrompt(item.id));
+                if (item.id == ID_VIEW_TOOLBAR || item.id == ID_VIEW_STATUS_BAR)
+                    action->setCheckable(true);
+                menu->addAction(action);
+            }
+            WatchMenu(menu);
+            connect(menu, &QMenu::aboutToShow, this, [this] { StampActivity(); });
+            menus.append(menu);
+        }
+    };
+    build(kMenu128, m_menu128);
+    build(kMenu104, m_menu104);
+    for (QMenu* menu : m_menu128 + m_menu104)
+        RefreshRecentFiles(menu);
+}
+
+const QList<QMenu*>& CMainFrame::Menus(int menuId) const {
+    return menuId == IDR_TEXTTYPE ? m_menu104 : m_menu128;
+}
+
+void CMainFrame::SwitchMenu(int menuId) {
+    if (menuId != IDR_TEXTTYPE)
+        menuId = IDR_MAINFRAME;
+    if (menuId == m_currentMenuId)
+        return;
+    m_currentMenuId = menuId;
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    for (QMenu* menu : Menus(menuId))
+        bar->addMenu(menu);
+}
+
+void CMainFrame::OnActiveFrameChanged() {
+    CMDIChildWnd* frame = MDIGetActive();
+    CMultiDocTemplate* tmpl = frame ? frame->GetDocTemplate() : nullptr;
+    SwitchMenu(tmpl ? tmpl->GetSharedMenu() : IDR_MAINFRAME);
+}
+
+void CMainFrame::RefreshRecentFiles(QMenu* menu) {
+    CWinApp* app = CWinApp::Current();
+    CRecentFileList* list = app ? app->GetRecentFileList() : nullptr;
+    const int count = list ? list->GetCount() : 0;
+    for (QAction* action : menu->actions()) {
+        const int id = CommandId(action);
+        if (id < ID_FILE_MRU_FILE1 || id > ID_FILE_MRU_FILE4)
+            continue;
+        const int index = id - ID_FILE_MRU_FILE1;
+        if (index < count) {
+            const QString path = QDir::toNativeSeparators((*list)[index]);
+            const QString shown = fontMetrics().elidedText(path, Qt::ElideMiddle, 360);
+            // Ampersands in a path must not turn into mnemonics.
+            action->setText(QStringLiteral("&%1 %2").arg(index + 1).arg(
+                QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&"))));
+            action->setVisible(true);
+        } else {
+            action->setText(QString::fromLatin1(kRecentFilePlaceholder));
+            action->setVisible(index == 0 && count == 0);
+        }
+    }
+}
+
+void CMainFrame::OnMenuAboutToShow(QMenu* menu) {
+    RefreshRecentFiles(menu);
+}
+
+void CMainFrame::BuildToolBar() {
+    m_toolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_toolBar->setObjectName(QStringLiteral("toolbar128"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 15));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    QList<QToolButton*> buttons;
+    for (int id : kToolBar128) {
+        if (id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        const QString label = ToolBarLabel(id);
+        QAction* action = CreateCommandAction(id, label, m_toolBar);
+        if (const char* image = ToolBarImage(id))
+            action->setIcon(QIcon(QString::fromLatin1(image)));
+        action->setToolTip(label);
+        action->setStatusTip(StatusPrompt(id));
+        m_toolBar->addAction(action);
+        if (auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(action)))
+            buttons.append(button);
+    }
+    // Every button as large as the largest.
+    QSize largest;
+    for (QToolButton* button : buttons)
+        largest = largest.expandedTo(button->sizeHint());
+    for (QToolButton* button : buttons)
+        button->setFixedSize(largest);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::BuildStatusBar() {
+    m_statusBar = new QStatusBar(this);
+    setStatusBar(m_statusBar);
+    auto addPane = [this](const QString& text, int width) {
+        auto* pane = new QLabel(text, m_statusBar);
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setContentsMargins(2, 0, 2, 0);
+        if (width > 0)
+            pane->setFixedWidth(width);
+        else
+            pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(text) + 8);
+        m_statusBar->addPermanentWidget(pane);
+        m_panes.append(pane);
+    };
+    // Pane 0 is the status bar's own message area.
+    m_panes.append(nullptr);
+    addPane(ResString(ID_INDICATOR_POSITION), 90);
+    addPane(QStringLiteral("CAP"), 0);
+    addPane(QStringLiteral("NUM"), 0);
+    addPane(QStringLiteral("SCRL"), 0);
+    m_statusBar->showMessage(QStringLiteral("Ready"));
+    UpdateIndicators();
+}
+
+void CMainFrame::BuildAccelerators() {
+    QHash<int, QAction*> byId;
+    for (const Accelerator& accel : AcceleratorTable128()) {
+        QAction*& action = byId[accel.id];
+        if (!action) {
+            action = CreateCommandAction(accel.id, QString(), this);
+            action->setShortcutContext(Qt::WindowShortcut);
+            addAction(action);
+            m_accelerators.append(action);
+        }
+        QList<QKeySequence> keys = action->shortcuts();
+        keys.append(accel.keys);
+        action->setShortcuts(keys);
+    }
+}
+
+void CMainFrame::UpdateIndicators() {
+    const KeyIndicators keys = ReadKeyIndicators();
+    // Like the lock-key panes people know: the name shows while the key is on.
+    const bool on[] = {keys.capsLock, keys.numLock, keys.scrollLock};
+    for (int i = 0; i < 3; ++i) {
+        QLabel* pane = m_panes.value(2 + i);
+        if (pane)
+            pane->setEnabled(on[i]);
+    }
+}
+
+void CMainFrame::SetStatusPaneText(int index, const QString& text) {
+    if (!m_statusBar)
+        return;
+    if (index == 0) {
+        m_statusBar->showMessage(text);
+        return;
+    }
+    if (QLabel* pane = m_panes.value(index))
+        pane->setText(text);
+}
+
+QString CMainFrame::GetStatusPaneText(int index) const {
+    if (!m_statusBar)
+        return QString();
+    if (index == 0)
+        return m_statusBar->currentMessage();
+    QLabel* pane = m_panes.value(index);
+    return pane ? pane->text() : QString();
+}
+
+void CMainFrame::ApplyStoredPlacement() {
+    CEditorApp* app = App();
+    const QSize screen = CEditorApp::ScreenSize();
+    int x = 100, y = 100;
+    int cx = screen.width() / 5 * 3, cy = screen.height() / 5 * 3;
+    if (app) {
+        int sx = x, sy = y, scx = cx, scy = cy;
+        int xScreen = screen.width(), yScreen = screen.height();
+        app->ReadWindowPlacement(sx, sy, scx, scy, xScreen, yScreen);
+        // Only a placement stored on a screen of this size is used.
+        if (xScreen == screen.width() && yScreen == screen.height() && scx > 0 && scy > 0) {
+            x = sx;
+            y = sy;
+            cx = scx;
+            cy = scy;
+        }
+    }
+    setGeometry(x, y, cx, cy);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The placement is kept even when a document then refuses to close.
+    if (CEditorApp* app = App())
+        app->SaveWindowPlacement(this);
+    if (isMaximized() || isMinimized() || isFullScreen())
+        showNormal();
+    CMDIFrameWnd::closeEvent(event);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!event->mimeData()->hasUrls())
+        return;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+    activateWindow();
+    CWinApp* app = CWinApp::Current();
+    for (const QString& path : paths) {
+        if (app && QFileInfo(path).isFile())
+            app->OpenDocumentFile(path);
+    }
+}
+
+void CMainFrame::OnFileNew() {
+    CNewDocumentDlg dlg(this);
+    const int result = dlg.DoModal();
+    CEditorApp* app = App();
+    if (!app)
+        return;
+    if (result == CNewDocumentDlg::NewTextDocument && app->m_pTextTemplate)
+        app->m_pTextTemplate->OpenDocumentFile(QString());
+    else if (result == CNewDocumentDlg::NewPasswordsDocument && app->m_pPasswordsTemplate)
+        app->m_pPasswordsTemplate->OpenDocumentFile(QString());
+}
+
+void CMainFrame::OnFileOpen() {
+    CTimedFileDialog dlg(true, QString(), QString(), OFN_FILEMUSTEXIST,
+                         QStringLiteral("Keystow Encrypted Files (*.etx;*.ksw)|*.etx;*.ksw|"
+                                        "Keystow Encrypted Data Files (*.ksw)|*.ksw|"
+                                        "Keystow Encrypted Text Files (*.etx)|*.etx|"),
+                         this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    if (CWinApp* app = CWinApp::Current())
+        app->OpenDocumentFile(dlg.GetPathName());
+}
+
+void CMainFrame::OnHelp() {
+    // The help folder is looked for under the current directory, as it always was.
+    const QString folder = QDir::current().filePath(QStringLiteral("Help"));
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QDir(folder).filePath(QStringLiteral("42.html"))));
+}
+
+void CMainFrame::OnWebSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
+}
+
+void CMainFrame::OnWebBrowser() {
+    CEditorApp* app = App();
+    if (app && app->m_pBrowserTemplate)
+        app->m_pBrowserTemplate->OpenDocumentFile(QString());
+}
+
+void CMainFrame::OnFrameTimer() {
+    // An open menu counts as activity for as long as it stays open.
+    if (qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        StampActivity();
+    UpdateIndicators();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "CActivityHost.h"
+#include "CMDIFrameWnd.h"
+
+#include <QByteArray>
+#include <QList>
+
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+
+// The program's one top-level window: menus 128 (no document window) and 104 (a text or
+// passwords window active), toolbar 128 with labels, the status bar, the accelerators, and the
+// idle and lock state every other window reports to.
+class CMainFrame : public CMDIFrameWnd, public CActivityHost {
+    Q_OBJECT
+public:
+    // Where the web site command goes.
+    static const char* const kWebSiteAddress;
+
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Pane 0 is the message pane, 1 the line and column pane (id 101), 2..4 the Caps Lock,
+    // Num Lock and Scroll Lock indicators.
+    void SetStatusPaneText(int index, const QString& text);
+    QString GetStatusPaneText(int index) const;
+
+    // The menu resource shown now: 128 or 104.
+    int CurrentMenuId() const { return m_currentMenuId; }
+    const QList<QMenu*>& Menus(int menuId) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QStatusBar* StatusBar() const { return m_statusBar; }
+    // The accelerator table's actions, one per command.
+    const QList<QAction*>& Accelerators() const { return m_accelerators; }
+
+    // Sets the geometry from the stored placement (or the defaults).
+    void ApplyStoredPlacement();
+
+    QByteArray m_promptText;
+    QWidget* m_pLockWnd = nullptr;
+    qint32 m_lockedWidth = 0;
+    qint32 m_lockedHeight = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void OnMenuAboutToShow(QMenu* menu) override;
+
+    virtual void OnFileNew();
+    virtual void OnFileOpen();
+    virtual void OnHelp();
+    virtual void OnWebSite();
+    virtual void OnWebBrowser();
+    // The 100 ms frame timer: an open menu counts as activity.
+    virtual void OnFrameTimer();
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void BuildAccelerators();
+    void SwitchMenu(int menuId);
+    void OnActiveFrameChanged();
+    void UpdateIndicators();
+    void RefreshRecentFiles(QMenu* fileMenu);
+
+    QList<QMenu*> m_menu128;
+    QList<QMenu*> m_menu104;
+    int m_currentMenuId = 0;
+    QToolBar* m_toolBar = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QList<QLabel*> m_panes;
+    QList<QAction*> m_accelerators;
+    QTimer* m_frameTimer;
+};

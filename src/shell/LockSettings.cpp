@@ -1,0 +1,50 @@
+#include "LockSettings.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+LockSettings::LockSettings() {
+    m_bytes.fill(0);
+}
+
+quint32 LockSettings::ReadU32(int offset) const {
+    return qFromLittleEndian<quint32>(m_bytes.data() + offset);
+}
+
+void LockSettings::WriteU32(int offset, quint32 value) {
+    qToLittleEndian<quint32>(value, m_bytes.data() + offset);
+}
+
+QByteArray LockSettings::ReadText(int offset) const {
+    const char* start = m_bytes.data() + offset;
+    // A damaged record may lack the terminating zero: never read past the field.
+    const void* end = std::memchr(start, 0, kTextFieldSize - 1);
+    const int length =
+        end ? static_cast<int>(static_cast<const char*>(end) - start) : kTextFieldSize - 1;
+    return QByteArray(start, length);
+}
+
+void LockSettings::WriteText(int offset, const QByteArray& text) {
+    char* start = m_bytes.data() + offset;
+    std::memset(start, 0, kTextFieldSize);
+    const int length = static_cast<int>(qMin<qsizetype>(text.size(), kTextFieldSize - 1));
+    std::memcpy(start, text.constData(), static_cast<size_t>(length));
+}
+
+QByteArray LockSettings::ToBytes() const {
+    return QByteArray(m_bytes.data(), kSize);
+}
+
+bool LockSettings::FromBytes(const QByteArray& bytes) {
+    if (bytes.size() < kSize)
+        return false;
+    std::memcpy(m_bytes.data(), bytes.constData(), kSize);
+    return true;
+}
+
+void LockSettings::Wipe() {
+    volatile char* p = m_bytes.data();
+    for (int i = 0; i < kSize; ++i)
+        p[i] = 0;
+}

@@ -1,0 +1,70 @@
+#include "LockSettingsFile.h"
+
+#include "LockSettings.h"
+
+#include <CipherBuffer.h>
+#include <DataFolder.h>
+#include <FileAccess.h>
+#include <KeyDerivation.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+
+namespace {
+const char kFixedText[] = "Keystow Editor screen lock settings";
+
+DesKey MachineKey() {
+    QByteArray password = LockSettingsFile::MachinePassword();
+    DesKey key = KeyFromPassword(password);
+    WipeBytes(password);
+    return key;
+}
+} // namespace
+
+QString LockSettingsFile::Path() {
+    const QString folder = KeystowDataFolder();
+    if (folder.isEmpty())
+        return QString();
+    return QDir(folder).filePath(QStringLiteral("locksettings.dat"));
+}
+
+QByteArray LockSettingsFile::MachinePassword() {
+    QByteArray id;
+    QFile file(QStringLiteral("/etc/machine-id"));
+    if (file.open(QIODevice::ReadOnly))
+        id = file.read(256).trimmed();
+    if (id.isEmpty())
+        id = QSysInfo::machineUniqueId();
+    return id + kFixedText;
+}
+
+bool LockSettingsFile::Read(const QString& path, LockSettings& record) {
+    if (path.isEmpty())
+        return false;
+    QByteArray cipher;
+    if (!ReadWholeFile(path, cipher))
+        return false;
+    DesKey key = MachineKey();
+    QByteArray plain;
+    const bool decrypted = DecryptBuffer(key, cipher, plain);
+    WipeKey(key);
+    // A short plain content is a damaged or foreign file: ignored as a whole.
+    const bool taken = decrypted && record.FromBytes(plain);
+    WipeBytes(plain);
+    return taken;
+}
+
+bool LockSettingsFile::Write(const QString& path, const LockSettings& record) {
+    if (path.isEmpty())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    DesKey key = MachineKey();
+    QByteArray plain = record.ToBytes();
+    QByteArray cipher;
+    const bool encrypted = EncryptBuffer(key, plain, cipher);
+    WipeKey(key);
+    WipeBytes(plain);
+    return encrypted && WriteWholeFile(path, cipher);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class LockSettings;
+
+// locksettings.dat: the lock settings record encrypted as one buffer (padding, DES-CBC, no
+// word rotation) under a password that this machine derives by itself, so that nobody is
+// asked for it and it is the same at every run.
+namespace LockSettingsFile {
+// The file's path in the data folder; empty when there is no data folder.
+QString Path();
+// The machine's password: its machine id and a fixed text.
+QByteArray MachinePassword();
+// Replaces record with the file's content. False, leaving record as it was, when the file is
+// missing, does not decrypt or holds fewer than 1080 bytes.
+bool Read(const QString& path, LockSettings& record);
+// Encrypts and writes the record atomically; false when that failed.
+bool Write(const QString& path, const LockSettings& record);
+} // namespace LockSettingsFile

@@ -1,0 +1,133 @@
+#include "StandInDocTypes.h"
+
+#include "CDocument.h"
+#include "CMDIChildWnd.h"
+#include "CMDIFrameWnd.h"
+#include "CMultiDocTemplate.h"
+#include "CView.h"
+#include "CWinApp.h"
+#include "ResString.h"
+#include "resource.h"
+
+#include <CDecryptFailedDlg.h>
+#include <CModalDialog.h>
+#include <CPasswordDlg.h>
+#include <TextFile.h>
+
+#if __has_include(<PasswordsFile.h>)
+#include <PasswordsFile.h>
+#define KEYSTOW_HAVE_PASSMODEL 1
+#endif
+
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace {
+
+QWidget* MainWindow() {
+    CWinApp* app = CWinApp::Current();
+    return app ? app->GetMainWnd() : nullptr;
+}
+
+// Asks for the file password; empty when the person cancelled.
+bool AskPassword(QString& password) {
+    CPasswordDlg dlg(MainWindow());
+    if (dlg.DoModal() != IDOK)
+        return false;
+    password = dlg.m_password;
+    return true;
+}
+
+void TellNotDecrypted(const QString& path) {
+    CDecryptFailedDlg dlg(MainWindow());
+    dlg.m_fileName = QFileInfo(path).fileName();
+    dlg.DoModal();
+}
+
+class StandInTextView : public QPlainTextEdit, public CView {
+public:
+    StandInTextView() {
+        setReadOnly(true);
+        setLineWrapMode(QPlainTextEdit::NoWrap);
+        setFont(QFont(QStringLiteral("Courier New"), 10));
+    }
+};
+
+class StandInTextDoc : public CDocument {
+public:
+    bool OnOpenDocument(const QString& path) override {
+        QString password;
+        if (!AskPassword(password))
+            return false;
+        QString text;
+        const LoadResult result = LoadTextFile(path, password, text);
+        password.fill(QLatin1Char(' '));
+        if (result == LoadResult::NotDecrypted)
+            TellNotDecrypted(path);
+        if (result != LoadResult::Loaded)
+            return false;
+        if (auto* view = dynamic_cast<StandInTextView*>(GetFirstView()))
+            view->setPlainText(text);
+        text.fill(QLatin1Char(' '));
+        return CDocument::OnOpenDocument(path);
+    }
+};
+
+class StandInAccountsView : public QListWidget, public CView {};
+
+class StandInPasswordsDoc : public CDocument {
+public:
+    bool OnOpenDocument(const QString& path) override {
+#ifdef KEYSTOW_HAVE_PASSMODEL
+        QString password;
+        if (!AskPassword(password))
+            return false;
+        AccountStore store;
+        const LoadResult result = LoadPasswordsFile(path, password, store);
+        password.fill(QLatin1Char(' '));
+        if (result == LoadResult::NotDecrypted)
+            TellNotDecrypted(path);
+        if (result != LoadResult::Loaded)
+            return false;
+        auto* view = dynamic_cast<StandInAccountsView*>(GetFirstView());
+        if (view) {
+            // Names only: the secrets of the accounts never reach this window.
+            view->addItem(QStringLiteral("Web Accounts"));
+            store.web.enumerate([view](int, const WebAccount& a) {
+                view->addItem(QStringLiteral("    ") + a.name);
+            });
+            view->addItem(QStringLiteral("Email Accounts"));
+            store.mail.enumerate([view](int, const MailAccount& a) {
+                view->addItem(QStringLiteral("    ") + a.name);
+            });
+            view->addItem(QStringLiteral("Other Accounts"));
+            store.other.enumerate([view](int, const OtherAccount& a) {
+                view->addItem(QStringLiteral("    ") + a.name);
+            });
+        }
+        return CDocument::OnOpenDocument(path);
+#else
+        Q_UNUSED(path);
+        return false;
+#endif
+    }
+};
+
+} // namespace
+
+CMultiDocTemplate* CreateStandInTextTemplate() {
+    return new CMultiDocTemplate(
+        IDR_TEXTTYPE, ResString(IDR_TEXTTYPE), [] { return new StandInTextDoc; },
+        [] { return new CMDIChildWnd; }, [] { return new StandInTextView; });
+}
+
+CMultiDocTemplate* CreateStandInPasswordsTemplate() {
+    return new CMultiDocTemplate(
+        IDR_KEYSTOWTYPE, ResString(IDR_KEYSTOWTYPE), [] { return new StandInPasswordsDoc; },
+        [] { return new CMDIChildWnd; }, [] { return new StandInAccountsView; });
+}
+
+CMultiDocTemplate* CreateStandInBrowserTemplate() {
+    return new CMultiDocTemplate(IDR_BROWSERTYPE, QString(), {}, {});
+}

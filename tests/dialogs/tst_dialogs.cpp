@@ -187,6 +187,11 @@ private slots:
     void fileDialogOpen();
     void fileDialogSaveAs();
 
+    void fileDialogActivity();
+
+    void keyboardOrder_data();
+    void keyboardOrder();
+
     void idleClose_data();
     void idleClose();
     void idleCheckOffWhileLocked();
@@ -785,7 +790,24 @@ void TestDialogs::fileDialogSaveAs() {
     QVERIFY(!dlg.m_openMode);
 }
 
-// ---- The screen lock closes the dialogs
+void TestDialogs::fileDialogActivity() {
+    // Typing in the chooser is activity: the frame does not lock while someone browses.
+    m_host->m_lastActivity = g_now;
+    CTimedFileDialog dlg(true);
+    dlg.setDirectory(m_dir.path());
+    quint32 stamped = 0;
+    Run(dlg, [&](QWidget* w) {
+        g_now += 45000;
+        auto* name = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        QTest::keyClick(name, Qt::Key_X);
+        stamped = m_host->m_lastActivity;
+        QTest::keyClick(name, Qt::Key_Escape);
+    });
+    QCOMPARE(stamped, g_now);
+}
+
+// ---- Keyboard
 
 enum class Kind {
     Password,
@@ -822,6 +844,50 @@ std::unique_ptr<AnyDialog> Make(Kind kind) {
     return nullptr;
 }
 } // namespace
+
+namespace {
+int FocusId() {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->property("controlId").toInt() : -1;
+}
+} // namespace
+
+void TestDialogs::keyboardOrder_data() {
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QList<int>>("order");
+    // The first entry has the focus when the dialog opens; Tab walks the rest and wraps.
+    QTest::newRow("password (OK disabled)")
+        << Kind::Password << QList<int>{IDC_PASSWORD, IDCANCEL, IDC_PASSWORD};
+    QTest::newRow("set password") << Kind::SetPassword
+                                  << QList<int>{IDC_PASSWORD, IDC_CONFIRM_PASSWORD, IDCANCEL,
+                                                IDC_PASSWORD};
+    QTest::newRow("save changes") << Kind::SaveChanges << QList<int>{IDYES, IDNO, IDCANCEL, IDYES};
+    QTest::newRow("replace") << Kind::Replace << QList<int>{IDOK, IDCANCEL, IDOK};
+    QTest::newRow("decrypt failed") << Kind::DecryptFailed << QList<int>{IDOK, IDOK};
+    QTest::newRow("new document") << Kind::NewDocument
+                                  << QList<int>{IDC_NEW_PASSWORDS_DOCUMENT, IDC_NEW_TEXT_DOCUMENT,
+                                                IDC_NEW_PASSWORDS_DOCUMENT};
+}
+
+void TestDialogs::keyboardOrder() {
+    QFETCH(Kind, kind);
+    QFETCH(QList<int>, order);
+    std::unique_ptr<AnyDialog> dialog = Make(kind);
+    QList<int> seen;
+    dialog->Exec([&](QWidget* w) {
+        seen << FocusId();
+        for (int i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << FocusId();
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        if (w->isVisible())
+            w->close();
+    });
+    QCOMPARE(seen, order);
+}
+
+// ---- The screen lock closes the dialogs
 
 void TestDialogs::idleClose_data() {
     QTest::addColumn<Kind>("kind");

@@ -11,7 +11,6 @@
 
 CDecryptFailedDlg::CDecryptFailedDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(AppCaption());
-    setMinimumWidth(DluX(199));
     SetIdleClose(0);
 
     auto* icon = new QLabel(this);

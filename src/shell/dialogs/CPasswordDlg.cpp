@@ -12,7 +12,6 @@
 
 CPasswordDlg::CPasswordDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(tr("Enter Password"));
-    setMinimumWidth(DluX(270));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(DialogIcon(IDI_PASSWORD).pixmap(32, 32));
@@ -20,6 +19,7 @@ CPasswordDlg::CPasswordDlg(QWidget* parent) : CShellDialog(parent) {
 
     m_edit = NewPasswordEdit(this);
     SetControlId(m_edit, IDC_PASSWORD);
+    m_edit->setMinimumWidth(DluX(180));
     m_label = new QLabel(tr("File Password:"), this);
     SetControlId(m_label, IDC_PASSWORD_LABEL);
     m_label->setBuddy(m_edit);

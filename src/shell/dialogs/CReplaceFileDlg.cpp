@@ -10,7 +10,6 @@
 
 CReplaceFileDlg::CReplaceFileDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(AppCaption());
-    setMinimumWidth(DluX(193));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(DialogIcon(IDI_SAVE_QUESTION).pixmap(32, 32));

@@ -11,7 +11,6 @@
 
 CSaveChangesDlg::CSaveChangesDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(AppCaption());
-    setMinimumWidth(DluX(198));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(DialogIcon(IDI_SAVE_QUESTION).pixmap(32, 32));

@@ -16,12 +16,13 @@ CSetPasswordDlg::CSetPasswordDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(tr("Set Password"));
     // No close box: the person answers with Save/Set or Cancel.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setMinimumWidth(DluX(198));
 
     m_edit = NewPasswordEdit(this);
     SetControlId(m_edit, IDC_PASSWORD);
     m_confirm = NewPasswordEdit(this);
     SetControlId(m_confirm, IDC_CONFIRM_PASSWORD);
+    m_edit->setMinimumWidth(DluX(110));
+    m_confirm->setMinimumWidth(DluX(110));
     auto* label = new QLabel(tr("Password:"), this);
     label->setBuddy(m_edit);
     auto* confirmLabel = new QLabel(tr("Confirm Password:"), this);

@@ -13,7 +13,11 @@ QString AppCaption() {
     return QStringLiteral("Keystow Editor");
 }
 
-CShellDialog::CShellDialog(QWidget* parent) : CModalDialog(parent) {}
+CShellDialog::CShellDialog(QWidget* parent) : CModalDialog(parent) {
+    // A caption with a close box and nothing else: these dialogs neither shrink nor grow.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+}
 
 int CShellDialog::DoModal() {
     return exec();

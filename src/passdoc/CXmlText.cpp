@@ -1,5 +1,7 @@
 #include "CXmlText.h"
 
+#include <QVarLengthArray>
+
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -36,11 +38,60 @@ int32_t FindFrom(const QByteArray& text, int32_t from, std::string_view needle) 
 
 // Offset of the first `c` at or after `from`, or -1.
 inline int32_t FindChar(const char* p, int32_t n, int32_t from, char c) {
+    // Markup characters are mostly close by; a plain loop beats a library call for those.
+    const int32_t near = n - from < 16 ? n : from + 16;
+    for (; from < near; ++from) {
+        if (p[from] == c) {
+            return from;
+        }
+    }
     if (from >= n) {
         return -1;
     }
     const void* hit = std::memchr(p + from, c, static_cast<size_t>(n - from));
     return hit == nullptr ? -1 : static_cast<int32_t>(static_cast<const char*>(hit) - p);
+}
+
+bool IsPlainName(const QByteArray& name) {
+    for (const char c : name) {
+        if (IsDelimiter(c) || c == '[') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Copies [begin, end) to out with the five entities replaced, in one pass.
+template <class Out> void UnescapeInto(const char* begin, const char* end, Out& out) {
+    struct Entity {
+        std::string_view name;
+        char value;
+    };
+    static constexpr Entity kEntities[] = {
+        {"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
+    const char* s = begin;
+    while (s < end) {
+        const void* hit = std::memchr(s, '&', static_cast<size_t>(end - s));
+        if (hit == nullptr) {
+            out.append(s, end - s);
+            break;
+        }
+        const char* amp = static_cast<const char*>(hit);
+        out.append(s, amp - s);
+        const char* after = amp + 1;
+        const size_t rest = static_cast<size_t>(end - after);
+        s = after;
+        char value = '&';
+        for (const Entity& entity : kEntities) {
+            if (entity.name.size() <= rest &&
+                std::memcmp(after, entity.name.data(), entity.name.size()) == 0) {
+                value = entity.value;
+                s = after + entity.name.size();
+                break;
+            }
+        }
+        out.append(value);
+    }
 }
 
 } // namespace
@@ -163,11 +214,46 @@ bool CXmlText::Matches(int32_t index, const QByteArray& name) const {
     if (name.isEmpty()) {
         return true;
     }
+    // A plain name (no delimiter, no suffix) matches only the same tag name, which usually
+    // follows the '<' directly: compare in place without reading the token.
+    const char* p = m_text.constData();
+    const int32_t n = Length();
+    const int32_t at = m_index[static_cast<size_t>(index)].startOpen + 1;
+    if (at < n && !IsDelimiter(p[at]) && IsPlainName(name)) {
+        const int32_t end = at + static_cast<int32_t>(name.size());
+        return end <= n &&
+               std::memcmp(p + at, name.constData(), static_cast<size_t>(name.size())) == 0 &&
+               (end == n || IsDelimiter(p[end]));
+    }
     int32_t begin = 0;
     int32_t end = 0;
     TagName(index, begin, end);
     return NameMatches(m_text.constData() + begin, end - begin, name.constData(),
                        static_cast<int>(name.size()));
+}
+
+// The usual end tag, "</" and the element's own tag name and ">" with nothing in between: the
+// offset of its '>', or 0 when the end tag needs the full check.
+int32_t CXmlText::PlainEndTag(int32_t index) const {
+    const char* p = m_text.constData();
+    const int32_t n = Length();
+    const Element& e = m_index[static_cast<size_t>(index)];
+    const int32_t name = e.endOpen + 2;
+    if (name >= n || p[e.endOpen + 1] != '/') {
+        return 0;
+    }
+    int32_t end = name;
+    while (end < n && !IsDelimiter(p[end])) {
+        ++end;
+    }
+    const int32_t len = end - name;
+    const int32_t start = e.startOpen + 1;
+    if (len == 0 || end >= n || p[end] != '>' || start + len >= n ||
+        std::memcmp(p + start, p + name, static_cast<size_t>(len)) != 0 ||
+        !IsDelimiter(p[start + len])) {
+        return 0;
+    }
+    return end;
 }
 
 bool CXmlText::Fail(const char* message, int32_t element) {
@@ -187,11 +273,14 @@ bool CXmlText::SetText(const QByteArray& text) {
     m_nextFree = 1;
     m_parentPos = m_currentPos = m_childPos = 0;
     if (m_text.size() > kMaxLength) {
-        m_index.assign(1, Element{});
+        m_index.resize(1);
+        ClearRecord(0);
         m_error = "Text too long";
         return false;
     }
-    const size_t wanted = static_cast<size_t>(m_text.size() / 64 + 8);
+    // A passwords file holds about one element per 40 bytes; room for one per 32 means a
+    // typical file never regrows the index during the parse.
+    const size_t wanted = static_cast<size_t>(m_text.size() / 32 + 8);
     if (m_index.size() < wanted) {
         m_index.resize(wanted);
     }
@@ -291,6 +380,12 @@ bool CXmlText::Parse() {
                 e.endOpen = m_index[static_cast<size_t>(result)].endClose + 1;
                 break;
             }
+            if (const int32_t gt = PlainEndTag(parent); gt > 0) {
+                e.endClose = gt;
+                result = parent;
+                parent = e.parent;
+                continue;
+            }
             int32_t tagBegin = 0;
             int32_t tagEnd = 0;
             TagName(parent, tagBegin, tagEnd);
@@ -374,13 +469,13 @@ bool CXmlText::LeaveElement() {
     return true;
 }
 
-QByteArray CXmlText::GetChildData() const {
+bool CXmlText::ChildDataRange(int32_t& begin, int32_t& end, bool& raw) const {
     if (m_childPos == 0) {
-        return QByteArray();
+        return false;
     }
     const Element& e = m_index[static_cast<size_t>(m_childPos)];
     if (e.firstChild != 0 || IsEmptyTag(m_childPos)) {
-        return QByteArray();
+        return false;
     }
     const char* p = m_text.constData();
     int32_t at = e.startClose + 1;
@@ -393,49 +488,52 @@ QByteArray CXmlText::GetChildData() const {
         const std::string_view inside(p + from, static_cast<size_t>(e.endOpen - from));
         const size_t close = inside.find("]]>");
         if (close != std::string_view::npos) {
-            return QByteArray(p + from, static_cast<qsizetype>(close));
+            begin = from;
+            end = from + static_cast<int32_t>(close);
+            raw = true;
+            return true;
         }
     }
-    return Unescape(p + e.startClose + 1, p + e.endOpen);
+    begin = e.startClose + 1;
+    end = e.endOpen;
+    raw = false;
+    return true;
+}
+
+QByteArray CXmlText::GetChildData() const {
+    int32_t begin = 0;
+    int32_t end = 0;
+    bool raw = false;
+    if (!ChildDataRange(begin, end, raw)) {
+        return QByteArray();
+    }
+    const char* p = m_text.constData();
+    return raw ? QByteArray(p + begin, end - begin) : Unescape(p + begin, p + end);
+}
+
+QString CXmlText::GetChildText() const {
+    int32_t begin = 0;
+    int32_t end = 0;
+    bool raw = false;
+    if (!ChildDataRange(begin, end, raw)) {
+        return QString();
+    }
+    const char* p = m_text.constData();
+    if (raw || std::memchr(p + begin, '&', static_cast<size_t>(end - begin)) == nullptr) {
+        return QString::fromUtf8(p + begin, end - begin);
+    }
+    QVarLengthArray<char, 512> unescaped;
+    UnescapeInto(p + begin, p + end, unescaped);
+    return QString::fromUtf8(unescaped.constData(), unescaped.size());
 }
 
 QByteArray CXmlText::Unescape(const char* begin, const char* end) {
-    struct Entity {
-        std::string_view name;
-        char value;
-    };
-    static constexpr Entity kEntities[] = {
-        {"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
-
-    const void* firstAmp = std::memchr(begin, '&', static_cast<size_t>(end - begin));
-    if (firstAmp == nullptr) {
+    if (std::memchr(begin, '&', static_cast<size_t>(end - begin)) == nullptr) {
         return QByteArray(begin, static_cast<qsizetype>(end - begin));
     }
     QByteArray out;
     out.reserve(end - begin);
-    const char* s = begin;
-    while (s < end) {
-        const void* hit = std::memchr(s, '&', static_cast<size_t>(end - s));
-        if (hit == nullptr) {
-            out.append(s, end - s);
-            break;
-        }
-        const char* amp = static_cast<const char*>(hit);
-        out.append(s, amp - s);
-        const char* after = amp + 1;
-        const size_t rest = static_cast<size_t>(end - after);
-        s = after;
-        char value = '&';
-        for (const Entity& entity : kEntities) {
-            if (entity.name.size() <= rest &&
-                std::memcmp(after, entity.name.data(), entity.name.size()) == 0) {
-                value = entity.value;
-                s = after + entity.name.size();
-                break;
-            }
-        }
-        out.append(value);
-    }
+    UnescapeInto(begin, end, out);
     return out;
 }
 
@@ -505,6 +603,7 @@ bool CXmlText::AddElement(const QByteArray& name, const QByteArray& data) {
     }
     if (m_index.empty()) {
         m_index.resize(8);
+        ClearRecord(0);
         m_nextFree = 1;
     }
     const int32_t parent = m_parentPos;

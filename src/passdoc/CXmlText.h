@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // A small markup reader and writer that keeps the whole text of one document and an index of
 // where each element lies in it. Parsing records positions only; values are copied out when
@@ -29,6 +31,9 @@ public:
     bool LeaveElement();
     bool AddElement(const QByteArray& name, const QByteArray& data = QByteArray());
     QByteArray GetChildData() const;
+    // GetChildData decoded from UTF-8, without the intermediate byte copy (loading thousands of
+    // accounts spends much of its time copying values).
+    QString GetChildText() const;
 
     // True when the element tagged T is what a search for S asks for: S is T, or T followed by
     // one of space, '=', '/', '[' and anything after it ("NAME[1]" finds NAME).
@@ -40,6 +45,9 @@ private:
     friend class CXmlTextInspector; // tests compare element trees position by position
 
     struct Element {
+        // Left uninitialised: the index is sized for the whole text before a parse, and each
+        // record is filled when it is taken.
+        Element() {} // NOLINT(modernize-use-equals-default)
         int32_t startOpen;
         int32_t startClose;
         int32_t endOpen; // also the scan position while the element's content is parsed
@@ -59,6 +67,9 @@ private:
     Token ReadToken(int32_t pos) const;
     bool StepOverNode(int32_t lt, int32_t& after) const;
     bool Parse();
+    // Where the child's data lies; raw is true for CDATA content, which is not unescaped.
+    bool ChildDataRange(int32_t& begin, int32_t& end, bool& raw) const;
+    int32_t PlainEndTag(int32_t index) const;
     bool Fail(const char* message, int32_t element = 0);
     int32_t TakeRecord();
     void ClearRecord(int32_t index);
@@ -70,7 +81,43 @@ private:
 
     QByteArray m_text;
     QByteArray m_error;
-    std::vector<Element> m_index;
+    // A growable array of records that leaves new records uninitialised, so that sizing it for
+    // a large text costs nothing until records are used.
+    class ElementIndex {
+    public:
+        ElementIndex() = default;
+        ElementIndex(const ElementIndex& other) { *this = other; }
+        ElementIndex& operator=(const ElementIndex& other) {
+            if (this != &other) {
+                m_records.reset(other.m_size != 0 ? new Element[other.m_size] : nullptr);
+                std::copy(other.m_records.get(), other.m_records.get() + other.m_size,
+                          m_records.get());
+                m_size = other.m_size;
+            }
+            return *this;
+        }
+        ElementIndex(ElementIndex&&) noexcept = default;
+        ElementIndex& operator=(ElementIndex&&) noexcept = default;
+
+        size_t size() const { return m_size; }
+        bool empty() const { return m_size == 0; }
+        Element& operator[](size_t i) { return m_records[i]; }
+        const Element& operator[](size_t i) const { return m_records[i]; }
+        void resize(size_t size) {
+            if (size > m_size) {
+                std::unique_ptr<Element[]> grown(new Element[size]);
+                std::copy(m_records.get(), m_records.get() + m_size, grown.get());
+                m_records = std::move(grown);
+                m_size = size;
+            }
+        }
+
+    private:
+        std::unique_ptr<Element[]> m_records;
+        size_t m_size = 0;
+    };
+
+    ElementIndex m_index;
     int32_t m_nextFree = 1;
     int32_t m_parentPos = 0;
     int32_t m_currentPos = 0;

@@ -64,7 +64,7 @@ void ReadGroups(CXmlText& xml, const QByteArray& group, AccountList<T>& list,
             for (size_t i = 0; i < N; ++i) {
                 // A missing field stays empty rather than taking the previous field's value.
                 if (xml.FindChildElement(tags[i])) {
-                    record.*fields[i].member = QString::fromUtf8(xml.GetChildData());
+                    record.*fields[i].member = xml.GetChildText();
                 }
             }
             list.append(std::move(record));

@@ -218,6 +218,11 @@ void TestXmlText::readData() {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, data);
     QCOMPARE(ChildData("<R><V>" + content + "</V></R>", "V"), data);
+    // The decoded form gives the same value.
+    CXmlText xml;
+    QVERIFY(xml.SetText("<R><V>" + content + "</V></R>"));
+    QVERIFY(xml.FindChildElement("V"));
+    QCOMPARE(xml.GetChildText(), QString::fromUtf8(data));
 }
 
 void TestXmlText::noDataForParents() {

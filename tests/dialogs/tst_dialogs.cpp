@@ -727,10 +727,14 @@ void TestDialogs::fileFilter_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("two pairs") << "Text Files|*.etx|All Files|*.*||"
-                               << QStringList{"Text Files (*.etx)", "All Files (*.*)"};
+                               << QStringList{"Text Files (*.etx)", "All Files (*)"};
     QTest::newRow("patterns in the name") << "Encrypted Files (*.etx;*.ksw)|*.etx;*.ksw|"
                                           << QStringList{"Encrypted Files (*.etx *.ksw)"};
     QTest::newRow("no trailing bar") << "Passwords|*.ksw" << QStringList{"Passwords (*.ksw)"};
+    QTest::newRow("all files, named with patterns")
+        << "All Files (*.*)|*.*|" << QStringList{"All Files (*)"};
+    QTest::newRow("blanks around patterns")
+        << "Mixed| *.a ; *.b ;|" << QStringList{"Mixed (*.a *.b)"};
     QTest::newRow("empty") << "" << QStringList{};
     QTest::newRow("stops at the empty pair") << "A|*.a||B|*.b|" << QStringList{"A (*.a)"};
 }

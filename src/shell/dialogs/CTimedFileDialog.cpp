@@ -54,8 +54,12 @@ QStringList CTimedFileDialog::TranslateFilter(const QString& filter) {
         if (name.isEmpty())
             break;
         QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& pattern : patterns)
+        for (QString& pattern : patterns) {
             pattern = pattern.trimmed();
+            // "All files" here includes names without a dot.
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
         patterns.removeAll(QString());
         if (patterns.isEmpty())
             continue;

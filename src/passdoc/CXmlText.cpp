@@ -196,7 +196,9 @@ int32_t CXmlText::TakeRecord() {
 }
 
 void CXmlText::ClearRecord(int32_t index) {
-    m_index[static_cast<size_t>(index)] = Element{};
+    Element& e = m_index[static_cast<size_t>(index)];
+    e.startOpen = e.startClose = e.endOpen = e.endClose = 0;
+    e.parent = e.firstChild = e.nextSibling = 0;
 }
 
 bool CXmlText::IsEmptyTag(int32_t index) const {
@@ -630,6 +632,14 @@ bool CXmlText::AddElement(const QByteArray& name, const QByteArray& data) {
 
     // The virtual root has no tags of its own, so neither special case applies to it.
     const bool parentEmptyTag = parent != 0 && IsEmptyTag(parent);
+    // "<P //>" would stay an empty-element tag after its last '/' is replaced: refuse rather
+    // than write text that reads back differently.
+    if (parentEmptyTag) {
+        const int32_t slash = m_index[static_cast<size_t>(parent)].endOpen;
+        if (m_text.at(slash - 1) == '/') {
+            return false;
+        }
+    }
     const bool parentHollow = parent != 0 && !parentEmptyTag &&
                               m_index[static_cast<size_t>(parent)].startClose + 1 ==
                                   m_index[static_cast<size_t>(parent)].endOpen;

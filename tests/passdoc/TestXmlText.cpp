@@ -342,6 +342,16 @@ void TestXmlText::addElementRefusesBadNames_data() {
     QTest::newRow("quote") << QByteArray("\"A");
 }
 
+void TestXmlText::addElementRefusesUnopenableParent() {
+    // Replacing the last '/' of "<P //>" would still leave an empty-element tag.
+    CXmlText xml;
+    QVERIFY(xml.SetText("<P //>"));
+    QVERIFY(xml.FindElement());
+    QVERIFY(xml.EnterElement());
+    QVERIFY(!xml.AddElement("N", "x"));
+    QCOMPARE(xml.GetText(), QByteArray("<P //>"));
+}
+
 void TestXmlText::addElementRefusesBadNames() {
     QFETCH(QByteArray, name);
     CXmlText xml;

@@ -20,6 +20,7 @@ private slots:
     void writeData();
     void addElement_data();
     void addElement();
+    void addElementRefusesUnopenableParent();
     void addElementRefusesBadNames_data();
     void addElementRefusesBadNames();
     void randomAdditionsReparse_data();

@@ -1,0 +1,577 @@
+#include "tst_CEditorDoc.h"
+
+#include "CActivityHost.h"
+#include "CChildFrame.h"
+#include "CDocManager.h"
+#include "CEditorDoc.h"
+#include "CEditorView.h"
+#include "CMDIFrameWnd.h"
+#include "CMultiDocTemplate.h"
+#include "CShellDialog.h"
+#include "CTimedFileDialog.h"
+#include "CView.h"
+#include "CWinApp.h"
+#include "DialogScript.h"
+#include "TextDocType.h"
+#include "TextFile.h"
+#include "resource.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+// Stands in for the main frame's lock state.
+class TestHost : public CActivityHost {
+public:
+    bool allowUnlock = true;
+    int unlockAsked = 0;
+    bool UnlockForClose() override {
+        ++unlockAsked;
+        if (!allowUnlock)
+            return false;
+        return CActivityHost::UnlockForClose();
+    }
+};
+
+namespace {
+// The passwords type, reduced to what routing needs.
+QString g_passwordsOpened;
+class StubPasswordsDoc : public CDocument {
+public:
+    bool OnOpenDocument(const QString& path) override {
+        g_passwordsOpened = path;
+        return true;
+    }
+    bool SaveModified() override { return true; }
+};
+class StubView : public QWidget, public CView {};
+
+QString Field(QWidget* dialog, int id) {
+    auto* edit = qobject_cast<QLineEdit*>(static_cast<CShellDialog*>(dialog)->GetDlgItem(id));
+    return edit ? edit->text() : QStringLiteral("<no field>");
+}
+
+QString Label(QWidget* dialog, int id) {
+    auto* label = qobject_cast<QLabel*>(static_cast<CShellDialog*>(dialog)->GetDlgItem(id));
+    return label ? label->text() : QStringLiteral("<no label>");
+}
+
+void Click(QWidget* dialog, int id) {
+    auto* button =
+        qobject_cast<QAbstractButton*>(static_cast<CShellDialog*>(dialog)->GetDlgItem(id));
+    QVERIFY2(button, "button missing");
+    QVERIFY2(button->isEnabled(), "button disabled");
+    button->click();
+}
+
+// Steps for the dialogs.
+DialogScript::Step EnterPassword(const QString& password) {
+    return [password](QWidget* d) {
+        QCOMPARE(QString(d->metaObject()->className()), QString("CPasswordDlg"));
+        auto* edit =
+            qobject_cast<QLineEdit*>(static_cast<CShellDialog*>(d)->GetDlgItem(IDC_PASSWORD));
+        QVERIFY(edit);
+        edit->setText(password);
+        Click(d, IDOK);
+    };
+}
+
+DialogScript::Step SetPassword(const QString& password, QString* shown = nullptr,
+                               QString* okText = nullptr) {
+    return [=](QWidget* d) {
+        QCOMPARE(QString(d->metaObject()->className()), QString("CSetPasswordDlg"));
+        auto* dlg = static_cast<CShellDialog*>(d);
+        if (shown)
+            *shown = Field(d, IDC_PASSWORD) + "|" + Field(d, IDC_CONFIRM_PASSWORD);
+        if (okText)
+            *okText = static_cast<QAbstractButton*>(dlg->GetDlgItem(IDOK))->text();
+        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD))->setText(password);
+        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_CONFIRM_PASSWORD))->setText(password);
+        Click(d, IDOK);
+    };
+}
+
+DialogScript::Step Cancel(const char* className) {
+    return [className](QWidget* d) {
+        QCOMPARE(QString(d->metaObject()->className()), QString(className));
+        static_cast<QDialog*>(d)->reject();
+    };
+}
+
+DialogScript::Step ChooseFile(const QString& path, QString* initial = nullptr) {
+    return [=](QWidget* d) {
+        auto* fd = qobject_cast<CTimedFileDialog*>(d);
+        QVERIFY(fd);
+        if (initial) {
+            const QList<QLineEdit*> edits = fd->findChildren<QLineEdit*>();
+            *initial = edits.isEmpty() ? QString() : edits.first()->text();
+        }
+        fd->selectFile(path);
+        static_cast<QDialog*>(fd)->accept(); // QFileDialog's own accept reads the name
+    };
+}
+
+DialogScript::Step Answer(int id, QString* label = nullptr, int labelId = 0) {
+    return [=](QWidget* d) {
+        if (label)
+            *label = Label(d, labelId);
+        Click(d, id);
+    };
+}
+
+DialogScript::Step AcceptMessage(QString* text) {
+    return [text](QWidget* d) {
+        auto* box = qobject_cast<QMessageBox*>(d);
+        QVERIFY(box);
+        *text = box->text();
+        box->accept();
+    };
+}
+
+CMultiDocTemplate* TextTemplate() {
+    for (CMultiDocTemplate* t : CWinApp::Current()->GetDocManager()->GetTemplates())
+        if (t->GetResourceId() == IDR_TEXTTYPE)
+            return t;
+    return nullptr;
+}
+
+CEditorDoc* NewTextDoc() {
+    return qobject_cast<CEditorDoc*>(TextTemplate()->OpenDocumentFile(QString()));
+}
+
+QString Decrypt(const QString& path, const QString& password, LoadResult* result = nullptr) {
+    QString text;
+    const LoadResult r = LoadTextFile(path, password, text);
+    if (result)
+        *result = r;
+    return r == LoadResult::Loaded ? text : QStringLiteral("<not loaded>");
+}
+
+void Type(CEditorDoc* doc, const QString& text) {
+    CEditorView* view = doc->GetView();
+    view->moveCursor(QTextCursor::End);
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\n'))
+            QTest::keyClick(view, Qt::Key_Return);
+        else
+            QTest::keyClicks(view, QString(ch));
+    }
+}
+
+QMdiSubWindow* SubWindowOf(CEditorDoc* doc) {
+    return doc->GetView()->GetParentFrame()->SubWindow();
+}
+} // namespace
+
+TestCEditorDoc::TestCEditorDoc() = default;
+TestCEditorDoc::~TestCEditorDoc() = default;
+
+QString TestCEditorDoc::WriteFile(const QString& name, const QString& password,
+                                  const QString& text) {
+    const QString path = m_dir->filePath(name);
+    if (SaveTextFile(path, password, text) != SaveResult::Saved)
+        return QString();
+    return path;
+}
+
+void TestCEditorDoc::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    g_passwordsOpened.clear();
+    m_host = std::make_unique<TestHost>();
+    m_app = std::make_unique<CWinApp>(QStringLiteral("Keystow Editor"));
+    m_app->SetRegistryKey(QStringLiteral("Keystow"));
+    m_app->AddDocTemplate(CreateTextDocTemplate());
+    m_app->AddDocTemplate(new CMultiDocTemplate(
+        IDR_KEYSTOWTYPE,
+        "\nUntitled\nKeystow\nKeystow Encrypted Data Files (*.ksw)\n.ksw\nKsw.Document\nKeystow "
+        "Encrypted Data",
+        [] { return new StubPasswordsDoc; }, [] { return new CMDIChildWnd; },
+        [] { return new StubView; }));
+    m_frame = std::make_unique<CMDIFrameWnd>();
+    m_app->SetMainWnd(m_frame.get());
+    m_frame->resize(800, 600);
+    m_frame->show();
+}
+
+void TestCEditorDoc::cleanup() {
+    for (CDocument* doc : m_app->GetDocManager()->GetDocuments()) {
+        doc->SetModifiedFlag(false);
+        doc->OnCloseDocument();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_frame.reset();
+    m_app.reset();
+    m_host.reset();
+    m_dir.reset();
+}
+
+void TestCEditorDoc::documentString() {
+    CMultiDocTemplate* t = TextTemplate();
+    QVERIFY(t);
+    QCOMPARE(t->GetDocString(CMultiDocTemplate::docName), QString("Untitled"));
+    QCOMPARE(t->GetDocString(CMultiDocTemplate::fileNewName), QString("UEdit"));
+    QCOMPARE(t->GetDocString(CMultiDocTemplate::filterName),
+             QString("Keystow Encrypted Text Files (*.etx)"));
+    QCOMPARE(t->GetDocString(CMultiDocTemplate::filterExt), QString(".etx"));
+    QCOMPARE(t->GetDocString(CMultiDocTemplate::regFileTypeId), QString("Etx.Document"));
+    QCOMPARE(t->GetDocString(CMultiDocTemplate::regFileTypeName),
+             QString("Keystow Encrypted Text"));
+    QCOMPARE(t->GetSharedMenu(), IDR_TEXTTYPE);
+}
+
+void TestCEditorDoc::openWithRightPassword() {
+    const QString path = WriteFile("notes.etx", "pa55", "first\r\nsecond line");
+    DialogScript script;
+    script.Then(EnterPassword("pa55"));
+    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    QVERIFY(doc);
+    QVERIFY(script.Finished());
+    QCOMPARE(doc->GetView()->GetAllText(), QString("first\r\nsecond line"));
+    QVERIFY(!doc->IsModified());
+    QCOMPARE(doc->GetTitle(), QString("notes.etx"));
+    QCOMPARE(doc->filePath, path);
+    QCOMPARE(doc->filePassword, QString("pa55"));
+    QCOMPARE(doc->GetView()->textCursor().position(), 0);
+    QCOMPARE(m_frame->MdiArea()->subWindowList().size(), 1);
+    // Typing marks it modified.
+    Type(doc, "x");
+    QVERIFY(doc->IsModified());
+}
+
+void TestCEditorDoc::openWithWrongPasswordNamesTheFile() {
+    const QString path = WriteFile("notes.etx", "right", "secret text");
+    QString label;
+    DialogScript script;
+    script.Then(EnterPassword("wrong")).Then(Answer(IDOK, &label, IDC_DECRYPT_FAILED_TEXT));
+    QVERIFY(!m_app->OpenDocumentFile(path));
+    QVERIFY(script.Finished());
+    QCOMPARE(label, QString("Failed to decrypt the file: notes.etx"));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
+    QVERIFY(m_frame->MdiArea()->subWindowList().isEmpty());
+}
+
+void TestCEditorDoc::openCancelledLeavesNoWindow() {
+    const QString path = WriteFile("notes.etx", "right", "secret text");
+    DialogScript script;
+    script.Then(Cancel("CPasswordDlg"));
+    QVERIFY(!m_app->OpenDocumentFile(path));
+    QVERIFY(script.Finished());
+    QCOMPARE(script.Seen(), QStringList({"CPasswordDlg"}));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
+    QVERIFY(m_frame->MdiArea()->subWindowList().isEmpty());
+}
+
+void TestCEditorDoc::openingAnOpenFileActivatesIt() {
+    const QString a = WriteFile("a.etx", "pw", "A");
+    const QString b = WriteFile("b.etx", "pw", "B");
+    DialogScript script;
+    script.Then(EnterPassword("pw")).Then(EnterPassword("pw"));
+    CDocument* docA = m_app->OpenDocumentFile(a);
+    CDocument* docB = m_app->OpenDocumentFile(b);
+    QVERIFY(docA && docB && script.Finished());
+    QCOMPARE(m_frame->MDIGetActive()->GetActiveDocument(), docB);
+    QCOMPARE(m_app->OpenDocumentFile(a), docA);
+    QCOMPARE(script.Seen().size(), 2); // no third prompt
+    QCOMPARE(m_frame->MDIGetActive()->GetActiveDocument(), docA);
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
+}
+
+void TestCEditorDoc::kswFromOpenGoesToPasswordsType() {
+    CEditorDoc* doc = NewTextDoc();
+    const QString ksw = m_dir->filePath("accounts.ksw");
+    QFile f(ksw);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    DialogScript script;
+    script.Then(ChooseFile(ksw));
+    doc->OnFileOpen();
+    QVERIFY(script.Finished());
+    QCOMPARE(QFileInfo(g_passwordsOpened), QFileInfo(ksw));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
+}
+
+void TestCEditorDoc::saveTwiceAsksTwicePrefilled() {
+    const QString path = WriteFile("notes.etx", "old", "text");
+    DialogScript open;
+    open.Then(EnterPassword("old"));
+    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    QVERIFY(doc);
+    QString first, second;
+    QString okText;
+    Type(doc, " more");
+    DialogScript script;
+    script.Then(SetPassword("old", &first, &okText)).Then(SetPassword("new", &second));
+    QVERIFY(doc->OnFileSave());
+    QVERIFY(!doc->IsModified());
+    QCOMPARE(Decrypt(path, "old"), QString("text more"));
+    QVERIFY(doc->OnFileSave());
+    QVERIFY(script.Finished());
+    QCOMPARE(first, QString("old|old"));
+    QCOMPARE(okText, QString("Save"));
+    QCOMPARE(second, QString("old|old"));
+    // The second save changed the password.
+    QCOMPARE(Decrypt(path, "new"), QString("text more"));
+    QCOMPARE(doc->filePassword, QString("new"));
+}
+
+void TestCEditorDoc::newThenSaveAsThenSaveWritesOneFile() {
+    CEditorDoc* doc = NewTextDoc();
+    QVERIFY(doc);
+    QCOMPARE(doc->GetTitle(), QString("Untitled1"));
+    Type(doc, "hello");
+    const QString path = m_dir->filePath("first.etx");
+    QString initial;
+    DialogScript script;
+    script.Then(ChooseFile(path, &initial)).Then(SetPassword("pw"));
+    QVERIFY(doc->OnFileSave()); // no path yet: Save As
+    QVERIFY(script.Finished());
+    QCOMPARE(initial, QString("Untitled1.etx"));
+    QCOMPARE(doc->GetTitle(), QString("first.etx"));
+    QCOMPARE(QFileInfo(doc->filePath), QFileInfo(path));
+    QCOMPARE(Decrypt(path, "pw"), QString("hello"));
+
+    Type(doc, " again");
+    DialogScript again;
+    again.Then(SetPassword("pw"));
+    QVERIFY(doc->OnFileSave());
+    QCOMPARE(again.Seen(), QStringList({"CSetPasswordDlg"}));
+    QCOMPARE(Decrypt(path, "pw"), QString("hello again"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"first.etx"}));
+}
+
+void TestCEditorDoc::saveAsAppendsExtension_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no dot") << "plain"
+                            << "plain.etx";
+    QTest::newRow("own extension kept") << "plain.txt"
+                                        << "plain.txt";
+    QTest::newRow("dot in folder only") << "my.folder/plain"
+                                        << "my.folder/plain.etx";
+}
+
+void TestCEditorDoc::saveAsAppendsExtension() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QDir(m_dir->path()).mkpath("my.folder");
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "abc");
+    DialogScript script;
+    script.Then(ChooseFile(m_dir->filePath(chosen))).Then(SetPassword("pw"));
+    QVERIFY(doc->OnFileSaveAs());
+    QVERIFY(script.Finished());
+    QCOMPARE(Decrypt(m_dir->filePath(written), "pw"), QString("abc"));
+    QCOMPARE(QFileInfo(doc->GetPathName()), QFileInfo(m_dir->filePath(written)));
+}
+
+void TestCEditorDoc::saveAsOntoExistingFileDeclined() {
+    const QString path = WriteFile("plain.etx", "keep", "old content");
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "new content");
+    DialogScript script;
+    // Chosen without extension: the question is about plain.etx.
+    script.Then(ChooseFile(m_dir->filePath("plain"))).Then(Answer(IDCANCEL));
+    QVERIFY(!doc->OnFileSaveAs());
+    QVERIFY(script.Finished());
+    QCOMPARE(script.Seen(), QStringList({"CTimedFileDialog", "CReplaceFileDlg"}));
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bytes);
+    QVERIFY(doc->IsModified());
+    QCOMPARE(doc->GetTitle(), QString("Untitled1"));
+
+    // Yes replaces it.
+    DialogScript yes;
+    yes.Then(ChooseFile(path)).Then(Answer(IDOK)).Then(SetPassword("pw"));
+    QVERIFY(doc->OnFileSaveAs());
+    QCOMPARE(Decrypt(path, "pw"), QString("new content"));
+}
+
+void TestCEditorDoc::spacesAndLineBreaksRoundTrip() {
+    const QString text = "  \r\n \r\n\r\n \t \r\n";
+    const QString path = WriteFile("blank.etx", "pw", text);
+    DialogScript open;
+    open.Then(EnterPassword("pw"));
+    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    QVERIFY(doc);
+    QCOMPARE(doc->GetView()->GetAllText(), text);
+    Type(doc, "\n ");
+    DialogScript save;
+    save.Then(SetPassword("pw"));
+    QVERIFY(doc->OnFileSave());
+    // Enter makes CR LF in the file.
+    QCOMPARE(Decrypt(path, "pw"), text + "\r\n ");
+}
+
+void TestCEditorDoc::newThroughTheChooser() {
+    CEditorDoc* doc = NewTextDoc();
+    DialogScript script;
+    script.Then(Answer(IDC_NEW_TEXT_DOCUMENT));
+    doc->OnFileNew();
+    QVERIFY(script.Finished());
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
+    auto* second = qobject_cast<CEditorDoc*>(m_frame->MDIGetActive()->GetActiveDocument());
+    QVERIFY(second && second != doc);
+    QCOMPARE(second->GetTitle(), QString("Untitled2"));
+    QVERIFY(second->filePath.isEmpty());
+    QVERIFY(second->filePassword.isEmpty());
+
+    DialogScript passwords;
+    passwords.Then(Answer(IDC_NEW_PASSWORDS_DOCUMENT));
+    doc->OnFileNew();
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 3);
+    QVERIFY(dynamic_cast<StubPasswordsDoc*>(m_frame->MDIGetActive()->GetActiveDocument()));
+
+    DialogScript cancelled;
+    cancelled.Then(Cancel("CNewDocumentDlg"));
+    doc->OnFileNew();
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 3);
+}
+
+void TestCEditorDoc::saveChangesNamesUntitledEtx() {
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "unsaved");
+    QString label;
+    DialogScript script;
+    script.Then(Answer(IDCANCEL, &label, IDC_SAVE_CHANGES_TEXT));
+    SubWindowOf(doc)->close();
+    QVERIFY(script.Finished());
+    QCOMPARE(label, QString("Save changes to Untitled1.etx?"));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 1); // Cancel keeps it
+
+    DialogScript no;
+    no.Then(Answer(IDNO));
+    SubWindowOf(doc)->close();
+    QVERIFY(no.Finished());
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
+}
+
+void TestCEditorDoc::setNewPasswordWithoutSaveKeepsOldFile() {
+    const QString path = WriteFile("notes.etx", "old", "content");
+    DialogScript open;
+    open.Then(EnterPassword("old"));
+    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    QVERIFY(doc);
+    QString shown, okText;
+    DialogScript set;
+    set.Then(SetPassword("new", &shown, &okText));
+    QVERIFY(m_frame->ExecuteCommand(ID_SET_FILE_PASSWORD));
+    QVERIFY(set.Finished());
+    QCOMPARE(okText, QString("Set"));
+    QCOMPARE(shown, QString("old|old"));
+    QCOMPARE(doc->filePassword, QString("new"));
+    QVERIFY(!doc->IsModified());
+
+    // Cancel keeps what was set.
+    DialogScript cancel;
+    cancel.Then(Cancel("CSetPasswordDlg"));
+    doc->OnSetFilePassword();
+    QCOMPARE(doc->filePassword, QString("new"));
+
+    DialogScript close; // not modified: no question
+    SubWindowOf(doc)->close();
+    QVERIFY(close.Seen().isEmpty());
+    QCOMPARE(Decrypt(path, "old"), QString("content"));
+}
+
+void TestCEditorDoc::failedSaveIsReportedAndStaysModified() {
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "precious");
+    // A folder of that name stands where the file should go.
+    const QString path = m_dir->filePath("blocked.etx");
+    QVERIFY(QDir(m_dir->path()).mkdir("blocked.etx"));
+    doc->filePath = path;
+    QString message;
+    DialogScript script;
+    script.Then(SetPassword("pw")).Then(AcceptMessage(&message));
+    QVERIFY(!doc->OnSaveDocument(path));
+    QVERIFY(script.Finished());
+    QVERIFY2(message.contains("blocked.etx"), qPrintable(message));
+    QVERIFY(!message.contains("pw"));
+    QVERIFY(!message.contains("precious"));
+    QVERIFY(doc->IsModified());
+    QVERIFY(doc->GetView()->document()->isModified());
+}
+
+void TestCEditorDoc::yesThenFailedSaveKeepsDocumentOpen_data() {
+    QTest::addColumn<int>("how"); // 0 write fails, 1 password cancelled, 2 file dialog cancelled
+    QTest::newRow("write fails") << 0;
+    QTest::newRow("password cancelled") << 1;
+    QTest::newRow("file dialog cancelled") << 2;
+}
+
+void TestCEditorDoc::yesThenFailedSaveKeepsDocumentOpen() {
+    QFETCH(int, how);
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "precious");
+    QVERIFY(QDir(m_dir->path()).mkdir("blocked.etx"));
+    QString message;
+    DialogScript script;
+    script.Then(Answer(IDYES));
+    if (how == 0) {
+        doc->SetPathName(m_dir->filePath("blocked.etx"), false);
+        script.Then(SetPassword("pw")).Then(AcceptMessage(&message));
+    } else if (how == 1) {
+        doc->SetPathName(m_dir->filePath("blocked.etx"), false);
+        script.Then(Cancel("CSetPasswordDlg"));
+    } else {
+        script.Then(Cancel("CTimedFileDialog"));
+    }
+    SubWindowOf(doc)->close();
+    QVERIFY(script.Finished());
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 1);
+    QVERIFY(doc->IsModified());
+    QCOMPARE(doc->GetView()->GetAllText(), QString("precious"));
+    QVERIFY(SubWindowOf(doc)->isVisible());
+}
+
+void TestCEditorDoc::saveAsWithPasswordCancelledDoesNotRename() {
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "abc");
+    const QString path = m_dir->filePath("named.etx");
+    DialogScript script;
+    script.Then(ChooseFile(path)).Then(Cancel("CSetPasswordDlg"));
+    QVERIFY(!doc->OnFileSaveAs());
+    QVERIFY(script.Finished());
+    QCOMPARE(doc->GetTitle(), QString("Untitled1"));
+    QVERIFY(doc->GetPathName().isEmpty());
+    QVERIFY(doc->filePath.isEmpty());
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(doc->IsModified());
+}
+
+void TestCEditorDoc::closingWhileLockedAsksScreenPasswordFirst_data() {
+    QTest::addColumn<bool>("allow");
+    QTest::newRow("screen password given") << true;
+    QTest::newRow("screen password refused") << false;
+}
+
+void TestCEditorDoc::closingWhileLockedAsksScreenPasswordFirst() {
+    QFETCH(bool, allow);
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "abc");
+    m_host->m_locked = 1;
+    m_host->allowUnlock = allow;
+    DialogScript script;
+    if (allow)
+        script.Then(Answer(IDNO));
+    SubWindowOf(doc)->close();
+    QCOMPARE(m_host->unlockAsked, 1);
+    QCOMPARE(script.Seen(), allow ? QStringList({"CSaveChangesDlg"}) : QStringList());
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), allow ? 0 : 1);
+    QCOMPARE(m_host->m_locked, quint8(allow ? 0 : 1));
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class CMDIFrameWnd;
+class CWinApp;
+class TestHost;
+
+class TestCEditorDoc : public QObject {
+    Q_OBJECT
+public:
+    TestCEditorDoc();
+    ~TestCEditorDoc() override;
+
+private slots:
+    void init();
+    void cleanup();
+    void documentString();
+    void openWithRightPassword();
+    void openWithWrongPasswordNamesTheFile();
+    void openCancelledLeavesNoWindow();
+    void openingAnOpenFileActivatesIt();
+    void kswFromOpenGoesToPasswordsType();
+    void saveTwiceAsksTwicePrefilled();
+    void newThenSaveAsThenSaveWritesOneFile();
+    void saveAsAppendsExtension_data();
+    void saveAsAppendsExtension();
+    void saveAsOntoExistingFileDeclined();
+    void spacesAndLineBreaksRoundTrip();
+    void newThroughTheChooser();
+    void saveChangesNamesUntitledEtx();
+    void setNewPasswordWithoutSaveKeepsOldFile();
+    void failedSaveIsReportedAndStaysModified();
+    void yesThenFailedSaveKeepsDocumentOpen_data();
+    void yesThenFailedSaveKeepsDocumentOpen();
+    void saveAsWithPasswordCancelledDoesNotRename();
+    void closingWhileLockedAsksScreenPasswordFirst_data();
+    void closingWhileLockedAsksScreenPasswordFirst();
+
+private:
+    QString WriteFile(const QString& name, const QString& password, const QString& text);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CWinApp> m_app;
+    std::unique_ptr<CMDIFrameWnd> m_frame;
+    std::unique_ptr<TestHost> m_host;
+};

@@ -1,5 +1,6 @@
 // keystow-cli: reads and writes Keystow Editor's encrypted files from scripts.
 #include "CliCommand.h"
+#include "PasswordsCommands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -10,6 +11,7 @@ namespace {
 
 QList<CliCommand> AllCommands() {
     QList<CliCommand> commands = TextCommands();
+    commands += PasswordsCommands();
     return commands;
 }
 

@@ -1,0 +1,160 @@
+#include "PasswordsCommands.h"
+
+#include "AccountsCsv.h"
+#include "AccountsJson.h"
+#include "KeyDerivation.h"
+#include "PasswordsFile.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+// Loads the passwords file named first; prints why it failed and returns an exit code.
+int LoadAccounts(const CliOptions& options, AccountStore& store) {
+    const QString path = options.positional.at(0);
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        PrintError(QStringLiteral("cannot read %1: %2")
+                       .arg(path, info.exists() ? QStringLiteral("permission denied")
+                                                : QStringLiteral("no such file")));
+        return ExitNotRead;
+    }
+    if (info.size() == 0) {
+        PrintError(QStringLiteral("%1 is empty").arg(path));
+        return ExitNotRead;
+    }
+    QString password;
+    int exitCode = ExitOk;
+    if (!ObtainPassword(options, false, password, exitCode)) {
+        return exitCode;
+    }
+    if (!AcceptPassword(password)) {
+        WipeString(password);
+        return ExitPasswordRefused;
+    }
+    QString reason;
+    const LoadResult result = LoadPasswordsFile(path, password, store, &reason);
+    WipeString(password);
+    switch (result) {
+    case LoadResult::Loaded:
+        return ExitOk;
+    case LoadResult::NotRead:
+        PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
+        return ExitNotRead;
+    case LoadResult::NotDecrypted:
+        break;
+    }
+    PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
+    return ExitNotDecrypted;
+}
+
+// A name on one line: control characters (line breaks, tabs) shown as blanks.
+QString OneLine(QString name) {
+    for (QChar& c : name) {
+        if (c.category() == QChar::Other_Control) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return name;
+}
+
+int List(const CliOptions& options) {
+    AccountStore store;
+    const int code = LoadAccounts(options, store);
+    if (code != ExitOk) {
+        return code;
+    }
+    QString out;
+    store.web.enumerate([&](int, const WebAccount& a) { out += "web\t" + OneLine(a.name) + '\n'; });
+    store.mail.enumerate(
+        [&](int, const MailAccount& a) { out += "mail\t" + OneLine(a.name) + '\n'; });
+    store.other.enumerate(
+        [&](int, const OtherAccount& a) { out += "other\t" + OneLine(a.name) + '\n'; });
+    const QByteArray bytes = out.toUtf8();
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0) {
+        PrintError(QStringLiteral("cannot write to standard output"));
+        return ExitNotWritten;
+    }
+    return ExitOk;
+}
+
+int Export(const CliOptions& options) {
+    const QString format = options.format.toLower();
+    if (format != u"json" && format != u"csv") {
+        PrintError(QStringLiteral("unknown format \"%1\" (use json or csv)").arg(options.format));
+        return ExitUsage;
+    }
+    AccountStore store;
+    const int code = LoadAccounts(options, store);
+    if (code != ExitOk) {
+        return code;
+    }
+    QByteArray bytes = format == u"csv" ? AccountsToCsv(store) : AccountsToJson(store);
+    const int written = WritePlaintext(options.output, bytes);
+    WipeBytes(bytes);
+    return written;
+}
+
+int Import(const CliOptions& options) {
+    const QString in = options.positional.at(0);
+    const QString out = options.positional.at(1);
+    if (QFileInfo::exists(out) && !options.force) {
+        PrintError(QStringLiteral("%1 exists; use --force to replace it").arg(out));
+        return ExitNotWritten;
+    }
+    QByteArray json;
+    if (!ReadInput(in, json)) {
+        return ExitNotRead;
+    }
+    AccountStore store;
+    QString error;
+    const bool parsed = AccountsFromJson(json, store, error);
+    WipeBytes(json);
+    if (!parsed) {
+        PrintError(QStringLiteral("%1: %2").arg(in == u"-" ? QStringLiteral("standard input") : in,
+                                                error));
+        return ExitUsage;
+    }
+    QString password;
+    int exitCode = ExitOk;
+    if (!ObtainPassword(options, true, password, exitCode)) {
+        return exitCode;
+    }
+    if (!AcceptPassword(password)) {
+        WipeString(password);
+        return ExitPasswordRefused;
+    }
+    QString reason;
+    const SaveResult result = SavePasswordsFile(out, password, store, &reason);
+    WipeString(password);
+    switch (result) {
+    case SaveResult::Saved:
+        return ExitOk;
+    case SaveResult::PasswordRefused:
+        PrintError(QStringLiteral("password refused: %1").arg(reason));
+        return ExitPasswordRefused;
+    case SaveResult::NotWritten:
+        break;
+    }
+    PrintError(QStringLiteral("cannot write %1: %2").arg(out, reason));
+    return ExitNotWritten;
+}
+
+} // namespace
+
+QList<CliCommand> PasswordsCommands() {
+    return {
+        {"list", "list FILE.ksw", "print the kind and name of each account, one per line", 1, 1,
+         List},
+        {"export", "export FILE.ksw [--format json|csv] [-o OUT]",
+         "print the accounts as JSON or CSV, or write them to OUT (owner-only)", 1, 1, Export},
+        {"import", "import IN.json OUT.ksw [--force]",
+         "write the accounts of a JSON document (- for standard input) into a new passwords "
+         "file; an existing OUT is replaced only with --force",
+         2, 2, Import},
+    };
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "CliCommand.h"
+
+// list, export, import: the accounts of passwords files.
+QList<CliCommand> PasswordsCommands();

@@ -1,4 +1,6 @@
 #include "TestAccountList.h"
+#include "TestAccountsExport.h"
+#include "TestPasswordsCli.h"
 #include "TestPasswordsMarkup.h"
 #include "TestXmlText.h"
 
@@ -19,6 +21,14 @@ int main(int argc, char** argv) {
     }
     {
         TestPasswordsMarkup test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestAccountsExport test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestPasswordsCli test;
         failed += QTest::qExec(&test, argc, argv);
     }
     return failed == 0 ? 0 : 1;

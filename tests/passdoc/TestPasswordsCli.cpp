@@ -1,0 +1,211 @@
+#include "TestPasswordsCli.h"
+
+#include "AccountsJson.h"
+#include "PasswordsMarkup.h"
+
+#include <TextFile.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs keystow-cli with the password in the environment.
+Run Cli(const QStringList& args, const QByteArray& input = {}) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KEYSTOW_PASSWORD"), QStringLiteral("secret"));
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli"), args);
+    process.write(input);
+    process.closeWriteChannel();
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        return run;
+    }
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray Crlf(const char* lines) {
+    return QByteArray(lines).replace("\n", "\r\n");
+}
+
+const QByteArray kAccountA = "<ACCOUNT><NAME>A</NAME><ADDRESS>B</ADDRESS><USERID>u</USERID>"
+                             "<PASSWORD>p</PASSWORD><NOTES/></ACCOUNT>";
+
+} // namespace
+
+void TestPasswordsCli::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QFileInfo(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli"))
+                .isExecutable());
+}
+
+void TestPasswordsCli::importWritesTheLayout() {
+    WriteFile(Path("one.json"), R"({"web":[{"name":"A","address":"B"}]})");
+    const Run run = Cli({"import", Path("one.json"), Path("one.ksw")});
+    QCOMPARE(run.code, 0);
+    QByteArray text;
+    QCOMPARE(LoadTextFileUtf8(Path("one.ksw"), QStringLiteral("secret"), text), LoadResult::Loaded);
+    QCOMPARE(text, Crlf("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<DOC>\n"
+                        "<WEB_ACCOUNTS>\n<ACCOUNT>\n<NAME>A</NAME>\n<ADDRESS>B</ADDRESS>\n"
+                        "<USERID/>\n<PASSWORD/>\n<NOTES/>\n</ACCOUNT>\n</WEB_ACCOUNTS>\n"
+                        "<MAIL_ACCOUNTS/>\n<OTHER_ACCOUNTS/>\n</DOC>\n"));
+    QVERIFY(!ReadFile(Path("one.ksw")).contains("ACCOUNT"));
+}
+
+void TestPasswordsCli::listNamesKindAndName() {
+    WriteFile(Path("list.json"), R"({"web":[{"name":"bank"},{"name":"two\r\nlines"}],
+        "mail":[{"name":"post"}],"other":[{"name":"card"},{"name":""}]})");
+    QCOMPARE(Cli({"import", Path("list.json"), Path("list.ksw")}).code, 0);
+    const Run run = Cli({"list", Path("list.ksw")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("web\tbank\nweb\ttwo  lines\nmail\tpost\nother\tcard\nother\t\n"));
+    QVERIFY(run.err.isEmpty());
+}
+
+void TestPasswordsCli::exportJsonGivesTheReaderRules_data() {
+    QTest::addColumn<QByteArray>("markup");
+    QTest::addColumn<QByteArray>("json");
+
+    QTest::newRow("declaration, comments, blanks, other root")
+        << QByteArray("<?xml version=\"1.0\"?>\r\n<!DOCTYPE V [<!ENTITY x \"]>\">]>\r\n"
+                      "<!-- mine -->\r\n<V>\r\n  <WEB_ACCOUNTS>\r\n  " +
+                      kAccountA + "\r\n  </WEB_ACCOUNTS>\r\n</V>\r\n")
+        << QByteArray(R"({"mail":[],"other":[],"web":[{"address":"B","name":"A","notes":"",
+                      "password":"p","userId":"u"}]})");
+    QTest::newRow("groups in the wrong order")
+        << QByteArray("<DOC><OTHER_ACCOUNTS><ACCOUNT><NAME>o</NAME><USERID>d</USERID>"
+                      "<PASSWORD>1</PASSWORD></ACCOUNT></OTHER_ACCOUNTS><WEB_ACCOUNTS>" +
+                      kAccountA + "</WEB_ACCOUNTS></DOC>")
+        << QByteArray(R"({"mail":[],"other":[],"web":[{"address":"B","name":"A","notes":"",
+                      "password":"p","userId":"u"}]})");
+    QTest::newRow("cdata and entities")
+        << QByteArray("<DOC><OTHER_ACCOUNTS><ACCOUNT><NAME><![CDATA[<x>]]></NAME>"
+                      "<USERID>a&amp;b&#65;</USERID><PASSWORD> 1 </PASSWORD></ACCOUNT>"
+                      "</OTHER_ACCOUNTS></DOC>")
+        << QByteArray(R"({"mail":[],"web":[],"other":[{"description":"a&b&#65;","name":"<x>",
+                      "notes":"","pin":" 1 "}]})");
+    QTest::newRow("not markup") << QByteArray("just a note")
+                                << QByteArray(R"({"mail":[],"other":[],"web":[]})");
+}
+
+void TestPasswordsCli::exportJsonGivesTheReaderRules() {
+    QFETCH(QByteArray, markup);
+    QFETCH(QByteArray, json);
+    const QString path = Path("hand.ksw");
+    QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), markup), SaveResult::Saved);
+    const Run run = Cli({"export", path, "--format", "json"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(QJsonDocument::fromJson(run.out), QJsonDocument::fromJson(json));
+    QVERIFY(run.err.contains("not encrypted"));
+}
+
+void TestPasswordsCli::exportCsvToOwnerOnlyFile() {
+    WriteFile(Path("csv.json"), R"({"mail":[{"name":"m","password":"p\"w","popServer":"pop"}]})");
+    QCOMPARE(Cli({"import", Path("csv.json"), Path("csv.ksw")}).code, 0);
+    const Run run = Cli({"export", Path("csv.ksw"), "--format", "csv", "-o", Path("out.csv")});
+    QCOMPARE(run.code, 0);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(run.err.contains("not encrypted"));
+    QCOMPARE(ReadFile(Path("out.csv")),
+             QByteArray("\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\r\n"
+                        "\"Email Accounts\",\"m\",\"\",\"p\"\"w\",\"\",\"POP Server: pop\"\r\n"));
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QVERIFY((QFile::permissions(Path("out.csv")) & others) == 0);
+    QVERIFY(QFile::permissions(Path("out.csv")) & QFileDevice::ReadOwner);
+}
+
+void TestPasswordsCli::importFromStandardInput() {
+    const Run run =
+        Cli({"import", "-", Path("stdin.ksw")}, R"({"other":[{"name":"c","pin":"9"}]})");
+    QCOMPARE(run.code, 0);
+    AccountStore store;
+    QByteArray text;
+    QCOMPARE(LoadTextFileUtf8(Path("stdin.ksw"), QStringLiteral("secret"), text),
+             LoadResult::Loaded);
+    ReadPasswordsMarkup(text, store);
+    QCOMPARE(store.other.size(), 1);
+    QCOMPARE(store.other.at(0)->pin, QStringLiteral("9"));
+}
+
+void TestPasswordsCli::importReplacesOnlyWithForce() {
+    WriteFile(Path("force.json"), R"({"web":[{"name":"new"}]})");
+    WriteFile(Path("force.ksw"), "old contents");
+    const Run refused = Cli({"import", Path("force.json"), Path("force.ksw")});
+    QCOMPARE(refused.code, 4);
+    QVERIFY(refused.err.contains("--force"));
+    QCOMPARE(ReadFile(Path("force.ksw")), QByteArray("old contents"));
+    QCOMPARE(Cli({"import", "--force", Path("force.json"), Path("force.ksw")}).code, 0);
+    QCOMPARE(Cli({"list", Path("force.ksw")}).out, QByteArray("web\tnew\n"));
+}
+
+void TestPasswordsCli::failures_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::newRow("malformed JSON")
+        << QStringList{"import", "bad.json", "bad.ksw"} << 1 << QByteArray("line 2, column 13");
+    QTest::newRow("JSON of another form") << QStringList{"import", "form.json", "bad.ksw"} << 1
+                                          << QByteArray("web[0].name: must be a string");
+    QTest::newRow("missing JSON") << QStringList{"import", "none.json", "bad.ksw"} << 2
+                                  << QByteArray("none.json");
+    QTest::newRow("unknown format") << QStringList{"export", "good.ksw", "--format", "xml"} << 1
+                                    << QByteArray("unknown format");
+    QTest::newRow("missing file") << QStringList{"list", "none.ksw"} << 2 << QByteArray("none.ksw");
+    QTest::newRow("empty file") << QStringList{"export", "empty.ksw"} << 2
+                                << QByteArray("is empty");
+    QTest::newRow("wrong password")
+        << QStringList{"list", "other.ksw"} << 3 << QByteArray("does not decrypt");
+    QTest::newRow("too many arguments")
+        << QStringList{"list", "a.ksw", "b.ksw"} << 1 << QByteArray("usage");
+}
+
+void TestPasswordsCli::failures() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QByteArray, message);
+    WriteFile(Path("bad.json"), "{\"web\":[\n {\"name\": 1,}\n]}");
+    WriteFile(Path("form.json"), R"({"web":[{"name":1}]})");
+    WriteFile(Path("empty.ksw"), QByteArray());
+    QCOMPARE(SaveTextFileUtf8(Path("good.ksw"), QStringLiteral("secret"), "<DOC/>"),
+             SaveResult::Saved);
+    QCOMPARE(SaveTextFileUtf8(Path("other.ksw"), QStringLiteral("not the one"), "<DOC/>"),
+             SaveResult::Saved);
+    for (QString& arg : args) {
+        if (arg.contains('.')) {
+            arg = Path(arg);
+        }
+    }
+    const Run run = Cli(args);
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(!QFile::exists(Path("bad.ksw")));
+}

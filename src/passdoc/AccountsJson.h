@@ -14,6 +14,6 @@ QByteArray AccountsToJson(const AccountStore& store);
 
 // Appends the accounts of a JSON document to the store. A missing list or field is empty.
 // Anything else that does not fit the form above (malformed JSON, an unknown key, a value that
-// is not a string, a zero character, which a file cannot keep) is refused: the store is left
+// is not a string, a character a file cannot keep) is refused: the store is left
 // unchanged and error says what and where ("line 3, column 7: ...", or "web[2].password: ...").
 bool AccountsFromJson(const QByteArray& json, AccountStore& store, QString& error);

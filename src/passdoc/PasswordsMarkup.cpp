@@ -60,14 +60,13 @@ void ReadGroups(CXmlText& xml, const QByteArray& group, AccountList<T>& list,
     while (xml.FindElement(group)) {
         xml.EnterElement();
         while (xml.FindElement(kAccount)) {
-            T record;
+            T& record = *list.at(list.append(T()));
             for (size_t i = 0; i < N; ++i) {
                 // A missing field stays empty rather than taking the previous field's value.
                 if (xml.FindChildElement(tags[i])) {
                     record.*fields[i].member = xml.GetChildText();
                 }
             }
-            list.append(std::move(record));
         }
         xml.LeaveElement();
     }

@@ -1,6 +1,11 @@
 #include "CEditEx.h"
 
 #include "CActivityHost.h"
+#include "CCmdUI.h"
+#include "CDocument.h"
+#include "CMDIFrameWnd.h"
+#include "CView.h"
+#include "CWinApp.h"
 #include "resource.h"
 
 #include <QApplication>
@@ -40,6 +45,14 @@ QFont::StyleHint HintForFamily(int family) {
     default:
         return QFont::AnyStyle;
     }
+}
+
+// The frame whose routing serves a field that lives in a document view; null elsewhere.
+CMDIFrameWnd* RoutingFrame(QWidget* field) {
+    if (!CView::FromWidget(field))
+        return nullptr;
+    CWinApp* app = CWinApp::Current();
+    return app ? app->GetMainWnd() : nullptr;
 }
 
 QAction* AddItem(QMenu* menu, const QString& text, int id) {
@@ -182,6 +195,16 @@ QMenu* CEditEx::CreateContextMenu(QWidget* parent) const {
         menu->addSeparator();
         AddItem(menu, tr("Go to the URL...\tCtrl+G"), ID_EDITEX_GOTO_URL_OFF);
     }
+    // Inside a document view the command enabling of the active view decides, as for menus.
+    if (CMDIFrameWnd* frame = RoutingFrame(Widget())) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            CCmdUI ui(action->data().toInt());
+            frame->UpdateCmdUI(&ui);
+            action->setEnabled(ui.m_enabled);
+        }
+    }
     return menu;
 }
 
@@ -198,6 +221,9 @@ void CEditEx::ShowContextMenu(const QPoint& globalPos) {
 void CEditEx::Dispatch(int id) {
     emit CommandChosen(id);
     if (GlobalRouter() && GlobalRouter()(id))
+        return;
+    // The ordinary command route to the active view; a field outside any view acts itself.
+    if (CMDIFrameWnd* frame = RoutingFrame(Widget()); frame && frame->ExecuteCommand(id))
         return;
     ExecuteCommand(id);
 }

@@ -51,7 +51,8 @@ public:
     // Whether the edit command could act now (undo available, text selected, ...).
     bool CanExecute(int id) const;
 
-    // Where chosen menu commands go; without a router the field acts on its own commands.
+    // Where chosen menu commands go before the ordinary route (the main frame's routing for a
+    // field inside a document view); a field nobody serves acts on its own commands.
     using Router = std::function<bool(int id)>;
     static void SetCommandRouter(Router router);
 

@@ -1,6 +1,14 @@
 #include "tst_CEditEx.h"
 
+#include "CCmdUI.h"
+#include "CDocManager.h"
+#include "CDocument.h"
 #include "CEditEx.h"
+#include "CMDIChildWnd.h"
+#include "CMDIFrameWnd.h"
+#include "CMultiDocTemplate.h"
+#include "CView.h"
+#include "CWinApp.h"
 #include "resource.h"
 
 #include <QAction>
@@ -11,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -32,6 +41,20 @@ QList<int> Tail(int del, int selAll, int url) {
     return {del, 0, selAll, 0, url};
 }
 const QList<int> kEmptyTail = Tail(-120, -123, -119);
+
+// A form-like view: one field, Select All handled, Cut handled but disabled.
+class FormView : public QWidget, public CView {
+public:
+    FormView() : field(new QLineEdit(this)), ex(new CEditEx(field)) {
+        (new QVBoxLayout(this))->addWidget(field);
+        OnCommand(ID_EDIT_SELECT_ALL, [this] { ++selectAllRuns; });
+        OnCommand(ID_EDIT_CUT, [] {});
+        OnUpdateCommand(ID_EDIT_CUT, [](CCmdUI* ui) { ui->Enable(false); });
+    }
+    QLineEdit* field;
+    CEditEx* ex;
+    int selectAllRuns = 0;
+};
 } // namespace
 
 void TestCEditEx::menuItems_data() {
@@ -197,4 +220,35 @@ void TestCEditEx::clearErasesOnlyTheSelection() {
     ex.ExecuteCommand(ID_EDIT_CLEAR);
     QCOMPARE(e.text(), QString("adef"));
     QVERIFY(!ex.ExecuteCommand(ID_EDIT_GOTO_URL));
+}
+
+void TestCEditEx::insideAViewTheRoutingDecides() {
+    CWinApp app(QStringLiteral("Keystow Editor"));
+    app.AddDocTemplate(new CMultiDocTemplate(
+        IDR_TEXTTYPE, "\nUntitled\n\n\n.etx\n\n", [] { return new CDocument; },
+        [] { return new CMDIChildWnd; }, [] { return new FormView; }));
+    CMDIFrameWnd frame;
+    app.SetMainWnd(&frame);
+    frame.show();
+    CDocument* doc = app.GetDocManager()->GetTemplates().first()->OpenDocumentFile(QString());
+    QVERIFY(doc);
+    auto* view = dynamic_cast<FormView*>(doc->GetFirstView());
+    QVERIFY(view);
+    view->field->setText("http://example");
+    view->field->setSelection(0, 4);
+    std::unique_ptr<QMenu> menu(view->ex->CreateContextMenu(nullptr));
+    // Unhandled commands grey out, Cut follows its update rule, Select All has a handler.
+    QCOMPARE(MenuIds(menu.get()),
+             QList<int>({-57643, 0, -57635, -57634, -57637, -57632, 0, 57642, 0, -32777}));
+    view->ex->ShowContextMenu(view->field->mapToGlobal(QPoint(2, 2)));
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(popup);
+    for (QAction* a : popup->actions())
+        if (a->data().toInt() == ID_EDIT_SELECT_ALL)
+            a->trigger();
+    popup->close();
+    QCOMPARE(view->selectAllRuns, 1);
+    QCOMPARE(view->field->selectedText(), QString("http")); // the view acted, not the field
+    doc->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

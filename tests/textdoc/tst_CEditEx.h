@@ -13,4 +13,5 @@ private slots:
     void setFontHeights();
     void contextMenuRoutesChoice();
     void clearErasesOnlyTheSelection();
+    void insideAViewTheRoutingDecides();
 };

@@ -3,6 +3,7 @@
 #include "CActivityHost.h"
 #include "CEditorView.h"
 #include "CFindReplaceDlg.h"
+#include "DialogScript.h"
 #include "TickClock.h"
 #include "resource.h"
 
@@ -17,6 +18,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -319,12 +322,12 @@ void TestCEditorView::findDialogTellsWhenNotFound() {
     auto* what = dlg->findChild<QLineEdit*>();
     what->setText("gamma");
     QString shown;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box) {
-            shown = box->text();
-            box->accept();
-        }
+    DialogScript script;
+    script.Then([&](QWidget* d) {
+        auto* box = qobject_cast<QMessageBox*>(d);
+        QVERIFY(box);
+        shown = box->text();
+        box->accept();
     });
     QTest::mouseClick(dlg->FindNextButton(), Qt::LeftButton);
     QCOMPARE(shown, QString("Cannot find \"gamma\"."));
@@ -394,4 +397,23 @@ void TestCEditorView::printToPdfMakesPages() {
     QCOMPARE(PdfPages(pdf), pages);
     const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Inch);
     QCOMPARE(margins, QMarginsF(0.5, 0.5, 0.5, 0.5));
+}
+
+void TestCEditorView::printPreviewShowsThePages() {
+    CEditorView view;
+    QStringList lines;
+    for (int i = 0; i < 150; ++i)
+        lines << QString::number(i);
+    view.SetLoadedText(lines.join("\r\n"));
+    int pages = -1;
+    DialogScript script;
+    script.Then([&](QWidget* d) {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(d);
+        QVERIFY(preview);
+        if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+            pages = widget->pageCount();
+        preview->reject();
+    });
+    QVERIFY(view.ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+    QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
 }

@@ -25,4 +25,5 @@ private slots:
     void replaceDialogReplacesAndFindsNext();
     void printToPdfMakesPages_data();
     void printToPdfMakesPages();
+    void printPreviewShowsThePages();
 };

@@ -5,6 +5,7 @@
 #include "CDecryptFailedDlg.h"
 #include "CEditorDoc.h"
 #include "CFindReplaceDlg.h"
+#include "LockWatch.h"
 #include "TextFile.h"
 #include "TextPrinting.h"
 #include "resource.h"
@@ -431,6 +432,7 @@ void CEditorView::ShowFindDialog(bool replaceMode) {
     if (!m_findDlg) {
         m_findDlg = new CFindReplaceDlg(replaceMode, this);
         m_findDlg->setWindowFlag(Qt::Dialog);
+        CloseWhenLocked(m_findDlg);
         connect(m_findDlg, &CFindReplaceDlg::FindNextRequested, this, &CEditorView::OnFindNext);
         connect(m_findDlg, &CFindReplaceDlg::ReplaceRequested, this, &CEditorView::OnReplace);
         connect(m_findDlg, &CFindReplaceDlg::ReplaceAllRequested, this, &CEditorView::OnReplaceAll);
@@ -503,6 +505,7 @@ int CEditorView::ReplaceAll(const QString& what, const QString& with, bool match
 void CEditorView::OnFindNext() {
     if (!m_findDlg)
         return;
+    StampActivity();
     m_findText = m_findDlg->FindWhat();
     m_matchCase = m_findDlg->MatchCase();
     m_wholeWord = m_findDlg->MatchWholeWord();
@@ -514,6 +517,7 @@ void CEditorView::OnFindNext() {
 void CEditorView::OnReplace() {
     if (!m_findDlg)
         return;
+    StampActivity();
     m_findText = m_findDlg->FindWhat();
     m_replaceText = m_findDlg->ReplaceWith();
     m_matchCase = m_findDlg->MatchCase();
@@ -526,6 +530,7 @@ void CEditorView::OnReplace() {
 void CEditorView::OnReplaceAll() {
     if (!m_findDlg)
         return;
+    StampActivity();
     m_findText = m_findDlg->FindWhat();
     m_replaceText = m_findDlg->ReplaceWith();
     m_matchCase = m_findDlg->MatchCase();
@@ -566,6 +571,7 @@ void CEditorView::Print(bool withDialog) {
     if (withDialog) {
         QPrintDialog dialog(printer, this);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        CloseWhenLocked(&dialog);
         if (dialog.exec() != QDialog::Accepted)
             return;
     }
@@ -580,6 +586,7 @@ void CEditorView::PrintPreview() {
     QPrinter* printer = SharedPrinter();
     SetTextPrintMargins(printer);
     QPrintPreviewDialog preview(printer, this);
+    CloseWhenLocked(&preview);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { PrintTo(p); });
     preview.exec();
@@ -590,6 +597,7 @@ void CEditorView::PrintSetup() {
     QPrinter* printer = SharedPrinter();
     QPrintDialog dialog(printer, this);
     dialog.setWindowTitle(tr("Print Setup"));
+    CloseWhenLocked(&dialog);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
     SetTextPrintMargins(printer);

@@ -15,9 +15,11 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -54,6 +56,14 @@ protected:
         ++entered;
         e->acceptProposedAction();
     }
+};
+
+// The main window's side of the status text: SetStatusPaneText(pane, text).
+class StatusWindow : public QWidget {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void SetStatusPaneText(int pane, const QString& text) { panes[pane] = text; }
+    QMap<int, QString> panes;
 };
 
 int PdfPages(const QString& path) {
@@ -417,3 +427,33 @@ void TestCEditorView::printPreviewShowsThePages() {
     QVERIFY(view.ExecuteCommand(ID_FILE_PRINT_PREVIEW));
     QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
 }
+
+void TestCEditorView::searchAndPreviewCloseWhenLocked() {
+    CActivityHost host;
+    CEditorView view;
+    view.SetLoadedText("secret words");
+    view.show();
+    view.ExecuteCommand(ID_EDIT_FIND);
+    QPointer<CFindReplaceDlg> dlg = view.FindDialog();
+    QVERIFY(dlg && dlg->isVisible());
+    host.m_locked = 1;
+    QTRY_VERIFY(!dlg || !dlg->isVisible());
+
+    // The preview shows the text: it goes too, and the command returns.
+    DialogScript script;
+    script.Then([](QWidget*) {}); // left open; the lock closes it
+    QVERIFY(view.ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+    QVERIFY(script.Finished());
+    host.m_locked = 0;
+}
+
+void TestCEditorView::statusGoesToPaneOne() {
+    StatusWindow window;
+    auto* view = new CEditorView(&window);
+    view->SetLoadedText("ab\r\ncd");
+    Select(*view, 4, 4);
+    QCOMPARE(window.panes.value(1), QString(" Ln 2, Col 2"));
+    QVERIFY(!window.panes.contains(0));
+}
+
+#include "tst_CEditorView.moc"

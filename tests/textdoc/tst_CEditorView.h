@@ -26,4 +26,6 @@ private slots:
     void printToPdfMakesPages_data();
     void printToPdfMakesPages();
     void printPreviewShowsThePages();
+    void searchAndPreviewCloseWhenLocked();
+    void statusGoesToPaneOne();
 };

@@ -2,6 +2,7 @@
 
 #include "CActivityHost.h"
 #include "CChildFrame.h"
+#include "CCmdUI.h"
 #include "CDocManager.h"
 #include "CEditorDoc.h"
 #include "CEditorView.h"
@@ -225,6 +226,28 @@ void TestCEditorDoc::documentString() {
     QCOMPARE(t->GetDocString(CMultiDocTemplate::regFileTypeName),
              QString("Keystow Encrypted Text"));
     QCOMPARE(t->GetSharedMenu(), IDR_TEXTTYPE);
+}
+
+void TestCEditorDoc::editCommandsReachTheView() {
+    CEditorDoc* doc = NewTextDoc();
+    Type(doc, "abc");
+    CCmdUI cut(ID_EDIT_CUT);
+    m_frame->UpdateCmdUI(&cut);
+    QVERIFY(!cut.m_enabled);
+    QVERIFY(m_frame->ExecuteCommand(ID_EDIT_SELECT_ALL));
+    QCOMPARE(doc->GetView()->textCursor().selectedText(), QString("abc"));
+    m_frame->UpdateCmdUI(&cut);
+    QVERIFY(cut.m_enabled);
+    QVERIFY(m_frame->ExecuteCommand(ID_EDIT_CLEAR));
+    QCOMPARE(doc->GetView()->GetAllText(), QString());
+    QVERIFY(m_frame->ExecuteCommand(ID_EDIT_UNDO));
+    QCOMPARE(doc->GetView()->GetAllText(), QString("abc"));
+    // The document's own commands are there while it is active.
+    for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_SET_FILE_PASSWORD, ID_FILE_PRINT}) {
+        CCmdUI ui(id);
+        m_frame->UpdateCmdUI(&ui);
+        QVERIFY2(ui.m_enabled, qPrintable(QString::number(id)));
+    }
 }
 
 void TestCEditorDoc::openWithRightPassword() {

@@ -19,6 +19,7 @@ private slots:
     void init();
     void cleanup();
     void documentString();
+    void editCommandsReachTheView();
     void openWithRightPassword();
     void openWithWrongPasswordNamesTheFile();
     void openCancelledLeavesNoWindow();

@@ -87,7 +87,7 @@ QLabel* ProblemLabel(QWidget* dialog) {
 }
 
 // How a test ends a dialog.
-enum class End { Ok, Cancel, Escape, Enter, CloseBox, Yes, No, Passwords, Text };
+enum class End { Ok, Cancel, Escape, Enter, CloseBox, Yes, No, Passwords, Text, KeyY, KeyN };
 
 void Finish(QWidget* dialog, End end) {
     switch (end) {
@@ -117,6 +117,14 @@ void Finish(QWidget* dialog, End end) {
         break;
     case End::CloseBox:
         dialog->close();
+        break;
+    case End::KeyY:
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog,
+                        Qt::Key_Y);
+        break;
+    case End::KeyN:
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog,
+                        Qt::Key_N, Qt::AltModifier);
         break;
     case End::Passwords:
         QTest::mouseClick(Button(dialog, IDC_NEW_PASSWORDS_DOCUMENT), Qt::LeftButton);
@@ -644,6 +652,8 @@ void TestDialogs::saveChangesResults_data() {
     QTest::newRow("No") << End::No << int(IDNO);
     QTest::newRow("Cancel") << End::Cancel << int(IDCANCEL);
     QTest::newRow("Enter is Yes") << End::Enter << int(IDYES);
+    QTest::newRow("key Y") << End::KeyY << int(IDYES);
+    QTest::newRow("Alt+N") << End::KeyN << int(IDNO);
     QTest::newRow("Esc") << End::Escape << int(IDCANCEL);
     QTest::newRow("close box") << End::CloseBox << int(IDCANCEL);
 }
@@ -672,6 +682,8 @@ void TestDialogs::replaceResults_data() {
     QTest::newRow("Yes") << End::Yes << int(IDOK);
     QTest::newRow("No") << End::No << int(IDCANCEL);
     QTest::newRow("Enter is Yes") << End::Enter << int(IDOK);
+    QTest::newRow("key Y") << End::KeyY << int(IDOK);
+    QTest::newRow("Alt+N is No") << End::KeyN << int(IDCANCEL);
     QTest::newRow("Esc") << End::Escape << int(IDCANCEL);
     QTest::newRow("close box is No") << End::CloseBox << int(IDCANCEL);
 }

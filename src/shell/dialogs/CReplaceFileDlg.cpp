@@ -21,6 +21,8 @@ CReplaceFileDlg::CReplaceFileDlg(QWidget* parent) : CShellDialog(parent) {
     QPushButton* yes = AddEndButton(tr("Yes"), IDOK, IDOK);
     yes->setDefault(true);
     QPushButton* no = AddEndButton(tr("No"), IDCANCEL, IDCANCEL);
+    AddAnswerKey(Qt::Key_Y, yes);
+    AddAnswerKey(Qt::Key_N, no);
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);

@@ -24,6 +24,8 @@ CSaveChangesDlg::CSaveChangesDlg(QWidget* parent) : CShellDialog(parent) {
     QPushButton* yes = AddEndButton(tr("Yes"), IDYES, IDYES);
     yes->setDefault(true);
     QPushButton* no = AddEndButton(tr("No"), IDNO, IDNO);
+    AddAnswerKey(Qt::Key_Y, yes);
+    AddAnswerKey(Qt::Key_N, no);
     QPushButton* cancel = AddEndButton(tr("Cancel"), IDCANCEL, IDCANCEL);
 
     auto* top = new QHBoxLayout;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 QString ControlName(int id) {
@@ -59,4 +60,11 @@ QPushButton* CShellDialog::AddEndButton(const QString& text, int id, int result)
     QPushButton* button = AddButton(text, id);
     connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     return button;
+}
+
+void CShellDialog::AddAnswerKey(Qt::Key key, QPushButton* button) {
+    for (const QKeySequence& sequence : {QKeySequence(key), QKeySequence(Qt::ALT | key)}) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+    }
 }

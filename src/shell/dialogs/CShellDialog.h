@@ -38,6 +38,8 @@ protected:
     QPushButton* AddButton(const QString& text, int id);
     // The same, ending the dialog with the given result when clicked.
     QPushButton* AddEndButton(const QString& text, int id, int result);
+    // Lets the key (and Alt with it) press the button, as message boxes answer Y and N.
+    void AddAnswerKey(Qt::Key key, QPushButton* button);
 
 private:
     bool m_initialised = false;

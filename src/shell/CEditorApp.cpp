@@ -13,10 +13,14 @@
 #endif
 #include "StandInDocTypes.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QScreen>
 #include <QWidget>
+
+#include <cstdio>
 
 namespace {
 const QString kSettings = QStringLiteral("Settings");
@@ -63,6 +67,13 @@ bool CEditorApp::InitInstance() {
     if (!m_commandLineFile.isEmpty()) {
         // The file opens before the window shows; a refused password or a file that does not
         // decrypt ends the program.
+        const QFileInfo info(m_commandLineFile);
+        if (!info.isFile() || !info.isReadable()) {
+            std::fprintf(stderr, "keystow: cannot open %s: %s\n",
+                         qPrintable(QDir::toNativeSeparators(m_commandLineFile)),
+                         info.exists() ? "not a readable file" : "no such file");
+            return false;
+        }
         if (!OpenDocumentFile(m_commandLineFile))
             return false;
     }
@@ -75,7 +86,9 @@ QString CEditorApp::LockSettingsPath() const {
 }
 
 void CEditorApp::LoadLockSettings() {
-    LockSettingsFile::Read(LockSettingsPath(), m_lockSettings);
+    // A file that is missing or does not decrypt changes nothing, in the frame neither.
+    if (!LockSettingsFile::Read(LockSettingsPath(), m_lockSettings))
+        return;
     if (CMainFrame* frame = m_pMainFrame) {
         frame->m_timeoutSeconds = static_cast<quint32>(
             TimeoutMinutes(static_cast<int>(m_lockSettings.timeoutIndex())) * 60);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+// Each part of the shell tests is its own QtTest class; tst_main runs them in turn.
+std::unique_ptr<QObject> CreateLockSettingsTest();
+std::unique_ptr<QObject> CreateSettingsTest();
+std::unique_ptr<QObject> CreateMainFrameTest();

@@ -1,0 +1,296 @@
+// The lock settings record: byte layout, reserved bytes, the encrypted file and its failures.
+#include "ShellTestSupport.h"
+
+#include "CEditorApp.h"
+#include "CMainFrame.h"
+#include "LockSettings.h"
+#include "LockSettingsFile.h"
+
+#include <CipherBuffer.h>
+#include <FileAccess.h>
+#include <KeyDerivation.h>
+
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+QByteArray EncryptWithMachineKey(const QByteArray& plain) {
+    const DesKey key = KeyFromPassword(LockSettingsFile::MachinePassword());
+    QByteArray cipher;
+    if (!EncryptBuffer(key, plain, cipher))
+        return QByteArray();
+    return cipher;
+}
+
+quint32 U32At(const QByteArray& bytes, int offset) {
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
+}
+
+QByteArray RandomBytes(int size) {
+    QByteArray bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+class TestLockSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void newRecordIsAllZero();
+    void fieldsLandAtTheirOffsets();
+    void textFieldsAreCutAndBounded_data();
+    void textFieldsAreCutAndBounded();
+    void reservedBytesAreCarriedThrough();
+    void fileRoundTrip();
+    void fileIsPlainCipherWithoutRotation();
+    void unreadableFileLeavesValues_data();
+    void unreadableFileLeavesValues();
+    void longerContentTakesFirstRecord();
+    void loadPushesIdleTimeAndPrompt();
+    void failedLoadKeepsFrameValues();
+    void timeoutTable_data();
+    void timeoutTable();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestLockSettings::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath(QStringLiteral("locksettings.dat"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->path());
+}
+
+void TestLockSettings::cleanup() {
+    m_dir.reset();
+}
+
+void TestLockSettings::newRecordIsAllZero() {
+    const LockSettings record;
+    const QByteArray bytes = record.ToBytes();
+    QCOMPARE(bytes.size(), 1080);
+    QCOMPARE(bytes, QByteArray(1080, '\0'));
+}
+
+void TestLockSettings::fieldsLandAtTheirOffsets() {
+    LockSettings record;
+    record.setLockEnabled(1);
+    record.setLockAtStartup(0x01020304);
+    record.setTimeoutIndex(7);
+    record.setScreenPassword("secret");
+    record.setPasswordEnabled(1);
+    record.setPromptText("Come back soon");
+    const QByteArray bytes = record.ToBytes();
+    QCOMPARE(U32At(bytes, 284), 1u);
+    QCOMPARE(U32At(bytes, 288), 0x01020304u);
+    // Little-endian on disk whatever the machine.
+    QCOMPARE(bytes.at(288), '\x04');
+    QCOMPARE(U32At(bytes, 292), 7u);
+    QCOMPARE(bytes.mid(296, 7), QByteArray("secret\0", 7));
+    QCOMPARE(U32At(bytes, 556), 1u);
+    QCOMPARE(bytes.mid(560, 15), QByteArray("Come back soon\0", 15));
+    QCOMPARE(bytes.left(284), QByteArray(284, '\0'));
+    QCOMPARE(bytes.mid(820), QByteArray(260, '\0'));
+
+    LockSettings back;
+    QVERIFY(back.FromBytes(bytes));
+    QCOMPARE(back.lockAtStartup(), 0x01020304u);
+    QCOMPARE(back.screenPassword(), QByteArray("secret"));
+    QCOMPARE(back.promptText(), QByteArray("Come back soon"));
+}
+
+void TestLockSettings::textFieldsAreCutAndBounded_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::newRow("259 bytes") << QByteArray(259, 'a') << QByteArray(259, 'a');
+    QTest::newRow("260 bytes cut to 259") << QByteArray(260, 'b') << QByteArray(259, 'b');
+    QTest::newRow("1000 bytes cut to 259") << QByteArray(1000, 'c') << QByteArray(259, 'c');
+}
+
+void TestLockSettings::textFieldsAreCutAndBounded() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, expected);
+    LockSettings record;
+    record.setPasswordEnabled(0xFFFFFFFF);
+    record.setPromptText(stored);
+    QCOMPARE(record.promptText(), expected);
+    // The neighbouring field stays untouched and the terminator is in place.
+    QCOMPARE(record.passwordEnabled(), 0xFFFFFFFFu);
+    QCOMPARE(record.ToBytes().at(560 + 259), '\0');
+
+    // A damaged record without a terminator is read no further than its field.
+    QByteArray bytes = record.ToBytes();
+    bytes.replace(296, 260, QByteArray(260, 'x'));
+    LockSettings damaged;
+    QVERIFY(damaged.FromBytes(bytes));
+    QCOMPARE(damaged.screenPassword(), QByteArray(259, 'x'));
+}
+
+void TestLockSettings::reservedBytesAreCarriedThrough() {
+    QByteArray original = RandomBytes(1080);
+    LockSettings record;
+    QVERIFY(record.FromBytes(original));
+    record.setLockEnabled(0);
+    record.setTimeoutIndex(2);
+    record.setScreenPassword("pw");
+    record.setPromptText("locked");
+    QVERIFY(LockSettingsFile::Write(m_path, record));
+    LockSettings reread;
+    QVERIFY(LockSettingsFile::Read(m_path, reread));
+    const QByteArray bytes = reread.ToBytes();
+    QCOMPARE(bytes.left(284), original.left(284));
+    QCOMPARE(bytes.mid(820), original.mid(820));
+    QCOMPARE(reread.timeoutIndex(), 2u);
+    QCOMPARE(reread.promptText(), QByteArray("locked"));
+}
+
+void TestLockSettings::fileRoundTrip() {
+    LockSettings record;
+    record.setLockEnabled(1);
+    record.setLockAtStartup(1);
+    record.setTimeoutIndex(4);
+    record.setScreenPassword("p\xe4ssword");
+    record.setPasswordEnabled(1);
+    record.setPromptText("Press a key");
+    QVERIFY(LockSettingsFile::Write(m_path, record));
+    LockSettings reread;
+    QVERIFY(LockSettingsFile::Read(m_path, reread));
+    QCOMPARE(reread.ToBytes(), record.ToBytes());
+}
+
+void TestLockSettings::fileIsPlainCipherWithoutRotation() {
+    LockSettings record;
+    record.setPromptText("Visible only after decryption");
+    QVERIFY(LockSettingsFile::Write(m_path, record));
+    QByteArray cipher;
+    QVERIFY(ReadWholeFile(m_path, cipher));
+    // 1080 bytes plus a whole block of padding, nothing else.
+    QCOMPARE(cipher.size(), 1088);
+    QVERIFY(!cipher.contains("Visible"));
+    const DesKey key = KeyFromPassword(LockSettingsFile::MachinePassword());
+    QByteArray plain;
+    QVERIFY(DecryptBuffer(key, cipher, plain));
+    QCOMPARE(plain, record.ToBytes());
+}
+
+void TestLockSettings::unreadableFileLeavesValues_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("no file") << QByteArray() << false;
+    QTest::newRow("empty file") << QByteArray() << true;
+    QTest::newRow("not a multiple of 8") << RandomBytes(1085) << true;
+    {
+        // Encrypted under another machine's key.
+        const DesKey other = KeyFromPassword("another machine");
+        QByteArray cipher;
+        EncryptBuffer(other, QByteArray(1080, '\x01'), cipher);
+        QTest::newRow("other key") << cipher << true;
+    }
+    QTest::newRow("short record") << EncryptWithMachineKey(QByteArray(1000, '\x01')) << true;
+    QTest::newRow("one byte short") << EncryptWithMachineKey(QByteArray(1079, '\x01')) << true;
+}
+
+void TestLockSettings::unreadableFileLeavesValues() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, exists);
+    if (exists) {
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    LockSettings record;
+    record.setTimeoutIndex(5);
+    record.setPromptText("kept");
+    const QByteArray before = record.ToBytes();
+    QVERIFY(!LockSettingsFile::Read(m_path, record));
+    QCOMPARE(record.ToBytes(), before);
+}
+
+void TestLockSettings::longerContentTakesFirstRecord() {
+    LockSettings wanted;
+    wanted.setTimeoutIndex(6);
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(EncryptWithMachineKey(wanted.ToBytes() + QByteArray(40, '\x7f')));
+    file.close();
+    LockSettings record;
+    QVERIFY(LockSettingsFile::Read(m_path, record));
+    QCOMPARE(record.ToBytes(), wanted.ToBytes());
+}
+
+void TestLockSettings::loadPushesIdleTimeAndPrompt() {
+    LockSettings stored;
+    stored.setTimeoutIndex(3);
+    stored.setPromptText("Gone for lunch");
+    QVERIFY(LockSettingsFile::Write(m_path, stored));
+
+    CEditorApp app;
+    app.SetLockSettingsPath(m_path);
+    QVERIFY(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    QVERIFY(frame);
+    QCOMPARE(frame->m_timeoutSeconds, 300u);
+    QCOMPARE(frame->m_promptText, QByteArray("Gone for lunch"));
+
+    // The file is the source of truth: a change there shows at the next load.
+    stored.setTimeoutIndex(7);
+    QVERIFY(LockSettingsFile::Write(m_path, stored));
+    app.LoadLockSettings();
+    QCOMPARE(frame->m_timeoutSeconds, 3600u);
+
+    // SaveLockSettings writes the cached record back.
+    app.GetLockSettings().setTimeoutIndex(1);
+    app.SaveLockSettings();
+    LockSettings reread;
+    QVERIFY(LockSettingsFile::Read(m_path, reread));
+    QCOMPARE(reread.timeoutIndex(), 1u);
+}
+
+void TestLockSettings::failedLoadKeepsFrameValues() {
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(RandomBytes(1088));
+    file.close();
+    CEditorApp app;
+    app.SetLockSettingsPath(m_path);
+    QVERIFY(app.InitInstance());
+    // The frame keeps its own initial idle time; the record stays all zero.
+    QCOMPARE(app.MainFrame()->m_timeoutSeconds, 10u);
+    QVERIFY(app.MainFrame()->m_promptText.isEmpty());
+    QCOMPARE(app.GetLockSettings().ToBytes(), QByteArray(1080, '\0'));
+}
+
+void TestLockSettings::timeoutTable_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("minutes");
+    const int table[] = {1, 2, 3, 5, 10, 15, 30, 60};
+    for (int i = 0; i < 8; ++i)
+        QTest::addRow("index %d", i) << i << table[i];
+    // A damaged record must not reach beyond the table; it gets the shortest time.
+    QTest::newRow("index 8") << 8 << 1;
+    QTest::newRow("huge index") << 0x7fffffff << 1;
+    QTest::newRow("negative") << -1 << 1;
+}
+
+void TestLockSettings::timeoutTable() {
+    QFETCH(int, index);
+    QFETCH(int, minutes);
+    QCOMPARE(CEditorApp::TimeoutMinutes(index), minutes);
+}
+
+std::unique_ptr<QObject> CreateLockSettingsTest() {
+    return std::make_unique<TestLockSettings>();
+}
+
+#include "tst_locksettings.moc"

@@ -1,0 +1,16 @@
+#include "ShellTestSupport.h"
+
+#include <QApplication>
+#include <QtTest>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Keystow"));
+    QCoreApplication::setApplicationName(QStringLiteral("Keystow Editor"));
+    int failures = 0;
+    for (auto create : {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest}) {
+        std::unique_ptr<QObject> test = create();
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -222,10 +222,17 @@ bool CXmlText::Matches(int32_t index, const QByteArray& name) const {
     const int32_t n = Length();
     const int32_t at = m_index[static_cast<size_t>(index)].startOpen + 1;
     if (at < n && !IsDelimiter(p[at]) && IsPlainName(name)) {
-        const int32_t end = at + static_cast<int32_t>(name.size());
-        return end <= n &&
-               std::memcmp(p + at, name.constData(), static_cast<size_t>(name.size())) == 0 &&
-               (end == n || IsDelimiter(p[end]));
+        const char* s = name.constData();
+        const int32_t len = static_cast<int32_t>(name.size());
+        if (len > n - at) {
+            return false;
+        }
+        for (int32_t i = 0; i < len; ++i) {
+            if (p[at + i] != s[i]) {
+                return false;
+            }
+        }
+        return at + len == n || IsDelimiter(p[at + len]);
     }
     int32_t begin = 0;
     int32_t end = 0;
@@ -241,21 +248,22 @@ int32_t CXmlText::PlainEndTag(int32_t index) const {
     const int32_t n = Length();
     const Element& e = m_index[static_cast<size_t>(index)];
     const int32_t name = e.endOpen + 2;
+    const int32_t start = e.startOpen + 1;
     if (name >= n || p[e.endOpen + 1] != '/') {
         return 0;
     }
-    int32_t end = name;
-    while (end < n && !IsDelimiter(p[end])) {
-        ++end;
+    // The start tag's name lies before the end tag, so it cannot run past the text's end.
+    int32_t i = 0;
+    while (name + i < n && !IsDelimiter(p[name + i])) {
+        if (p[start + i] != p[name + i]) {
+            return 0;
+        }
+        ++i;
     }
-    const int32_t len = end - name;
-    const int32_t start = e.startOpen + 1;
-    if (len == 0 || end >= n || p[end] != '>' || start + len >= n ||
-        std::memcmp(p + start, p + name, static_cast<size_t>(len)) != 0 ||
-        !IsDelimiter(p[start + len])) {
+    if (i == 0 || name + i >= n || p[name + i] != '>' || !IsDelimiter(p[start + i])) {
         return 0;
     }
-    return end;
+    return name + i;
 }
 
 bool CXmlText::Fail(const char* message, int32_t element) {
@@ -324,6 +332,20 @@ bool CXmlText::Parse() {
             }
             m_index[static_cast<size_t>(parent)].endOpen = lt;
             m_index[static_cast<size_t>(record)].startOpen = lt;
+            if (lt + 1 < n && !IsDelimiter(p[lt + 1]) && p[lt + 1] != '"' && p[lt + 1] != '\'') {
+                // The usual case, a name right after the '<': read it without the token rules'
+                // blank skipping and quote handling, which cannot apply.
+                int32_t end = lt + 2;
+                while (end < n && !IsDelimiter(p[end])) {
+                    ++end;
+                }
+                name.found = true;
+                name.quoted = false;
+                name.begin = lt + 1;
+                name.end = end;
+                name.next = end;
+                break;
+            }
             name = ReadToken(lt + 1);
             if (!name.found) {
                 return Fail("Abrupt end within tag");

@@ -113,8 +113,10 @@ void CDocument::OnCloseDocument() {
             frame->close();
     }
     DeleteContents();
+    // The template may go before the deferred delete runs: forget it now.
     if (m_pDocTemplate)
         m_pDocTemplate->RemoveDocument(this);
+    m_pDocTemplate = nullptr;
     deleteLater();
 }
 

@@ -5,12 +5,18 @@
 #include "CMultiDocTemplate.h"
 #include "CView.h"
 #include "CWinApp.h"
+#include "resource.h"
 
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 
-CDocument::CDocument() = default;
+CDocument::CDocument() {
+    OnCommand(ID_FILE_CLOSE, [this] {
+        if (SaveModified())
+            OnCloseDocument();
+    });
+}
 
 CDocument::~CDocument() {
     for (CView* view : m_views)

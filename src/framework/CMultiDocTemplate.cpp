@@ -76,8 +76,12 @@ CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* doc) {
     CWinApp* app = CWinApp::Current();
     CMDIFrameWnd* main = app ? app->GetMainWnd() : nullptr;
     if (main && main->MdiArea()) {
-        QMdiSubWindow* sub = main->MdiArea()->addSubWindow(frame);
+        QMdiArea* area = main->MdiArea();
+        QMdiSubWindow* sub = area->addSubWindow(frame);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // A new window takes most of the area, as document windows always did.
+        const QSize room = area->viewport()->size();
+        sub->resize(qMax(room.width() * 3 / 4, 320), qMax(room.height() * 3 / 4, 200));
         sub->hide();
     } else {
         frame->setAttribute(Qt::WA_DeleteOnClose);

@@ -115,6 +115,8 @@ private slots:
     void menuUpdatesWhenAboutToShow();
     void closingFrameAsksDocument();
     void secondFrameClosesWithoutAsking();
+    void fileCloseCommand_data();
+    void fileCloseCommand();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -382,6 +384,25 @@ void TestFramework::secondFrameClosesWithoutAsking() {
     QCOMPARE(TestDoc::m_saveAsks, 0);
     QTRY_COMPARE(doc->GetFrames().size(), 1);
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 1);
+}
+
+void TestFramework::fileCloseCommand_data() {
+    QTest::addColumn<bool>("allow");
+    QTest::newRow("document agrees") << true;
+    QTest::newRow("document refuses") << false;
+}
+
+void TestFramework::fileCloseCommand() {
+    QFETCH(bool, allow);
+    QPointer<CDocument> doc = m_text->OpenDocumentFile(QString());
+    TestDoc::m_allowClose = allow;
+    QVERIFY(m_main->ExecuteCommand(ID_FILE_CLOSE));
+    QCOMPARE(TestDoc::m_saveAsks, 1);
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), allow ? 0 : 1);
+    if (allow)
+        QTRY_VERIFY(!doc);
+    else
+        QVERIFY(doc);
 }
 
 QTEST_MAIN(TestFramework)

@@ -167,6 +167,11 @@ void CMDIFrameWnd::OnMenuAboutToShow(QMenu* menu) {
     Q_UNUSED(menu);
 }
 
+void CMDIFrameWnd::SetStatusPaneText(int index, const QString& text) {
+    Q_UNUSED(index);
+    Q_UNUSED(text);
+}
+
 void CMDIFrameWnd::SetIdleUpdateInterval(int ms) {
     m_idleUpdate->setInterval(ms);
 }

@@ -49,6 +49,9 @@ public:
 
     void SetIdleUpdateInterval(int ms);
 
+    // Writes a status bar pane (0 the message pane); views reach it without knowing the shell.
+    Q_INVOKABLE virtual void SetStatusPaneText(int index, const QString& text);
+
 signals:
     // The active document window changed (null when none is left).
     void activeFrameChanged(CMDIChildWnd* frame);

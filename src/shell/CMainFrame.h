@@ -26,7 +26,7 @@ public:
 
     // Pane 0 is the message pane, 1 the line and column pane (id 101), 2..4 the Caps Lock,
     // Num Lock and Scroll Lock indicators.
-    void SetStatusPaneText(int index, const QString& text);
+    void SetStatusPaneText(int index, const QString& text) override;
     QString GetStatusPaneText(int index) const;
 
     // The menu resource shown now: 128 or 104.

@@ -245,6 +245,7 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
         });
 
     ApplyStoredPlacement();
+    qApp->installEventFilter(this);
 
     m_frameTimer->setInterval(100);
     connect(m_frameTimer, &QTimer::timeout, this, &CMainFrame::OnFrameTimer);
@@ -475,24 +476,48 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     CMDIFrameWnd::closeEvent(event);
 }
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!event->mimeData()->hasUrls())
-        return;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            event->acceptProposedAction();
-            return;
-        }
+namespace {
+bool HasLocalFiles(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls())
+        return false;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile())
+            return true;
     }
+    return false;
+}
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (HasLocalFiles(event->mimeData()))
+        event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    OpenDroppedFiles(event->mimeData());
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return CMDIFrameWnd::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!widget || widget == this || widget->window() != this || !HasLocalFiles(drop->mimeData()))
+        return CMDIFrameWnd::eventFilter(watched, event);
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop)
+        OpenDroppedFiles(drop->mimeData());
+    return true;
+}
+
+void CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
     QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
+    for (const QUrl& url : mime->urls()) {
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     }
-    event->acceptProposedAction();
     activateWindow();
     CWinApp* app = CWinApp::Current();
     for (const QString& path : paths) {

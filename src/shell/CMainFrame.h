@@ -8,6 +8,7 @@
 
 class QLabel;
 class QMenu;
+class QMimeData;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -49,6 +50,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Files dropped on a document window open too, instead of landing in it as text.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnMenuAboutToShow(QMenu* menu) override;
 
     virtual void OnFileNew();
@@ -68,6 +71,7 @@ private:
     void OnActiveFrameChanged();
     void UpdateIndicators();
     void RefreshRecentFiles(QMenu* fileMenu);
+    void OpenDroppedFiles(const QMimeData* mime);
 
     QList<QMenu*> m_menu128;
     QList<QMenu*> m_menu104;

@@ -9,6 +9,7 @@
 #include "CMDIChildWnd.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
+#include "CView.h"
 #include "TickClock.h"
 #include "resource.h"
 
@@ -88,6 +89,7 @@ private slots:
     void newThroughChooser_data();
     void newThroughChooser();
     void openThroughFileDialogBringsOpenFileToFront();
+    void droppedFileOpens_data();
     void droppedFileOpens();
     void openMenuCountsAsActivity();
     void toolbarAndStatusBarToggle();
@@ -325,13 +327,27 @@ void TestMainFrame::openThroughFileDialogBringsOpenFileToFront() {
     QCOMPARE(m_frame->GetActiveDocument(), open);
 }
 
+void TestMainFrame::droppedFileOpens_data() {
+    QTest::addColumn<bool>("onDocumentWindow");
+    QTest::newRow("on the frame") << false;
+    QTest::newRow("on a document window") << true;
+}
+
 void TestMainFrame::droppedFileOpens() {
+    QFETCH(bool, onDocumentWindow);
     // A dropped file goes the way of Open: its document asks for the password.
     const QString path = m_dir->filePath(QStringLiteral("dropped.etx"));
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(16, 'x'));
+    }
+    QWidget* target = m_frame;
+    CDocument* existing = nullptr;
+    if (onDocumentWindow) {
+        existing = m_app->m_pTextTemplate->OpenDocumentFile(QString());
+        QVERIFY(existing);
+        target = existing->GetFirstView()->GetWidget();
     }
     bool asked = false;
     WhenModal<CPasswordDlg>([&asked](CPasswordDlg* dlg) {
@@ -341,13 +357,15 @@ void TestMainFrame::droppedFileOpens() {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_frame, &enter);
+    QApplication::sendEvent(target, &enter);
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_frame, &drop);
+    QApplication::sendEvent(target, &drop);
     QVERIFY(asked);
-    // Cancelled: nothing stays open.
-    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
+    // Cancelled: nothing more stays open, and nothing was typed into the document.
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), onDocumentWindow ? 1 : 0);
+    if (existing)
+        QVERIFY(!existing->IsModified());
 }
 
 void TestMainFrame::openMenuCountsAsActivity() {

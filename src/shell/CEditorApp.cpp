@@ -5,6 +5,7 @@
 #include "CMultiDocTemplate.h"
 #include "LockSettingsFile.h"
 #include "ResString.h"
+#include "ShellRegistration.h"
 #include "resource.h"
 
 #if __has_include(<TextDocType.h>)
@@ -18,6 +19,7 @@
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <cstdio>
@@ -61,6 +63,9 @@ bool CEditorApp::InitInstance() {
 
     m_pMainFrame = new CMainFrame;
     SetMainWnd(m_pMainFrame);
+    m_pMainFrame->setAcceptDrops(true);
+    RegisterShellFileTypes(QCoreApplication::applicationFilePath(),
+                           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 
     LoadLockSettings();
 

@@ -1,12 +1,15 @@
 #include "ShellTestSupport.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QtTest>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Keystow"));
     QCoreApplication::setApplicationName(QStringLiteral("Keystow Editor"));
+    // Start-up registers the file types under the data folder: keep that out of the real one.
+    QStandardPaths::setTestModeEnabled(true);
     int failures = 0;
     for (auto create : {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest}) {
         std::unique_ptr<QObject> test = create();

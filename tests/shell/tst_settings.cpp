@@ -4,6 +4,7 @@
 
 #include "CEditorApp.h"
 #include "CMainFrame.h"
+#include "ShellRegistration.h"
 
 #include "CDocManager.h"
 
@@ -33,6 +34,9 @@ private slots:
     void welcomeSwitch();
     void commandLine_data();
     void commandLine();
+    void fileTypesRegistered();
+    void desktopExecQuoting_data();
+    void desktopExecQuoting();
     void commandLineFileAsksPassword_data();
     void commandLineFileAsksPassword();
 
@@ -205,6 +209,55 @@ void TestSettings::commandLine() {
     QCOMPARE(process.exitCode(), exitCode);
     if (!output.isEmpty())
         QVERIFY(QString::fromLocal8Bit(process.readAllStandardOutput()).contains(output));
+}
+
+void TestSettings::fileTypesRegistered() {
+    const QString home = m_dir->filePath(QStringLiteral("share"));
+    QVERIFY(RegisterShellFileTypes(QStringLiteral("/opt/keystow/bin/keystow"), home));
+    const QString mimePath = home + QStringLiteral("/mime/packages/keystow-editor.xml");
+    const QString desktopPath = home + QStringLiteral("/applications/keystow-editor.desktop");
+    QFile mime(mimePath);
+    QVERIFY(mime.open(QIODevice::ReadOnly));
+    const QByteArray mimeText = mime.readAll();
+    QVERIFY(mimeText.contains("<glob pattern=\"*.etx\"/>"));
+    QVERIFY(mimeText.contains("<glob pattern=\"*.ksw\"/>"));
+    QVERIFY(mimeText.contains("Keystow Encrypted Text"));
+    QVERIFY(mimeText.contains("Keystow Encrypted Data"));
+    QSettings desktop(desktopPath, QSettings::IniFormat);
+    QCOMPARE(desktop.value(QStringLiteral("Desktop Entry/Name")).toString(),
+             QStringLiteral("Keystow Editor"));
+
+    // Every start registers again; an unchanged file is left alone.
+    const QDateTime before = QFileInfo(desktopPath).lastModified();
+    QTest::qWait(20);
+    QVERIFY(RegisterShellFileTypes(QStringLiteral("/opt/keystow/bin/keystow"), home));
+    QCOMPARE(QFileInfo(desktopPath).lastModified(), before);
+    // A moved program is written anew.
+    QVERIFY(RegisterShellFileTypes(QStringLiteral("/usr/bin/keystow"), home));
+    QFile entry(desktopPath);
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("Exec=\"/usr/bin/keystow\" %f"));
+    QVERIFY(!RegisterShellFileTypes(QStringLiteral("/usr/bin/keystow"), QString()));
+}
+
+void TestSettings::desktopExecQuoting_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("execLine");
+    QTest::newRow("plain") << "/usr/bin/keystow"
+                           << "Exec=\"/usr/bin/keystow\" %f";
+    QTest::newRow("space") << "/opt/my apps/keystow"
+                           << "Exec=\"/opt/my apps/keystow\" %f";
+    QTest::newRow("dollar and percent") << "/opt/$x/100%/keystow"
+                                        << "Exec=\"/opt/\\\\$x/100%%/keystow\" %f";
+    QTest::newRow("quote and backslash") << "/opt/a\"b\\c/keystow"
+                                         << "Exec=\"/opt/a\\\\\"b\\\\\\\\c/keystow\" %f";
+}
+
+void TestSettings::desktopExecQuoting() {
+    QFETCH(QString, program);
+    QFETCH(QString, execLine);
+    const QStringList lines = DesktopEntryText(program).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(execLine), qPrintable(DesktopEntryText(program)));
 }
 
 void TestSettings::commandLineFileAsksPassword_data() {

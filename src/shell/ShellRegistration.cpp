@@ -1,0 +1,100 @@
+#include "ShellRegistration.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+const char kEtxMime[] = "application/x-keystow-etx";
+const char kKswMime[] = "application/x-keystow-ksw";
+
+// Writes text when it differs from what is there; changed tells whether it did.
+bool WriteIfChanged(const QString& path, const QByteArray& text, bool& changed) {
+    QFile current(path);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == text)
+        return true;
+    current.close();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(text);
+    if (!file.commit())
+        return false;
+    changed = true;
+    return true;
+}
+
+void RunIfPresent(const QString& tool, const QStringList& arguments) {
+    const QString path = QStandardPaths::findExecutable(tool);
+    if (!path.isEmpty())
+        QProcess::startDetached(path, arguments);
+}
+
+// Desktop entry values escape backslashes; the Exec key also quotes the program.
+QString QuoteExec(const QString& program) {
+    QString quoted = program;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\\\\\"));
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\\\\\""));
+    quoted.replace(QLatin1Char('`'), QStringLiteral("\\\\`"));
+    quoted.replace(QLatin1Char('$'), QStringLiteral("\\\\$"));
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+} // namespace
+
+QString MimePackageText() {
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+               "  <mime-type type=\"%1\">\n"
+               "    <comment>Keystow Encrypted Text</comment>\n"
+               "    <glob pattern=\"*.etx\"/>\n"
+               "  </mime-type>\n"
+               "  <mime-type type=\"%2\">\n"
+               "    <comment>Keystow Encrypted Data</comment>\n"
+               "    <glob pattern=\"*.ksw\"/>\n"
+               "  </mime-type>\n"
+               "</mime-info>\n")
+        .arg(QLatin1String(kEtxMime), QLatin1String(kKswMime));
+}
+
+QString DesktopEntryText(const QString& executable) {
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Keystow Editor\n"
+                          "Comment=Keeps text and passwords documents encrypted\n"
+                          "Exec=%1 %f\n"
+                          "Icon=document-encrypted\n"
+                          "Terminal=false\n"
+                          "Categories=Utility;Security;\n"
+                          "MimeType=%2;%3;\n")
+        .arg(QuoteExec(executable), QLatin1String(kEtxMime), QLatin1String(kKswMime));
+}
+
+bool RegisterShellFileTypes(const QString& executable, const QString& dataHome) {
+    if (dataHome.isEmpty() || executable.isEmpty())
+        return false;
+    const QDir home(dataHome);
+    bool mimeChanged = false;
+    bool desktopChanged = false;
+    const bool mimeOk =
+        WriteIfChanged(home.filePath(QStringLiteral("mime/packages/keystow-editor.xml")),
+                       MimePackageText().toUtf8(), mimeChanged);
+    const bool desktopOk =
+        WriteIfChanged(home.filePath(QStringLiteral("applications/keystow-editor.desktop")),
+                       DesktopEntryText(executable).toUtf8(), desktopChanged);
+    if (mimeChanged)
+        RunIfPresent(QStringLiteral("update-mime-database"),
+                     {home.filePath(QStringLiteral("mime"))});
+    if (desktopChanged)
+        RunIfPresent(QStringLiteral("update-desktop-database"),
+                     {home.filePath(QStringLiteral("applications"))});
+    return mimeOk && desktopOk;
+}

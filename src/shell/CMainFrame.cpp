@@ -346,7 +346,7 @@ void CMainFrame::OnMenuAboutToShow(QMenu* menu) {
 void CMainFrame::BuildToolBar() {
     m_toolBar = new QToolBar(QStringLiteral("Toolbar"), this);
     m_toolBar->setObjectName(QStringLiteral("toolbar128"));
-    m_toolBar->setMovable(false);
+    m_toolBar->setMovable(true);
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(16, 15));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

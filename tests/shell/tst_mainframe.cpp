@@ -16,10 +16,13 @@
 #include <CNewDocumentDlg.h>
 #include <CPasswordDlg.h>
 #include <CTimedFileDialog.h>
+#include <PasswordsFile.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -94,6 +97,7 @@ private slots:
     void openMenuCountsAsActivity();
     void toolbarAndStatusBarToggle();
     void recentFilesInMenu();
+    void passwordsFileOpensIntoWindow();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -411,6 +415,41 @@ void TestMainFrame::recentFilesInMenu() {
     QVERIFY2(described.contains(QStringLiteral("&1 /data/a&&b.ksw=57616|&2 /data/one.etx=57617|-")),
              qPrintable(described));
     QVERIFY(!described.contains(QStringLiteral("Recent File")));
+}
+
+void TestMainFrame::passwordsFileOpensIntoWindow() {
+    const QString path = m_dir->filePath(QStringLiteral("vault.ksw"));
+    AccountStore store;
+    WebAccount web;
+    web.name = QStringLiteral("Bank");
+    web.password = QStringLiteral("hunter2");
+    store.web.append(web);
+    OtherAccount other;
+    other.name = QStringLiteral("Locker");
+    other.pin = QStringLiteral("4711");
+    store.other.append(other);
+    QCOMPARE(SavePasswordsFile(path, QStringLiteral("vault pw"), store), SaveResult::Saved);
+
+    WhenModal<CPasswordDlg>([](CPasswordDlg* dlg) {
+        QLineEdit* edit = dlg->findChild<QLineEdit*>();
+        QTest::keyClicks(edit, QStringLiteral("vault pw"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    CDocument* doc = m_app->OpenDocumentFile(path);
+    QVERIFY(doc);
+    QCOMPARE(doc->GetDocTemplate(), m_app->m_pPasswordsTemplate);
+    QCOMPARE(doc->GetTitle(), QStringLiteral("vault.ksw"));
+    QCOMPARE(m_frame->CurrentMenuId(), IDR_TEXTTYPE);
+    QWidget* view = doc->GetFirstView()->GetWidget();
+    QStringList shown;
+    if (auto* list = qobject_cast<QListWidget*>(view)) {
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text().trimmed();
+    }
+    QVERIFY(shown.contains(QStringLiteral("Bank")));
+    QVERIFY(shown.contains(QStringLiteral("Locker")));
+    QVERIFY(!shown.join(QLatin1Char(' ')).contains(QStringLiteral("hunter2")));
+    QVERIFY(!shown.join(QLatin1Char(' ')).contains(QStringLiteral("4711")));
 }
 
 std::unique_ptr<QObject> CreateMainFrameTest() {

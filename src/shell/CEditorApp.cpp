@@ -8,11 +8,9 @@
 #include "ShellRegistration.h"
 #include "resource.h"
 
-#if __has_include(<TextDocType.h>)
-#include <TextDocType.h>
-#define KEYSTOW_HAVE_TEXTDOC 1
-#endif
 #include "StandInDocTypes.h"
+
+#include <TextDocType.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,11 +40,7 @@ CMainFrame* CEditorApp::MainFrame() const {
 }
 
 void CEditorApp::RegisterDocTemplates() {
-#ifdef KEYSTOW_HAVE_TEXTDOC
     m_pTextTemplate = CreateTextDocTemplate();
-#else
-    m_pTextTemplate = CreateStandInTextTemplate();
-#endif
     m_pTextTemplate->SetSharedMenu(IDR_TEXTTYPE);
     AddDocTemplate(m_pTextTemplate);
     m_pPasswordsTemplate = CreateStandInPasswordsTemplate();

@@ -12,16 +12,11 @@
 #include <CDecryptFailedDlg.h>
 #include <CModalDialog.h>
 #include <CPasswordDlg.h>
-#include <TextFile.h>
 
-#if __has_include(<PasswordsFile.h>)
 #include <PasswordsFile.h>
-#define KEYSTOW_HAVE_PASSMODEL 1
-#endif
 
 #include <QFileInfo>
 #include <QListWidget>
-#include <QPlainTextEdit>
 
 namespace {
 
@@ -45,41 +40,11 @@ void TellNotDecrypted(const QString& path) {
     dlg.DoModal();
 }
 
-class StandInTextView : public QPlainTextEdit, public CView {
-public:
-    StandInTextView() {
-        setReadOnly(true);
-        setLineWrapMode(QPlainTextEdit::NoWrap);
-        setFont(QFont(QStringLiteral("Courier New"), 10));
-    }
-};
-
-class StandInTextDoc : public CDocument {
-public:
-    bool OnOpenDocument(const QString& path) override {
-        QString password;
-        if (!AskPassword(password))
-            return false;
-        QString text;
-        const LoadResult result = LoadTextFile(path, password, text);
-        password.fill(QLatin1Char(' '));
-        if (result == LoadResult::NotDecrypted)
-            TellNotDecrypted(path);
-        if (result != LoadResult::Loaded)
-            return false;
-        if (auto* view = dynamic_cast<StandInTextView*>(GetFirstView()))
-            view->setPlainText(text);
-        text.fill(QLatin1Char(' '));
-        return CDocument::OnOpenDocument(path);
-    }
-};
-
 class StandInAccountsView : public QListWidget, public CView {};
 
 class StandInPasswordsDoc : public CDocument {
 public:
     bool OnOpenDocument(const QString& path) override {
-#ifdef KEYSTOW_HAVE_PASSMODEL
         QString password;
         if (!AskPassword(password))
             return false;
@@ -107,20 +72,10 @@ public:
             });
         }
         return CDocument::OnOpenDocument(path);
-#else
-        Q_UNUSED(path);
-        return false;
-#endif
     }
 };
 
 } // namespace
-
-CMultiDocTemplate* CreateStandInTextTemplate() {
-    return new CMultiDocTemplate(
-        IDR_TEXTTYPE, ResString(IDR_TEXTTYPE), [] { return new StandInTextDoc; },
-        [] { return new CMDIChildWnd; }, [] { return new StandInTextView; });
-}
 
 CMultiDocTemplate* CreateStandInPasswordsTemplate() {
     return new CMultiDocTemplate(

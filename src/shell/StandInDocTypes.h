@@ -2,11 +2,8 @@
 
 class CMultiDocTemplate;
 
-// STAND-IN document types, used until the real ones are in the tree: a read-only text window
-// and a passwords window that lists account names. They open files with the real password
-// prompt and file formats, and save nothing. To be replaced by the text, passwords and browser
-// document types.
-CMultiDocTemplate* CreateStandInTextTemplate();
+// Interim document types until the passwords window and the browser arrive: a passwords window
+// that opens a file with the real password prompt and file format and lists the account names
+// only (it saves nothing), and the browser type, registered for its place in the order.
 CMultiDocTemplate* CreateStandInPasswordsTemplate();
-// The browser type: registered for its place in the order, it creates no document yet.
 CMultiDocTemplate* CreateStandInBrowserTemplate();

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
 CMultiDocTemplate::CMultiDocTemplate(int resourceId, const QString& docString,
                                      DocFactory docFactory, FrameFactory frameFactory,
@@ -82,6 +83,16 @@ CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* doc) {
         // A new window takes most of the area, as document windows always did.
         const QSize room = area->viewport()->size();
         sub->resize(qMax(room.width() * 3 / 4, 320), qMax(room.height() * 3 / 4, 200));
+        // Cascade from the top-left corner, one title bar down and right per open window, and
+        // start again at the corner before a window would leave the area.
+        const int step =
+            qMax(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub), 20);
+        const int open = static_cast<int>(area->subWindowList().size()) - 1;
+        const int fit = qMax(
+            1,
+            qMin((room.width() - sub->width()) / step, (room.height() - sub->height()) / step) + 1);
+        const int slot = open % fit;
+        sub->move(slot * step, slot * step);
         sub->hide();
     } else {
         frame->setAttribute(Qt::WA_DeleteOnClose);

@@ -101,6 +101,7 @@ private slots:
 
     void docStringFields();
     void untitledNamesCount();
+    void newWindowsCascadeInsideTheArea();
     void openByExtension_data();
     void openByExtension();
     void alreadyOpenFileComesToFront();
@@ -189,6 +190,24 @@ void TestFramework::untitledNamesCount() {
     QVERIFY(view);
     QCOMPARE(view->m_initialUpdates, 1);
     QCOMPARE(view->GetDocument(), first);
+}
+
+void TestFramework::newWindowsCascadeInsideTheArea() {
+    QList<QPoint> corners;
+    for (int i = 0; i < 12; ++i) {
+        CDocument* doc = m_text->OpenDocumentFile(QString());
+        QVERIFY(doc);
+        QMdiSubWindow* sub = doc->GetFrames().first()->SubWindow();
+        QVERIFY(sub);
+        const QRect room(QPoint(), m_main->MdiArea()->viewport()->size());
+        QVERIFY2(room.contains(sub->geometry()), qPrintable(QStringLiteral("window %1").arg(i)));
+        corners.append(sub->pos());
+    }
+    QCOMPARE(corners.first(), QPoint(0, 0));
+    QVERIFY(corners.at(1).x() > 0 && corners.at(1).x() == corners.at(1).y());
+    QVERIFY(corners.at(2).x() > corners.at(1).x());
+    // Once the cascade reaches the edge it starts again at the corner.
+    QVERIFY(corners.lastIndexOf(QPoint(0, 0)) > 0);
 }
 
 void TestFramework::openByExtension_data() {

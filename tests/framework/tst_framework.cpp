@@ -102,6 +102,7 @@ private slots:
     void docStringFields();
     void untitledNamesCount();
     void newWindowsCascadeInsideTheArea();
+    void windowOpenedBeforeShowFillsArea();
     void openByExtension_data();
     void openByExtension();
     void alreadyOpenFileComesToFront();
@@ -208,6 +209,21 @@ void TestFramework::newWindowsCascadeInsideTheArea() {
     QVERIFY(corners.at(2).x() > corners.at(1).x());
     // Once the cascade reaches the edge it starts again at the corner.
     QVERIFY(corners.lastIndexOf(QPoint(0, 0)) > 0);
+}
+
+void TestFramework::windowOpenedBeforeShowFillsArea() {
+    // A file named on the command line opens before the main window has ever been shown.
+    delete m_main;
+    m_main = new TestMainFrame;
+    m_main->resize(900, 700);
+    CDocument* doc = m_text->OpenDocumentFile(QString());
+    QVERIFY(doc);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main));
+    QMdiSubWindow* sub = doc->GetFrames().first()->SubWindow();
+    const QSize room = m_main->MdiArea()->viewport()->size();
+    QVERIFY(room.width() > 600);
+    QTRY_COMPARE(sub->size(), QSize(room.width() * 3 / 4, room.height() * 3 / 4));
 }
 
 void TestFramework::openByExtension_data() {

@@ -3,8 +3,10 @@
 #include "FileAccess.h"
 #include "KeyDerivation.h"
 #include "PasswordEncoding.h"
+#include "TextFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <openssl/crypto.h>
@@ -160,4 +162,41 @@ bool ReadInput(const QString& in, QByteArray& bytes) {
         return false;
     }
     return true;
+}
+
+int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
+    const QString path = options.positional.at(0);
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        PrintError(QStringLiteral("cannot read %1: %2")
+                       .arg(path, info.exists() ? QStringLiteral("permission denied")
+                                                : QStringLiteral("no such file")));
+        return ExitNotRead;
+    }
+    if (info.size() == 0) {
+        PrintError(QStringLiteral("%1 is empty").arg(path));
+        return ExitNotRead;
+    }
+    QString password;
+    int exitCode = ExitOk;
+    if (!ObtainPassword(options, false, password, exitCode))
+        return exitCode;
+    if (!AcceptPassword(password)) {
+        WipeString(password);
+        return ExitPasswordRefused;
+    }
+    QString reason;
+    const LoadResult result = load(password, &reason);
+    WipeString(password);
+    switch (result) {
+    case LoadResult::Loaded:
+        return ExitOk;
+    case LoadResult::NotRead:
+        PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
+        return ExitNotRead;
+    case LoadResult::NotDecrypted:
+        break;
+    }
+    PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
+    return ExitNotDecrypted;
 }

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+enum class LoadResult;
+
 // Exit codes that scripts rely on.
 enum ExitCode {
     ExitOk = 0,
@@ -42,6 +46,12 @@ int WritePlaintext(const QString& out, const QByteArray& bytes);
 
 // Reads IN whole ("-" is standard input). Returns false with a message printed.
 bool ReadInput(const QString& in, QByteArray& bytes);
+
+// Opens the file named first on the command line: checks that it can be read and is not empty,
+// obtains and checks the password, then runs load with it. Prints one line naming the file
+// when something fails and returns the exit code.
+using LoadWithPassword = std::function<LoadResult(const QString& password, QString* reason)>;
+int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load);
 
 // Overwrites a string that held a secret.
 void WipeString(QString& text);

@@ -14,40 +14,9 @@ namespace {
 // Loads the passwords file named first; prints why it failed and returns an exit code.
 int LoadAccounts(const CliOptions& options, AccountStore& store) {
     const QString path = options.positional.at(0);
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable()) {
-        PrintError(QStringLiteral("cannot read %1: %2")
-                       .arg(path, info.exists() ? QStringLiteral("permission denied")
-                                                : QStringLiteral("no such file")));
-        return ExitNotRead;
-    }
-    if (info.size() == 0) {
-        PrintError(QStringLiteral("%1 is empty").arg(path));
-        return ExitNotRead;
-    }
-    QString password;
-    int exitCode = ExitOk;
-    if (!ObtainPassword(options, false, password, exitCode)) {
-        return exitCode;
-    }
-    if (!AcceptPassword(password)) {
-        WipeString(password);
-        return ExitPasswordRefused;
-    }
-    QString reason;
-    const LoadResult result = LoadPasswordsFile(path, password, store, &reason);
-    WipeString(password);
-    switch (result) {
-    case LoadResult::Loaded:
-        return ExitOk;
-    case LoadResult::NotRead:
-        PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
-        return ExitNotRead;
-    case LoadResult::NotDecrypted:
-        break;
-    }
-    PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
-    return ExitNotDecrypted;
+    return OpenWithPassword(options, [&](const QString& password, QString* reason) {
+        return LoadPasswordsFile(path, password, store, reason);
+    });
 }
 
 // A name on one line: control characters (line breaks, tabs) shown as blanks.

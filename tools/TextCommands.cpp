@@ -11,39 +11,9 @@ namespace {
 // Loads FILE with the password; prints why it failed and returns an exit code.
 int LoadFile(const CliOptions& options, QString& text) {
     const QString path = options.positional.at(0);
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable()) {
-        PrintError(QStringLiteral("cannot read %1: %2")
-                       .arg(path, info.exists() ? QStringLiteral("permission denied")
-                                                : QStringLiteral("no such file")));
-        return ExitNotRead;
-    }
-    if (info.size() == 0) {
-        PrintError(QStringLiteral("%1 is empty").arg(path));
-        return ExitNotRead;
-    }
-    QString password;
-    int exitCode = ExitOk;
-    if (!ObtainPassword(options, false, password, exitCode))
-        return exitCode;
-    if (!AcceptPassword(password)) {
-        WipeString(password);
-        return ExitPasswordRefused;
-    }
-    QString reason;
-    const LoadResult result = LoadTextFile(path, password, text, &reason);
-    WipeString(password);
-    switch (result) {
-    case LoadResult::Loaded:
-        return ExitOk;
-    case LoadResult::NotRead:
-        PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
-        return ExitNotRead;
-    case LoadResult::NotDecrypted:
-        break;
-    }
-    PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
-    return ExitNotDecrypted;
+    return OpenWithPassword(options, [&](const QString& password, QString* reason) {
+        return LoadTextFile(path, password, text, reason);
+    });
 }
 
 int Decrypt(const CliOptions& options) {

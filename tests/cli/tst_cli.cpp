@@ -1,5 +1,7 @@
 #include "TextFile.h"
 
+#include "../common/TestFiles.h"
+
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -31,17 +33,6 @@ Run Cli(const QStringList& args, const QByteArray& password = "secret",
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "ReferenceCipher.h"
 #include "TextFile.h"
 
+#include "../common/TestFiles.h"
+
 #include <QtTest>
 
 #include <sys/file.h>
@@ -12,17 +14,6 @@
 #include <csignal>
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 quint32 WordAt(const QByteArray& bytes, int index) {
     return qFromLittleEndian<quint32>(bytes.constData() + 4 * index);

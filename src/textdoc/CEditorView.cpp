@@ -502,14 +502,23 @@ int CEditorView::ReplaceAll(const QString& what, const QString& with, bool match
     return count;
 }
 
-void CEditorView::OnFindNext() {
-    if (!m_findDlg)
-        return;
+void CEditorView::TakeSearchFromDialog(bool replacing) {
     StampActivity();
     m_findText = m_findDlg->FindWhat();
     m_matchCase = m_findDlg->MatchCase();
     m_wholeWord = m_findDlg->MatchWholeWord();
-    m_searchDown = m_findDlg->SearchDown();
+    if (replacing) {
+        m_replaceText = m_findDlg->ReplaceWith();
+        m_searchDown = true;
+    } else {
+        m_searchDown = m_findDlg->SearchDown();
+    }
+}
+
+void CEditorView::OnFindNext() {
+    if (!m_findDlg)
+        return;
+    TakeSearchFromDialog(false);
     if (!FindNext(m_findText, m_matchCase, m_wholeWord, m_searchDown))
         TellNotFound();
 }
@@ -517,12 +526,7 @@ void CEditorView::OnFindNext() {
 void CEditorView::OnReplace() {
     if (!m_findDlg)
         return;
-    StampActivity();
-    m_findText = m_findDlg->FindWhat();
-    m_replaceText = m_findDlg->ReplaceWith();
-    m_matchCase = m_findDlg->MatchCase();
-    m_wholeWord = m_findDlg->MatchWholeWord();
-    m_searchDown = true;
+    TakeSearchFromDialog(true);
     if (!ReplaceCurrent(m_findText, m_replaceText, m_matchCase, m_wholeWord))
         TellNotFound();
 }
@@ -530,12 +534,7 @@ void CEditorView::OnReplace() {
 void CEditorView::OnReplaceAll() {
     if (!m_findDlg)
         return;
-    StampActivity();
-    m_findText = m_findDlg->FindWhat();
-    m_replaceText = m_findDlg->ReplaceWith();
-    m_matchCase = m_findDlg->MatchCase();
-    m_wholeWord = m_findDlg->MatchWholeWord();
-    m_searchDown = true;
+    TakeSearchFromDialog(true);
     if (ReplaceAll(m_findText, m_replaceText, m_matchCase, m_wholeWord) == 0)
         TellNotFound();
 }

@@ -87,6 +87,8 @@ protected:
 
 private:
     void ShowFindDialog(bool replaceMode);
+    // Reads what to find (and what to put instead) from the find or replace dialog.
+    void TakeSearchFromDialog(bool replacing);
     void OnFindNext();
     void OnReplace();
     void OnReplaceAll();

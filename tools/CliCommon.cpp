@@ -200,3 +200,29 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
     return ExitNotDecrypted;
 }
+
+int SaveWithNewPassword(const CliOptions& options, const QString& out,
+                        const SaveWithPassword& save) {
+    QString password;
+    int exitCode = ExitOk;
+    if (!ObtainPassword(options, true, password, exitCode))
+        return exitCode;
+    if (!AcceptPassword(password)) {
+        WipeString(password);
+        return ExitPasswordRefused;
+    }
+    QString reason;
+    const SaveResult result = save(password, &reason);
+    WipeString(password);
+    switch (result) {
+    case SaveResult::Saved:
+        return ExitOk;
+    case SaveResult::PasswordRefused:
+        PrintError(QStringLiteral("password refused: %1").arg(reason));
+        return ExitPasswordRefused;
+    case SaveResult::NotWritten:
+        break;
+    }
+    PrintError(QStringLiteral("cannot write %1: %2").arg(out, reason));
+    return ExitNotWritten;
+}

@@ -7,6 +7,7 @@
 #include <functional>
 
 enum class LoadResult;
+enum class SaveResult;
 
 // Exit codes that scripts rely on.
 enum ExitCode {
@@ -52,6 +53,12 @@ bool ReadInput(const QString& in, QByteArray& bytes);
 // when something fails and returns the exit code.
 using LoadWithPassword = std::function<LoadResult(const QString& password, QString* reason)>;
 int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load);
+
+// Writes the file OUT: obtains a new password (asking twice at a terminal), checks it, then runs
+// save with it. Prints one line naming the file when something fails and returns the exit code.
+using SaveWithPassword = std::function<SaveResult(const QString& password, QString* reason)>;
+int SaveWithNewPassword(const CliOptions& options, const QString& out,
+                        const SaveWithPassword& save);
 
 // Overwrites a string that held a secret.
 void WipeString(QString& text);

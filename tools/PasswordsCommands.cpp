@@ -88,29 +88,9 @@ int Import(const CliOptions& options) {
                                                 error));
         return ExitUsage;
     }
-    QString password;
-    int exitCode = ExitOk;
-    if (!ObtainPassword(options, true, password, exitCode)) {
-        return exitCode;
-    }
-    if (!AcceptPassword(password)) {
-        WipeString(password);
-        return ExitPasswordRefused;
-    }
-    QString reason;
-    const SaveResult result = SavePasswordsFile(out, password, store, &reason);
-    WipeString(password);
-    switch (result) {
-    case SaveResult::Saved:
-        return ExitOk;
-    case SaveResult::PasswordRefused:
-        PrintError(QStringLiteral("password refused: %1").arg(reason));
-        return ExitPasswordRefused;
-    case SaveResult::NotWritten:
-        break;
-    }
-    PrintError(QStringLiteral("cannot write %1: %2").arg(out, reason));
-    return ExitNotWritten;
+    return SaveWithNewPassword(options, out, [&](const QString& password, QString* reason) {
+        return SavePasswordsFile(out, password, store, reason);
+    });
 }
 
 } // namespace

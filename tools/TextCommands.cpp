@@ -51,32 +51,12 @@ int Encrypt(const CliOptions& options) {
                        .arg(in == u"-" ? QStringLiteral("standard input") : in));
         return ExitNotRead;
     }
-    QString password;
-    int exitCode = ExitOk;
-    if (!ObtainPassword(options, true, password, exitCode)) {
-        WipeString(text);
-        return exitCode;
-    }
-    if (!AcceptPassword(password)) {
-        WipeString(password);
-        WipeString(text);
-        return ExitPasswordRefused;
-    }
-    QString reason;
-    const SaveResult result = SaveTextFile(out, password, text, &reason);
-    WipeString(password);
+    const int code =
+        SaveWithNewPassword(options, out, [&](const QString& password, QString* reason) {
+            return SaveTextFile(out, password, text, reason);
+        });
     WipeString(text);
-    switch (result) {
-    case SaveResult::Saved:
-        return ExitOk;
-    case SaveResult::PasswordRefused:
-        PrintError(QStringLiteral("password refused: %1").arg(reason));
-        return ExitPasswordRefused;
-    case SaveResult::NotWritten:
-        break;
-    }
-    PrintError(QStringLiteral("cannot write %1: %2").arg(out, reason));
-    return ExitNotWritten;
+    return code;
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -31,6 +32,19 @@ CMDIFrameWnd::CMDIFrameWnd(QWidget* parent)
     m_idleUpdate->setInterval(250);
     connect(m_idleUpdate, &QTimer::timeout, this, [this] { UpdateCommandActions(); });
     m_idleUpdate->start();
+
+    // The keys document windows have always answered to: Ctrl+F4 closes the active one (asking
+    // to save as any close does), Ctrl+F6 and Ctrl+Shift+F6 go to the next and previous.
+    const auto addKey = [this](QKeyCombination key, auto action) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, m_mdiArea, action);
+    };
+    addKey(Qt::CTRL | Qt::Key_F4, [this] {
+        if (QMdiSubWindow* sub = m_mdiArea->activeSubWindow())
+            sub->close();
+    });
+    addKey(Qt::CTRL | Qt::Key_F6, [this] { m_mdiArea->activateNextSubWindow(); });
+    addKey(Qt::CTRL | Qt::SHIFT | Qt::Key_F6, [this] { m_mdiArea->activatePreviousSubWindow(); });
 
     OnCommand(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); });
     OnCommand(ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); });

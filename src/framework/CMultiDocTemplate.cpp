@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QStyle>
 
@@ -122,6 +123,16 @@ CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* doc) {
     if (main && main->MdiArea()) {
         QMdiArea* area = main->MdiArea();
         QMdiSubWindow* sub = area->addSubWindow(frame);
+        // Every window's own menu would claim Ctrl+F4, so with two windows open none would
+        // answer it: the main frame's one key closes the active window instead.
+        if (QMenu* menu = sub->systemMenu()) {
+            for (QAction* action : menu->actions()) {
+                if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4))) {
+                    action->setShortcuts({});
+                    action->setText(action->text() + QStringLiteral("\tCtrl+F4"));
+                }
+            }
+        }
         sub->setAttribute(Qt::WA_DeleteOnClose);
         PlaceInArea(area, sub);
         // A file named on the command line opens before the main window shows; the area gets

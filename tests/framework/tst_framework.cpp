@@ -116,6 +116,7 @@ private slots:
     void disabledCommandDoesNotRun();
     void menuUpdatesWhenAboutToShow();
     void closingFrameAsksDocument();
+    void windowKeys();
     void secondFrameClosesWithoutAsking();
     void fileCloseCommand_data();
     void fileCloseCommand();
@@ -406,6 +407,28 @@ void TestFramework::closingFrameAsksDocument() {
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
     QTRY_VERIFY(!guard);
     QTRY_VERIFY(!subGuard);
+}
+
+void TestFramework::windowKeys() {
+    QPointer<CDocument> first = m_text->OpenDocumentFile(QString());
+    QPointer<CDocument> second = m_text->OpenDocumentFile(QString());
+    QMdiArea* area = m_main->MdiArea();
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    QCOMPARE(area->activeSubWindow(), second->GetFrames().first()->SubWindow());
+    QWidget* view = second->GetFirstView()->GetWidget();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F6, Qt::ControlModifier);
+    QTRY_COMPARE(area->activeSubWindow(), first->GetFrames().first()->SubWindow());
+    // Ctrl+F4 closes the active window through the document's close check.
+    TestDoc::m_allowClose = false;
+    QTest::keyClick(first->GetFirstView()->GetWidget(), Qt::Key_F4, Qt::ControlModifier);
+    QCOMPARE(TestDoc::m_saveAsks, 1);
+    QVERIFY(first);
+    TestDoc::m_allowClose = true;
+    QTest::keyClick(first->GetFirstView()->GetWidget(), Qt::Key_F4, Qt::ControlModifier);
+    QTRY_VERIFY(!first);
+    QVERIFY(second);
 }
 
 void TestFramework::secondFrameClosesWithoutAsking() {

@@ -1,20 +1,14 @@
 #include "CSaveChangesDlg.h"
 
-#include "DialogIcons.h"
 #include "resource.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 CSaveChangesDlg::CSaveChangesDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(AppCaption());
 
-    auto* icon = new QLabel(this);
-    icon->setPixmap(DialogIcon(IDI_SAVE_QUESTION).pixmap(32, 32));
-    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     m_message = new QLabel(tr("Save changes?"), this);
     SetControlId(m_message, IDC_SAVE_CHANGES_TEXT);
     m_message->setWordWrap(true);
@@ -28,21 +22,7 @@ CSaveChangesDlg::CSaveChangesDlg(QWidget* parent) : CShellDialog(parent) {
     AddAnswerKey(Qt::Key_N, no);
     QPushButton* cancel = AddEndButton(tr("Cancel"), IDCANCEL, IDCANCEL);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(icon);
-    top->addSpacing(DluX(4));
-    top->addWidget(m_message, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(yes);
-    buttons->addWidget(no);
-    buttons->addWidget(cancel);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addSpacing(DluY(6));
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutMessage(IDI_SAVE_QUESTION, {m_message}, {yes, no, cancel}, 6);
 }
 
 QString CSaveChangesDlg::ShortName(const QString& path) {

@@ -1,8 +1,13 @@
 #include "CShellDialog.h"
 
+#include "DialogIcons.h"
+
 #include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 
 namespace {
 QString ControlName(int id) {
@@ -67,4 +72,28 @@ void CShellDialog::AddAnswerKey(Qt::Key key, QPushButton* button) {
         auto* shortcut = new QShortcut(sequence, this);
         connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
     }
+}
+
+void CShellDialog::LayOutMessage(int iconId, const QList<QWidget*>& texts,
+                                 const QList<QPushButton*>& buttons, int gapDlu) {
+    auto* icon = new QLabel(this);
+    icon->setPixmap(DialogIcon(iconId).pixmap(32, 32));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    auto* textColumn = new QVBoxLayout;
+    for (QWidget* text : texts)
+        textColumn->addWidget(text);
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addSpacing(DluX(4));
+    top->addLayout(textColumn, 1);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : buttons)
+        row->addWidget(button);
+    row->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(DluY(gapDlu));
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -2,6 +2,7 @@
 
 #include "CModalDialog.h"
 
+#include <QList>
 #include <QString>
 
 class QPushButton;
@@ -40,6 +41,10 @@ protected:
     QPushButton* AddEndButton(const QString& text, int id, int result);
     // Lets the key (and Alt with it) press the button, as message boxes answer Y and N.
     void AddAnswerKey(Qt::Key key, QPushButton* button);
+    // Lays the dialog out as a message: the icon left of the texts, the buttons centred in a
+    // row gapDlu dialog units below, the dialog at its natural size.
+    void LayOutMessage(int iconId, const QList<QWidget*>& texts, const QList<QPushButton*>& buttons,
+                       int gapDlu);
 
 private:
     bool m_initialised = false;

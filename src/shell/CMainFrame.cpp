@@ -314,6 +314,9 @@ void CMainFrame::OnActiveFrameChanged() {
     CMDIChildWnd* frame = MDIGetActive();
     CMultiDocTemplate* tmpl = frame ? frame->GetDocTemplate() : nullptr;
     SwitchMenu(tmpl ? tmpl->GetSharedMenu() : IDR_MAINFRAME);
+    // The caret position belongs to a document window; with none left it goes.
+    if (!frame)
+        SetStatusPaneText(1, QStringLiteral(" "));
 }
 
 void CMainFrame::RefreshRecentFiles(QMenu* menu) {

@@ -168,9 +168,11 @@ void TestMainFrame::menu104WhileTextWindowActive() {
     QVERIFY(m_app->m_pPasswordsTemplate->OpenDocumentFile(QString()));
     QCOMPARE(m_frame->CurrentMenuId(), IDR_TEXTTYPE);
 
-    // Back to menu 128 once no document window is left.
+    // Back to menu 128 once no document window is left, and no caret position stays behind.
+    m_frame->SetStatusPaneText(1, QStringLiteral(" Ln 4, Col 2"));
     m_app->GetDocManager()->CloseAllDocuments();
     QTRY_COMPARE(m_frame->CurrentMenuId(), IDR_MAINFRAME);
+    QCOMPARE(m_frame->GetStatusPaneText(1), QStringLiteral(" "));
 }
 
 void TestMainFrame::toolBarOrderAndLabels() {

@@ -194,8 +194,8 @@ void TestSettings::commandLine() {
     QFETCH(QString, output);
     const QString binDir = qEnvironmentVariable("KEYSTOW_BIN_DIR");
     const QString program = binDir + QStringLiteral("/keystow");
-    if (binDir.isEmpty() || !QFileInfo::exists(program))
-        QSKIP("The keystow program is not built next to the tests");
+    QVERIFY2(!binDir.isEmpty() && QFileInfo::exists(program),
+             "the keystow program must be built next to the tests (KEYSTOW_BIN_DIR)");
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

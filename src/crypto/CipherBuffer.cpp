@@ -1,42 +1,20 @@
 #include "CipherBuffer.h"
 
+#include "DesCbcStream.h"
+
 #include <QtEndian>
 
 #include <openssl/crypto.h>
-#include <openssl/des.h>
 
 #include <cstring>
 
 namespace {
 
-bool MakeSchedule(const DesKey& key, DES_key_schedule& schedule) {
-    DES_cblock block;
-    std::memcpy(block, key.data(), sizeof block);
-    const bool ok = DES_set_key_checked(&block, &schedule) == 0;
-    OPENSSL_cleanse(&block, sizeof block);
-    return ok;
-}
-
-bool CbcInPlace(const DesKey& key, char* buffer, qsizetype length, int direction) {
+bool CbcInPlace(const DesKey& key, char* buffer, qsizetype length, bool encrypt) {
     if (!buffer || length <= 0 || length % 8 != 0)
         return false;
-    DES_key_schedule schedule;
-    if (!MakeSchedule(key, schedule)) {
-        OPENSSL_cleanse(&schedule, sizeof schedule);
-        return false;
-    }
-    DES_cblock iv = {0, 0, 0, 0, 0, 0, 0, 0};
-    auto* bytes = reinterpret_cast<unsigned char*>(buffer);
-    // DES_ncbc_encrypt takes a long length; split very large buffers on block boundaries and
-    // carry the chaining vector across the pieces.
-    const qsizetype chunk = qsizetype(1) << 30;
-    for (qsizetype done = 0; done < length; done += chunk) {
-        const qsizetype n = qMin(chunk, length - done);
-        DES_ncbc_encrypt(bytes + done, bytes + done, static_cast<long>(n), &schedule, &iv,
-                         direction);
-    }
-    OPENSSL_cleanse(&schedule, sizeof schedule);
-    return true;
+    DesCbcStream stream(key, encrypt);
+    return stream.Process(buffer, length);
 }
 
 inline quint32 RotateLeft(quint32 value, unsigned bits) {
@@ -48,22 +26,34 @@ template <bool Left> void RotateWords(char* buffer, qsizetype length) {
     if (!buffer || length < 4)
         return;
     const qsizetype words = length / 4;
-    for (qsizetype k = 0; k < words; ++k) {
+    // The turn repeats every 32 words, so whole runs of 32 go through a loop of fixed length
+    // that the compiler unrolls.
+    qsizetype k = 0;
+    for (; k + 32 <= words; k += 32) {
+        char* run = buffer + k * 4;
+        for (unsigned j = 0; j < 32; ++j) {
+            const unsigned turn = (j + 1) & 31u;
+            char* p = run + j * 4;
+            qToLittleEndian<quint32>(
+                RotateLeft(qFromLittleEndian<quint32>(p), Left ? turn : 32u - turn), p);
+        }
+    }
+    for (; k < words; ++k) {
         char* p = buffer + k * 4;
-        const quint32 word = qFromLittleEndian<quint32>(p);
         const unsigned turn = static_cast<unsigned>((k + 1) % 32);
-        qToLittleEndian<quint32>(RotateLeft(word, Left ? turn : 32u - turn), p);
+        qToLittleEndian<quint32>(
+            RotateLeft(qFromLittleEndian<quint32>(p), Left ? turn : 32u - turn), p);
     }
 }
 
 } // namespace
 
 bool CbcEncryptInPlace(const DesKey& key, char* buffer, qsizetype length) {
-    return CbcInPlace(key, buffer, length, DES_ENCRYPT);
+    return CbcInPlace(key, buffer, length, true);
 }
 
 bool CbcDecryptInPlace(const DesKey& key, char* buffer, qsizetype length) {
-    return CbcInPlace(key, buffer, length, DES_DECRYPT);
+    return CbcInPlace(key, buffer, length, false);
 }
 
 int PaddingLength(const char* buffer, qsizetype length) {

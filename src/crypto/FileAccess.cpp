@@ -40,8 +40,9 @@ void SetReason(QString* reason, const QString& text) {
 
 } // namespace
 
-bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason) {
-    out.clear();
+bool ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
+                       qint64& size, QString* reason) {
+    size = 0;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetReason(reason, file.errorString());
@@ -53,30 +54,59 @@ bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason) {
         return false;
     }
     // The size is taken now, under the lock, so the buffer never outgrows the file.
-    const qint64 size = file.size();
-    if (size < 0 || size > std::numeric_limits<qint32>::max() * qint64(64)) {
+    const qint64 length = file.size();
+    char* buffer = length >= 0 && length <= std::numeric_limits<qint32>::max() * qint64(64)
+                       ? allocate(length)
+                       : nullptr;
+    if (!buffer && length != 0) {
         SetReason(reason, QStringLiteral("The file is too large."));
         return false;
     }
-    out.resize(static_cast<qsizetype>(size));
     qint64 done = 0;
-    while (done < size) {
-        const qint64 n = file.read(out.data() + done, size - done);
+    while (done < length) {
+        const qint64 n = file.read(buffer + done, length - done);
         if (n <= 0)
             break;
         done += n;
     }
-    if (done != size) {
+    if (done != length) {
         SetReason(reason, file.error() != QFileDevice::NoError
                               ? file.errorString()
                               : QStringLiteral("The file changed while it was read."));
-        out.clear();
         return false;
+    }
+    size = length;
+    return true;
+}
+
+bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason) {
+    out.clear();
+    qint64 size = 0;
+    const bool ok = ReadWholeFileInto(
+        path,
+        [&out](qint64 length) {
+            out.resize(static_cast<qsizetype>(length));
+            return out.data();
+        },
+        size, reason);
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+bool WriteAll(QIODevice& out, const char* data, qint64 length) {
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 n = out.write(data + done, length - done);
+        if (n <= 0)
+            return false;
+        done += n;
     }
     return true;
 }
 
-bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason) {
+bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
+                        QString* reason) {
     const bool existed = QFileInfo::exists(path);
     // Keep others out of the old file while its replacement is prepared.
     QFile old(path);
@@ -95,14 +125,7 @@ bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason
     }
     if (!existed)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    qint64 done = 0;
-    while (done < data.size()) {
-        const qint64 n = file.write(data.constData() + done, data.size() - done);
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    if (done != data.size()) {
+    if (!produce(file)) {
         SetReason(reason, file.errorString());
         file.cancelWriting();
         return false;
@@ -113,4 +136,10 @@ bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason
         return false;
     }
     return true;
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason) {
+    return WriteWholeFileFrom(
+        path, [&data](QIODevice& out) { return WriteAll(out, data.constData(), data.size()); },
+        reason);
 }

@@ -1,10 +1,12 @@
 #include "TextFile.h"
 
 #include "CipherBuffer.h"
+#include "DesCbcStream.h"
 #include "FileAccess.h"
 #include "KeyDerivation.h"
 #include "PasswordEncoding.h"
 
+#include <QIODevice>
 #include <QtEndian>
 
 #include <openssl/crypto.h>
@@ -14,6 +16,12 @@ namespace {
 void SetReason(QString* reason, const QString& text) {
     if (reason)
         *reason = text;
+}
+
+void WipeString(QString& text) {
+    if (!text.isEmpty())
+        OPENSSL_cleanse(text.data(), static_cast<size_t>(text.size()) * sizeof(QChar));
+    text.clear();
 }
 
 // Derives the key, or says why the password cannot be used.
@@ -34,21 +42,43 @@ bool KeyForPassword(const QString& password, DesKey& key, QString* reason) {
     return true;
 }
 
-// The text as UTF-16LE code units followed by the padding, built in one buffer so that large
-// documents are converted and encrypted without further copies.
-QByteArray PaddedUtf16(const QString& text) {
-    const qsizetype plainBytes = text.size() * 2;
-    const int n = 8 - static_cast<int>(plainBytes % 8);
-    QByteArray buffer(plainBytes + n, static_cast<char>(n));
-    char* out = buffer.data();
+// Text goes through the cipher in pieces of this many code units: 1 MiB, a multiple of the
+// 128 bytes after which the word rotation repeats, so each piece rotates on its own.
+constexpr qsizetype kPieceUnits = qsizetype(1) << 19;
+
+// Converts, pads, encrypts and rotates the text piece by piece into out, so that a large
+// document never needs a second copy of itself in memory.
+bool WriteContainer(QIODevice& out, DesCbcStream& cipher, const QString& text) {
+    QByteArray piece(kPieceUnits * 2 + 8, Qt::Uninitialized);
+    char* bytes = piece.data();
     const ushort* units = text.utf16();
-    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        memcpy(out, units, static_cast<size_t>(plainBytes));
-    } else {
-        for (qsizetype i = 0; i < text.size(); ++i)
-            qToLittleEndian<quint16>(units[i], out + i * 2);
+    bool ok = true;
+    for (qsizetype at = 0; ok; at += kPieceUnits) {
+        const qsizetype count = qMin(kPieceUnits, text.size() - at);
+        const bool last = at + count >= text.size();
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            memcpy(bytes, units + at, static_cast<size_t>(count) * 2);
+        } else {
+            for (qsizetype i = 0; i < count; ++i)
+                qToLittleEndian<quint16>(units[at + i], bytes + i * 2);
+        }
+        qsizetype length = count * 2;
+        if (last) {
+            // The earlier pieces are whole blocks, so this piece decides the padding.
+            const int n = 8 - static_cast<int>(length % 8);
+            memset(bytes + length, n, static_cast<size_t>(n));
+            length += n;
+        }
+        ok = cipher.Process(bytes, length);
+        if (ok) {
+            RotateWordsLeft(bytes, length);
+            ok = WriteAll(out, bytes, length);
+        }
+        if (last)
+            break;
     }
-    return buffer;
+    OPENSSL_cleanse(bytes, static_cast<size_t>(piece.size()));
+    return ok;
 }
 
 } // namespace
@@ -58,71 +88,71 @@ SaveResult SaveTextFile(const QString& path, const QString& password, const QStr
     DesKey key;
     if (!KeyForPassword(password, key, reason))
         return SaveResult::PasswordRefused;
-    // An empty text is stored as a single block of padding: it must still replace the old file.
-    QByteArray buffer = PaddedUtf16(text);
-    const bool encrypted = CbcEncryptInPlace(key, buffer.data(), buffer.size());
+    DesCbcStream cipher(key, true);
     WipeKey(key);
-    if (!encrypted) {
-        WipeBytes(buffer);
+    if (!cipher.ok()) {
         SetReason(reason, PasswordCheckMessage(PasswordCheck::WeakKey));
         return SaveResult::PasswordRefused;
     }
-    RotateWordsLeft(buffer.data(), buffer.size());
-    if (!WriteWholeFile(path, buffer, reason))
-        return SaveResult::NotWritten;
-    return SaveResult::Saved;
+    // An empty text is stored as a single block of padding: it must still replace the old file.
+    const bool written = WriteWholeFileFrom(
+        path, [&](QIODevice& out) { return WriteContainer(out, cipher, text); }, reason);
+    return written ? SaveResult::Saved : SaveResult::NotWritten;
 }
 
 SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const QByteArray& text,
                             QString* reason) {
     QString wide = QString::fromUtf8(text);
     const SaveResult result = SaveTextFile(path, password, wide, reason);
-    if (!wide.isEmpty())
-        OPENSSL_cleanse(wide.data(), static_cast<size_t>(wide.size()) * sizeof(QChar));
+    WipeString(wide);
     return result;
 }
 
 LoadResult LoadTextFile(const QString& path, const QString& password, QString& text,
                         QString* reason) {
     text.clear();
-    QByteArray buffer;
-    if (!ReadWholeFile(path, buffer, reason))
-        return LoadResult::NotRead;
-    if (buffer.isEmpty()) {
-        SetReason(reason, QStringLiteral("The file is empty."));
-        return LoadResult::NotRead;
-    }
-    if (buffer.size() % 8 != 0) {
-        SetReason(reason,
-                  QStringLiteral("The file is damaged or was not written by this program."));
-        return LoadResult::NotDecrypted;
-    }
-    RotateWordsRight(buffer.data(), buffer.size());
+    // The file is read straight into the text's own memory and decrypted there, so a large
+    // document needs one buffer, not two.
+    qint64 size = 0;
+    const auto allocate = [&text](qint64 length) {
+        text.resize(static_cast<qsizetype>((length + 1) / 2));
+        return reinterpret_cast<char*>(text.data());
+    };
+    const auto fail = [&text, reason](LoadResult result, const QString& why) {
+        WipeString(text);
+        if (!why.isEmpty())
+            SetReason(reason, why);
+        return result;
+    };
+    if (!ReadWholeFileInto(path, allocate, size, reason))
+        return fail(LoadResult::NotRead, QString());
+    if (size == 0)
+        return fail(LoadResult::NotRead, QStringLiteral("The file is empty."));
+    if (size % 8 != 0)
+        return fail(LoadResult::NotDecrypted,
+                    QStringLiteral("The file is damaged or was not written by this program."));
+    char* bytes = reinterpret_cast<char*>(text.data());
+    RotateWordsRight(bytes, size);
     DesKey key;
     if (!KeyForPassword(password, key, reason))
-        return LoadResult::NotDecrypted;
-    const bool decrypted = CbcDecryptInPlace(key, buffer.data(), buffer.size());
+        return fail(LoadResult::NotDecrypted, QString());
+    const bool decrypted = CbcDecryptInPlace(key, bytes, size);
     WipeKey(key);
-    const int padding = decrypted ? PaddingLength(buffer.constData(), buffer.size()) : -1;
-    if (padding < 0) {
-        WipeBytes(buffer);
-        SetReason(reason, QStringLiteral("The password is wrong or the file is damaged."));
-        return LoadResult::NotDecrypted;
+    const int padding = decrypted ? PaddingLength(bytes, size) : -1;
+    if (padding < 0)
+        return fail(LoadResult::NotDecrypted,
+                    QStringLiteral("The password is wrong or the file is damaged."));
+    const qsizetype units = (size - padding) / 2;
+    if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN) {
+        for (qsizetype i = 0; i < units; ++i)
+            text[i] = QChar(qFromLittleEndian<quint16>(bytes + i * 2));
     }
-    const qsizetype units = (buffer.size() - padding) / 2;
-    text.resize(units);
-    QChar* out = text.data();
-    const char* in = buffer.constData();
-    qsizetype length = 0;
     // A zero code unit ends the text, as it always has for readers of this format.
-    for (; length < units; ++length) {
-        const quint16 unit = qFromLittleEndian<quint16>(in + length * 2);
-        if (unit == 0)
-            break;
-        out[length] = QChar(unit);
-    }
-    text.truncate(length);
-    WipeBytes(buffer);
+    const qsizetype length = QStringView(text).left(units).indexOf(QChar(0));
+    const qsizetype kept = length < 0 ? units : length;
+    // Nothing of the padding or of what followed a zero stays in memory.
+    OPENSSL_cleanse(text.data() + kept, static_cast<size_t>(text.size() - kept) * sizeof(QChar));
+    text.truncate(kept);
     return LoadResult::Loaded;
 }
 
@@ -131,7 +161,6 @@ LoadResult LoadTextFileUtf8(const QString& path, const QString& password, QByteA
     QString wide;
     const LoadResult result = LoadTextFile(path, password, wide, reason);
     text = wide.toUtf8();
-    if (!wide.isEmpty())
-        OPENSSL_cleanse(wide.data(), static_cast<size_t>(wide.size()) * sizeof(QChar));
+    WipeString(wide);
     return result;
 }

@@ -144,6 +144,14 @@ void TestContainer::interopWithReference_data() {
         << QStringLiteral("\u043f\u0440\u0438\u0432\u0435\u0442 \u4e16\u754c \U0001F511");
     QTest::newRow("long password") << QString(259, QLatin1Char('z')) << QByteArray(259, 'z')
                                    << QString(1000, QLatin1Char('q'));
+    // Large texts are encrypted in pieces of 2^19 code units: the chaining, the rotation and
+    // the padding must run on across them exactly as over one buffer.
+    QString large((1 << 20) + 5, Qt::Uninitialized);
+    for (qsizetype i = 0; i < large.size(); ++i)
+        large[i] = QChar(static_cast<char16_t>(0x20 + (static_cast<quint64>(i) * 7919u) % 0x3000u));
+    for (qsizetype size : {qsizetype(1) << 19, (qsizetype(1) << 19) + 3, (qsizetype(1) << 20) + 5})
+        QTest::addRow("%lld code units", static_cast<long long>(size))
+            << QStringLiteral("pieces") << QByteArray("pieces") << large.left(size);
 }
 
 void TestContainer::interopWithReference() {

@@ -191,10 +191,16 @@ void TestLockSettings::unreadableFileLeavesValues_data() {
     QTest::newRow("empty file") << QByteArray() << true;
     QTest::newRow("not a multiple of 8") << RandomBytes(1085) << true;
     {
-        // Encrypted under another machine's key.
-        const DesKey other = KeyFromPassword("another machine");
-        QByteArray cipher;
-        EncryptBuffer(other, QByteArray(1080, '\x01'), cipher);
+        // Encrypted under another machine's key. About one key in 256 would pass the padding
+        // check by chance, so take the first that does not on this machine.
+        const DesKey mine = KeyFromPassword(LockSettingsFile::MachinePassword());
+        QByteArray cipher, plain;
+        for (int n = 0; n < 64; ++n) {
+            EncryptBuffer(KeyFromPassword("another machine " + QByteArray::number(n)),
+                          QByteArray(1080, '\x01'), cipher);
+            if (!DecryptBuffer(mine, cipher, plain))
+                break;
+        }
         QTest::newRow("other key") << cipher << true;
     }
     QTest::newRow("short record") << EncryptWithMachineKey(QByteArray(1000, '\x01')) << true;
@@ -260,8 +266,14 @@ void TestLockSettings::loadPushesIdleTimeAndPrompt() {
 void TestLockSettings::failedLoadKeepsFrameValues() {
     QFile file(m_path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(RandomBytes(1088));
+    // A record whose last padding byte becomes 9 when decrypted: flipping a bit of the
+    // next-to-last cipher block flips the same bit of the last plain block.
+    QByteArray damaged = EncryptWithMachineKey(QByteArray(1080, '\x01'));
+    damaged[damaged.size() - 9] = static_cast<char>(damaged[damaged.size() - 9] ^ 0x01);
+    file.write(damaged);
     file.close();
+    LockSettings check;
+    QVERIFY(!LockSettingsFile::Read(m_path, check));
     CEditorApp app;
     app.SetLockSettingsPath(m_path);
     QVERIFY(app.InitInstance());

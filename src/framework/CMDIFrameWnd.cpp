@@ -78,6 +78,10 @@ CMDIFrameWnd::~CMDIFrameWnd() {
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
     QMdiSubWindow* sub = m_mdiArea->currentSubWindow();
+    // A window still being opened (its document asking for a password) is not shown yet and
+    // takes no commands.
+    if (sub && !sub->isVisible())
+        sub = nullptr;
     if (!sub) {
         // While a dialog has the focus the area reports none; the front window still counts.
         const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::StackingOrder);

@@ -40,6 +40,9 @@ public:
     bool OnOpenDocument(const QString& path) override {
         ++m_opens;
         m_lastPath = path;
+        // What the frame takes as the active window while this document is still opening.
+        if (auto* main = CWinApp::Current() ? CWinApp::Current()->GetMainWnd() : nullptr)
+            m_activeWhileOpening = main->MDIGetActive();
         return m_acceptOpen && CDocument::OnOpenDocument(path);
     }
     bool SaveModified() override {
@@ -49,6 +52,7 @@ public:
     static inline bool m_acceptOpen = true;
     static inline bool m_allowClose = true;
     static inline int m_saveAsks = 0;
+    static inline CMDIChildWnd* m_activeWhileOpening = nullptr;
     int m_opens = 0;
     QString m_lastPath;
     bool m_enableB = true;
@@ -117,6 +121,7 @@ private slots:
     void menuUpdatesWhenAboutToShow();
     void closingFrameAsksDocument();
     void windowKeys();
+    void openingWindowTakesNoCommands();
     void secondFrameClosesWithoutAsking();
     void fileCloseCommand_data();
     void fileCloseCommand();
@@ -429,6 +434,20 @@ void TestFramework::windowKeys() {
     QTest::keyClick(first->GetFirstView()->GetWidget(), Qt::Key_F4, Qt::ControlModifier);
     QTRY_VERIFY(!first);
     QVERIFY(second);
+}
+
+void TestFramework::openingWindowTakesNoCommands() {
+    // While a file is being opened (its password asked for), its window is not shown yet: the
+    // window in front keeps the commands, and with none there is no active window at all.
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    TestDoc::m_activeWhileOpening = reinterpret_cast<CMDIChildWnd*>(1);
+    QVERIFY(m_app->OpenDocumentFile(m_dir->filePath(QStringLiteral("first.etx"))));
+    QCOMPARE(TestDoc::m_activeWhileOpening, static_cast<CMDIChildWnd*>(nullptr));
+    CMDIChildWnd* front = m_main->MDIGetActive();
+    QVERIFY(front);
+    QVERIFY(m_app->OpenDocumentFile(m_dir->filePath(QStringLiteral("second.etx"))));
+    QCOMPARE(TestDoc::m_activeWhileOpening, front);
 }
 
 void TestFramework::secondFrameClosesWithoutAsking() {

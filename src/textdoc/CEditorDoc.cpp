@@ -29,6 +29,16 @@ void Wipe(QString& secret) {
     secret.clear();
 }
 
+// Takes the password a dialog returned when it was confirmed, and wipes the dialog's copy
+// either way. True when the dialog was confirmed.
+bool TakePassword(int result, QString& dialogPassword, QString& filePassword) {
+    const bool confirmed = result == IDOK;
+    if (confirmed)
+        filePassword = dialogPassword;
+    Wipe(dialogPassword);
+    return confirmed;
+}
+
 // True when the file name (not its folder) has an extension.
 bool NameHasDot(const QString& path) {
     return QFileInfo(path).fileName().contains('.');
@@ -89,12 +99,8 @@ bool CEditorDoc::OnOpenDocument(const QString& path) {
     CPasswordDlg dlg(DialogParent());
     dlg.m_useIdleTimer = true;
     dlg.m_screenMode = false;
-    if (dlg.DoModal() != IDOK) {
-        Wipe(dlg.m_password);
+    if (!TakePassword(dlg.DoModal(), dlg.m_password, filePassword))
         return false;
-    }
-    filePassword = dlg.m_password;
-    Wipe(dlg.m_password);
     CEditorView* view = GetView();
     if (!view || !view->LoadDocumentFile(path, filePassword)) {
         Wipe(filePassword);
@@ -109,12 +115,8 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = filePassword;
     dlg.m_setMode = false;
-    if (dlg.DoModal() != IDOK) {
-        Wipe(dlg.m_password);
+    if (!TakePassword(dlg.DoModal(), dlg.m_password, filePassword))
         return false;
-    }
-    filePassword = dlg.m_password;
-    Wipe(dlg.m_password);
 
     CEditorView* view = GetView();
     if (!view)
@@ -172,9 +174,7 @@ void CEditorDoc::OnSetFilePassword() {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = filePassword;
     dlg.m_setMode = true;
-    if (dlg.DoModal() == IDOK)
-        filePassword = dlg.m_password;
-    Wipe(dlg.m_password);
+    TakePassword(dlg.DoModal(), dlg.m_password, filePassword);
 }
 
 void CEditorDoc::OnFileOpen() {

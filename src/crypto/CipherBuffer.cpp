@@ -1,6 +1,7 @@
 #include "CipherBuffer.h"
 
 #include "DesCbcStream.h"
+#include "KeyDerivation.h"
 
 #include <QtEndian>
 
@@ -11,7 +12,7 @@
 namespace {
 
 bool CbcInPlace(const DesKey& key, char* buffer, qsizetype length, bool encrypt) {
-    if (!buffer || length <= 0 || length % 8 != 0)
+    if (!buffer || length <= 0 || length % kDesBlockSize != 0)
         return false;
     DesCbcStream stream(key, encrypt);
     return stream.Process(buffer, length);
@@ -61,7 +62,7 @@ int PaddingLength(const char* buffer, qsizetype length) {
         return -1;
     const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
     const int n = bytes[length - 1];
-    if (n == 0 || n > 8 || n > length)
+    if (n == 0 || n > kDesBlockSize || n > length)
         return -1;
     for (int i = 1; i <= n; ++i)
         if (bytes[length - i] != n)
@@ -70,7 +71,7 @@ int PaddingLength(const char* buffer, qsizetype length) {
 }
 
 void AppendPadding(QByteArray& buffer) {
-    const int n = 8 - static_cast<int>(buffer.size() % 8);
+    const int n = kDesBlockSize - static_cast<int>(buffer.size() % kDesBlockSize);
     buffer.append(n, static_cast<char>(n));
 }
 
@@ -79,7 +80,7 @@ bool EncryptBuffer(const DesKey& key, const QByteArray& data, QByteArray& out) {
     if (data.isEmpty() || CheckKey(key) != 0)
         return false;
     QByteArray work;
-    work.reserve(data.size() + 8);
+    work.reserve(data.size() + kDesBlockSize);
     work.append(data);
     AppendPadding(work);
     if (!CbcEncryptInPlace(key, work.data(), work.size())) {
@@ -92,7 +93,7 @@ bool EncryptBuffer(const DesKey& key, const QByteArray& data, QByteArray& out) {
 
 bool DecryptBuffer(const DesKey& key, const QByteArray& data, QByteArray& out) {
     out.clear();
-    if (data.isEmpty() || data.size() % 8 != 0)
+    if (data.isEmpty() || data.size() % kDesBlockSize != 0)
         return false;
     QByteArray work(data.constData(), data.size());
     if (!CbcDecryptInPlace(key, work.data(), work.size())) {

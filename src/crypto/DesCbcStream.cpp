@@ -1,5 +1,6 @@
 #include "DesCbcStream.h"
 
+#include "KeyDerivation.h"
 #include <openssl/crypto.h>
 
 #include <cstring>
@@ -18,7 +19,7 @@ DesCbcStream::~DesCbcStream() {
 }
 
 bool DesCbcStream::Process(char* buffer, qsizetype length) {
-    if (!m_ok || !buffer || length < 0 || length % 8 != 0)
+    if (!m_ok || !buffer || length < 0 || length % kDesBlockSize != 0)
         return false;
     auto* bytes = reinterpret_cast<unsigned char*>(buffer);
     // DES_ncbc_encrypt takes a long length and leaves the next chaining vector in m_iv, so

@@ -8,8 +8,8 @@ DesKey KeyFromPassword(const QByteArray& legacyPassword) {
     // constData() is always NUL-terminated; a NUL inside ends the password, as it always did.
     DES_string_to_key(legacyPassword.constData(), &block);
     DesKey key;
-    static_assert(sizeof(block) == sizeof(DesKey::value_type) * 8, "DES block is 8 bytes");
-    for (int i = 0; i < 8; ++i)
+    static_assert(sizeof(block) == sizeof(DesKey::value_type) * kDesBlockSize, "DES block size");
+    for (int i = 0; i < kDesBlockSize; ++i)
         key[i] = block[i];
     OPENSSL_cleanse(&block, sizeof block);
     return key;
@@ -17,7 +17,7 @@ DesKey KeyFromPassword(const QByteArray& legacyPassword) {
 
 int CheckKey(const DesKey& key) {
     DES_cblock block;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < kDesBlockSize; ++i)
         block[i] = key[i];
     DES_key_schedule schedule;
     const int result = DES_set_key_checked(&block, &schedule);

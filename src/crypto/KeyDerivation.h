@@ -4,8 +4,11 @@
 
 #include <array>
 
-// A single-DES key: 8 bytes, each of odd parity.
-using DesKey = std::array<unsigned char, 8>;
+// DES works on blocks of this many bytes; containers are padded to a whole number of them.
+constexpr int kDesBlockSize = 8;
+
+// A single-DES key: one block, each byte of odd parity.
+using DesKey = std::array<unsigned char, kDesBlockSize>;
 
 // The key that DES_string_to_key derives from the password bytes (already in the legacy code
 // page). Never fails; the empty password gives a weak key that the cipher refuses.

@@ -49,7 +49,7 @@ constexpr qsizetype kPieceUnits = qsizetype(1) << 19;
 // Converts, pads, encrypts and rotates the text piece by piece into out, so that a large
 // document never needs a second copy of itself in memory.
 bool WriteContainer(QIODevice& out, DesCbcStream& cipher, const QString& text) {
-    QByteArray piece(kPieceUnits * 2 + 8, Qt::Uninitialized);
+    QByteArray piece(kPieceUnits * 2 + kDesBlockSize, Qt::Uninitialized);
     char* bytes = piece.data();
     const ushort* units = text.utf16();
     bool ok = true;
@@ -65,7 +65,7 @@ bool WriteContainer(QIODevice& out, DesCbcStream& cipher, const QString& text) {
         qsizetype length = count * 2;
         if (last) {
             // The earlier pieces are whole blocks, so this piece decides the padding.
-            const int n = 8 - static_cast<int>(length % 8);
+            const int n = kDesBlockSize - static_cast<int>(length % kDesBlockSize);
             memset(bytes + length, n, static_cast<size_t>(n));
             length += n;
         }
@@ -128,7 +128,7 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
         return fail(LoadResult::NotRead, QString());
     if (size == 0)
         return fail(LoadResult::NotRead, QStringLiteral("The file is empty."));
-    if (size % 8 != 0)
+    if (size % kDesBlockSize != 0)
         return fail(LoadResult::NotDecrypted,
                     QStringLiteral("The file is damaged or was not written by this program."));
     char* bytes = reinterpret_cast<char*>(text.data());

@@ -42,7 +42,7 @@ CPasswordDlg::CPasswordDlg(QWidget* parent) : CShellDialog(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(icon);
     layout->addLayout(field, 1);
-    layout->addSpacing(DluX(4));
+    layout->addSpacing(DluX(kIconGapDlu));
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -47,7 +47,7 @@ CSetPasswordDlg::CSetPasswordDlg(QWidget* parent) : CShellDialog(parent) {
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addSpacing(DluY(4));
+    layout->addSpacing(DluY(kFieldGapDlu));
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 

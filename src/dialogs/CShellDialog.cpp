@@ -1,6 +1,8 @@
 #include "CShellDialog.h"
 
 #include "DialogIcons.h"
+#include "ResString.h"
+#include "resource.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -16,7 +18,7 @@ QString ControlName(int id) {
 } // namespace
 
 QString AppCaption() {
-    return QStringLiteral("Keystow Editor");
+    return ResString(IDS_APP_TITLE);
 }
 
 CShellDialog::CShellDialog(QWidget* parent) : CModalDialog(parent) {
@@ -57,7 +59,7 @@ int CShellDialog::DluY(int units) const {
 QPushButton* CShellDialog::AddButton(const QString& text, int id) {
     auto* button = new QPushButton(text, this);
     SetControlId(button, id);
-    button->setMinimumWidth(DluX(50));
+    button->setMinimumWidth(DluX(kButtonWidthDlu));
     return button;
 }
 
@@ -84,7 +86,7 @@ void CShellDialog::LayOutMessage(int iconId, const QList<QWidget*>& texts,
         textColumn->addWidget(text);
     auto* top = new QHBoxLayout;
     top->addWidget(icon);
-    top->addSpacing(DluX(4));
+    top->addSpacing(DluX(kIconGapDlu));
     top->addLayout(textColumn, 1);
     auto* row = new QHBoxLayout;
     row->addStretch();

@@ -26,6 +26,11 @@ public:
     QWidget* GetDlgItem(int id) const;
 
 protected:
+    // Metrics shared by the dialogs, in dialog units.
+    static constexpr int kButtonWidthDlu = 50;
+    static constexpr int kIconGapDlu = 4;
+    static constexpr int kFieldGapDlu = 4;
+
     // Called once, just before the dialog first shows.
     virtual void OnInitDialog() {}
     void showEvent(QShowEvent* event) override;

@@ -11,7 +11,7 @@
 
 CNewDocumentDlg::CNewDocumentDlg(QWidget* parent) : CShellDialog(parent) {
     setWindowTitle(tr("New Document..."));
-    SetIdleClose(0, CActivityHost::ResumeNew);
+    SetIdleClose(0, ID_FILE_NEW);
 
     auto* prompt = new QLabel(tr("Select type of the document:"), this);
     prompt->setAlignment(Qt::AlignCenter);

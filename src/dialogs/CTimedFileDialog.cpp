@@ -1,16 +1,18 @@
 #include "CTimedFileDialog.h"
 
 #include "CActivityHost.h"
+#include "CLockWatch.h"
 #include "CModalDialog.h"
+#include "resource.h"
 
 #include <QApplication>
 #include <QRegularExpression>
-#include <QTimer>
 
 CTimedFileDialog::CTimedFileDialog(bool openMode, const QString& defaultExt,
                                    const QString& fileName, unsigned flags, const QString& filter,
                                    QWidget* parent)
-    : QFileDialog(parent), m_openMode(openMode), m_idleTimer(new QTimer(this)) {
+    : QFileDialog(parent), m_openMode(openMode),
+      m_lockWatch(new CLockWatch(this, CLockWatch::WhenLockedAndIdle, [this] { CloseForLock(); })) {
     // Only a dialog of our own can be closed by its own timer.
     setOption(QFileDialog::DontUseNativeDialog);
     setWindowTitle(openMode ? tr("Open") : tr("Save As"));
@@ -30,9 +32,6 @@ CTimedFileDialog::CTimedFileDialog(bool openMode, const QString& defaultExt,
         setNameFilters(filters);
     if (!fileName.isEmpty())
         selectFile(fileName);
-
-    m_idleTimer->setInterval(100);
-    connect(m_idleTimer, &QTimer::timeout, this, &CTimedFileDialog::OnIdleCheck);
 }
 
 int CTimedFileDialog::DoModal() {
@@ -74,11 +73,9 @@ QStringList CTimedFileDialog::TranslateFilter(const QString& filter) {
 void CTimedFileDialog::showEvent(QShowEvent* event) {
     QFileDialog::showEvent(event);
     qApp->installEventFilter(this);
-    m_idleTimer->start();
 }
 
 void CTimedFileDialog::hideEvent(QHideEvent* event) {
-    m_idleTimer->stop();
     qApp->removeEventFilter(this);
     QFileDialog::hideEvent(event);
 }
@@ -99,10 +96,13 @@ bool CTimedFileDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CTimedFileDialog::OnIdleCheck() {
-    CActivityHost* host = CActivityHost::Current();
-    if (!host || !host->m_locked || !host->IsIdleTimeUp())
-        return;
-    host->m_resume[m_openMode ? CActivityHost::ResumeOpen : CActivityHost::ResumeSaveAs] = 1;
+    if (m_lockWatch->LockConditionHolds())
+        CloseForLock();
+}
+
+void CTimedFileDialog::CloseForLock() {
+    if (CActivityHost* host = CActivityHost::Current())
+        host->RequestResume(m_openMode ? ID_FILE_OPEN : ID_FILE_SAVE_AS);
     // A question the chooser itself asked goes too, so that nothing stays above the lock.
     for (QDialog* inner : findChildren<QDialog*>())
         if (inner->isVisible())

@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-class QTimer;
+class CLockWatch;
 
 // Flags of the file chooser, with their traditional values.
 enum TimedFileFlags : unsigned {
@@ -14,7 +14,7 @@ enum TimedFileFlags : unsigned {
 
 // The file chooser of every Open and Save As. It takes part in the screen lock: once the
 // main frame has locked and the idle time is up it cancels itself and sets the Open or Save As
-// resume flag, so that the frame opens a fresh chooser after the unlock.
+// command to run again, so that the frame opens a fresh chooser after the unlock.
 class CTimedFileDialog : public QFileDialog {
     Q_OBJECT
 public:
@@ -40,5 +40,7 @@ protected:
     virtual void OnIdleCheck();
 
 private:
-    QTimer* m_idleTimer;
+    void CloseForLock();
+
+    CLockWatch* m_lockWatch;
 };

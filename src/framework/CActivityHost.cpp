@@ -31,6 +31,11 @@ bool CActivityHost::UnlockForClose() {
     return true;
 }
 
+void CActivityHost::RequestResume(int commandId) {
+    if (!m_resumeRequests.contains(commandId))
+        m_resumeRequests.append(commandId);
+}
+
 CActivityHost* CActivityHost::Current() {
     return g_current;
 }

@@ -130,11 +130,14 @@ bool CDocument::SaveModified() {
     if (!IsModified())
         return true;
     QWidget* parent = nullptr;
-    if (CWinApp* app = CWinApp::Current())
+    QString caption;
+    if (CWinApp* app = CWinApp::Current()) {
         parent = app->GetMainWnd();
+        caption = app->GetAppName();
+    }
     const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
     const auto answer = QMessageBox::question(
-        parent, QStringLiteral("Keystow Editor"), QStringLiteral("Save changes to %1?").arg(name),
+        parent, caption, tr("Save changes to %1?").arg(name),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Cancel)
         return false;

@@ -1,37 +1,36 @@
 #include "CModalDialog.h"
 
-#include <QTimer>
+#include "CLockWatch.h"
 
-CModalDialog::CModalDialog(QWidget* parent) : QDialog(parent), m_idleTimer(new QTimer(this)) {
-    m_idleTimer->setInterval(100);
-    connect(m_idleTimer, &QTimer::timeout, this, &CModalDialog::OnIdleCheck);
+CModalDialog::CModalDialog(QWidget* parent)
+    : QDialog(parent),
+      m_lockWatch(new CLockWatch(this, CLockWatch::WhenLockedAndIdle, [this] { CloseForLock(); })) {
 }
 
-void CModalDialog::SetIdleClose(int result, int resumeFlag) {
+void CModalDialog::SetIdleClose(int result, int resumeCommand) {
     m_idleResult = result;
-    m_resumeFlag = resumeFlag;
+    m_resumeCommand = resumeCommand;
+}
+
+void CModalDialog::SetUseIdleTimer(bool use) {
+    m_lockWatch->SetEnabled(use);
+}
+
+bool CModalDialog::UsesIdleTimer() const {
+    return m_lockWatch->IsEnabled();
 }
 
 void CModalDialog::reject() {
     done(IDCANCEL);
 }
 
-void CModalDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (m_useIdleTimer)
-        m_idleTimer->start();
-}
-
-void CModalDialog::hideEvent(QHideEvent* event) {
-    m_idleTimer->stop();
-    QDialog::hideEvent(event);
-}
-
 void CModalDialog::OnIdleCheck() {
-    CActivityHost* host = CActivityHost::Current();
-    if (!host || !host->m_locked || !host->IsIdleTimeUp())
-        return;
-    if (m_resumeFlag >= 0 && m_resumeFlag < CActivityHost::ResumeFlagCount)
-        host->m_resume[m_resumeFlag] = 1;
+    if (m_lockWatch->LockConditionHolds())
+        CloseForLock();
+}
+
+void CModalDialog::CloseForLock() {
+    if (CActivityHost* host = CActivityHost::Current(); host && m_resumeCommand != 0)
+        host->RequestResume(m_resumeCommand);
     done(m_idleResult);
 }

@@ -4,36 +4,36 @@
 
 #include <QDialog>
 
-class QTimer;
+class CLockWatch;
 
 // Dialog results as the program has always used them; 0 means the screen lock closed it.
 enum DialogResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // Base of every modal dialog: a 100 ms idle check closes the dialog once the main frame has
-// locked, with the dialog's own result, and sets its resume flag so that the frame can open
-// it again after the unlock. Escape ends with IDCANCEL, not 0.
+// locked, with the dialog's own result, and asks the frame to run the dialog's command again
+// after the unlock. Escape ends with IDCANCEL, not 0.
 class CModalDialog : public QDialog {
     Q_OBJECT
 public:
     explicit CModalDialog(QWidget* parent = nullptr);
 
-    // The result the idle check closes with, and the resume flag it sets (-1 for none).
-    void SetIdleClose(int result, int resumeFlag = -1);
-    // Turns the idle check on or off (on by default); takes effect when the dialog shows.
-    void SetUseIdleTimer(bool use) { m_useIdleTimer = use; }
-    bool UsesIdleTimer() const { return m_useIdleTimer; }
+    // The result the idle check closes with, and the command to run again after the unlock
+    // (0 for none).
+    void SetIdleClose(int result, int resumeCommand = 0);
+    // Turns the idle check on or off (on by default).
+    void SetUseIdleTimer(bool use);
+    bool UsesIdleTimer() const;
 
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     // One tick of the idle check; protected so that tests and subclasses can run it at once.
     virtual void OnIdleCheck();
 
 private:
-    QTimer* m_idleTimer;
-    bool m_useIdleTimer = true;
+    void CloseForLock();
+
+    CLockWatch* m_lockWatch;
     int m_idleResult = IDCANCEL;
-    int m_resumeFlag = -1;
+    int m_resumeCommand = 0;
 };

@@ -41,6 +41,11 @@ public:
                              const QString& defaultValue = QString()) const;
     void WriteProfileString(const QString& section, const QString& entry, const QString& value);
 
+    // The folder for the program's own files (lock settings, browser history); the program
+    // decides where it is. Empty: those files are neither read nor written.
+    const QString& GetDataFolder() const { return m_dataFolder; }
+    void SetDataFolder(const QString& folder) { m_dataFolder = folder; }
+
     // Reads the recent-file list ("Recent File List", File1..FileN).
     void LoadStdProfileSettings(int maxRecentFiles = 4);
     void AddToRecentFileList(const QString& path);
@@ -62,6 +67,7 @@ signals:
 private:
     QString m_company;
     QString m_appName;
+    QString m_dataFolder;
     CMDIFrameWnd* m_pMainWnd = nullptr;
     std::unique_ptr<CDocManager> m_pDocManager;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;

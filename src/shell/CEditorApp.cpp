@@ -3,6 +3,7 @@
 #include "CDocManager.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
+#include "DataFolder.h"
 #include "LockSettingsFile.h"
 #include "ResString.h"
 #include "ShellRegistration.h"
@@ -52,6 +53,7 @@ void CEditorApp::RegisterDocTemplates() {
 
 bool CEditorApp::InitInstance() {
     SetRegistryKey(QStringLiteral("Keystow"));
+    SetDataFolder(KeystowDataFolder());
     LoadStdProfileSettings(4);
     RegisterDocTemplates();
 

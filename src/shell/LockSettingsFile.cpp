@@ -2,8 +2,8 @@
 
 #include "LockSettings.h"
 
+#include "DataFolder.h"
 #include <CipherBuffer.h>
-#include <DataFolder.h>
 #include <FileAccess.h>
 #include <KeyDerivation.h>
 

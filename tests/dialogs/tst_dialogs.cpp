@@ -729,8 +729,7 @@ void TestDialogs::newDocumentResults() {
     QCOMPARE(textTip, QStringLiteral("New Encrypted Text Document..."));
     QCOMPARE(passwordsTip, QStringLiteral("New Encrypted Passwords Document..."));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("New Document..."));
-    for (int flag = 0; flag < CActivityHost::ResumeFlagCount; ++flag)
-        QCOMPARE(m_host->m_resume[flag], quint8(0));
+    QVERIFY(m_host->ResumeRequests().isEmpty());
 }
 
 // ---- File chooser
@@ -908,7 +907,7 @@ void TestDialogs::keyboardOrder() {
 void TestDialogs::idleClose_data() {
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<int>("result");
-    QTest::addColumn<int>("resumeFlag");
+    QTest::addColumn<int>("resumeCommand");
     QTest::addColumn<quint32>("timeout");
     QTest::addColumn<quint32>("lastActivity");
 
@@ -919,14 +918,14 @@ void TestDialogs::idleClose_data() {
         int result;
         int flag;
     } rows[] = {
-        {"password", Kind::Password, IDCANCEL, -1},
-        {"set password", Kind::SetPassword, IDCANCEL, -1},
-        {"decrypt failed", Kind::DecryptFailed, 0, -1},
-        {"save changes", Kind::SaveChanges, IDCANCEL, -1},
-        {"replace", Kind::Replace, IDCANCEL, -1},
-        {"new document", Kind::NewDocument, 0, CActivityHost::ResumeNew},
-        {"open", Kind::Open, IDCANCEL, CActivityHost::ResumeOpen},
-        {"save as", Kind::SaveAs, IDCANCEL, CActivityHost::ResumeSaveAs},
+        {"password", Kind::Password, IDCANCEL, 0},
+        {"set password", Kind::SetPassword, IDCANCEL, 0},
+        {"decrypt failed", Kind::DecryptFailed, 0, 0},
+        {"save changes", Kind::SaveChanges, IDCANCEL, 0},
+        {"replace", Kind::Replace, IDCANCEL, 0},
+        {"new document", Kind::NewDocument, 0, ID_FILE_NEW},
+        {"open", Kind::Open, IDCANCEL, ID_FILE_OPEN},
+        {"save as", Kind::SaveAs, IDCANCEL, ID_FILE_SAVE_AS},
     };
     for (const auto& row : rows) {
         QTest::addRow("%s", row.name)
@@ -935,15 +934,15 @@ void TestDialogs::idleClose_data() {
             << row.kind << row.result << row.flag << quint32(60) << nearWrap;
     }
     QTest::newRow("password, one second")
-        << Kind::Password << int(IDCANCEL) << -1 << quint32(1) << quint32(0xFFFFFC00u);
+        << Kind::Password << int(IDCANCEL) << 0 << quint32(1) << quint32(0xFFFFFC00u);
     QTest::newRow("new document, zero seconds")
-        << Kind::NewDocument << 0 << int(CActivityHost::ResumeNew) << quint32(0) << quint32(7);
+        << Kind::NewDocument << 0 << int(ID_FILE_NEW) << quint32(0) << quint32(7);
 }
 
 void TestDialogs::idleClose() {
     QFETCH(Kind, kind);
     QFETCH(int, result);
-    QFETCH(int, resumeFlag);
+    QFETCH(int, resumeCommand);
     QFETCH(quint32, timeout);
     QFETCH(quint32, lastActivity);
 
@@ -960,14 +959,13 @@ void TestDialogs::idleClose() {
         m_host->m_lastActivity = lastActivity;
         QTest::qWait(350);
         openBefore = w->isVisible();
-        for (int flag = 0; flag < CActivityHost::ResumeFlagCount; ++flag)
-            QCOMPARE(m_host->m_resume[flag], quint8(0));
+        QVERIFY(m_host->ResumeRequests().isEmpty());
         g_now += 1;
     });
     QVERIFY(openBefore);
     QCOMPARE(got, result);
-    for (int flag = 0; flag < CActivityHost::ResumeFlagCount; ++flag)
-        QCOMPARE(m_host->m_resume[flag], quint8(flag == resumeFlag ? 1 : 0));
+    // The command to run again after the unlock, and nothing else.
+    QCOMPARE(m_host->ResumeRequests(), resumeCommand ? QList<int>{resumeCommand} : QList<int>());
 }
 
 void TestDialogs::idleCheckOffWhileLocked() {
@@ -1003,8 +1001,7 @@ void TestDialogs::idleCheckNeedsLock() {
         });
         QVERIFY(open);
     }
-    for (int flag = 0; flag < CActivityHost::ResumeFlagCount; ++flag)
-        QCOMPARE(m_host->m_resume[flag], quint8(0));
+    QVERIFY(m_host->ResumeRequests().isEmpty());
 }
 
 QTEST_MAIN(TestDialogs)

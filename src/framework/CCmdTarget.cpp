@@ -47,6 +47,16 @@ void CCmdTarget::OnCommand(int id, Handler handler) {
     m_handlers[id] = std::move(handler);
 }
 
+void CCmdTarget::OnCommand(int id, Handler handler, Updater updater) {
+    OnCommand(id, std::move(handler));
+    OnUpdateCommand(id, std::move(updater));
+}
+
+bool CCmdTarget::IsCommandEnabled(int id) {
+    CCmdUI ui(id);
+    return OnUpdateCmdUI(&ui) && ui.m_enabled;
+}
+
 void CCmdTarget::OnCommandRange(int first, int last, RangeHandler handler) {
     m_ranges.push_back({first, last, std::move(handler), {}});
 }

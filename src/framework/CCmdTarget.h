@@ -28,9 +28,13 @@ public:
     virtual bool OnUpdateCmdUI(CCmdUI* ui);
 
     bool HasCommand(int id) const;
+    // Whether this target knows id and would run it now.
+    bool IsCommandEnabled(int id);
 
 protected:
     void OnCommand(int id, Handler handler);
+    // A handler together with the rule that enables it.
+    void OnCommand(int id, Handler handler, Updater updater);
     void OnCommandRange(int first, int last, RangeHandler handler);
     void OnUpdateCommand(int id, Updater updater);
     void OnUpdateCommandRange(int first, int last, Updater updater);

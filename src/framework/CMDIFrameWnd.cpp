@@ -14,8 +14,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QShortcut>
 #include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 const char* const kCommandIdProperty = "keystowCommandId";
@@ -188,6 +192,13 @@ void CMDIFrameWnd::OnMenuAboutToShow(QMenu* menu) {
 void CMDIFrameWnd::SetStatusPaneText(int index, const QString& text) {
     Q_UNUSED(index);
     Q_UNUSED(text);
+}
+
+bool CMDIFrameWnd::HasLocalFiles(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls())
+        return false;
+    const QList<QUrl> urls = mime->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
 void CMDIFrameWnd::SetIdleUpdateInterval(int ms) {

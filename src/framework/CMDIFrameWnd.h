@@ -14,6 +14,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QMimeData;
 class QTimer;
 
 // The main window of the document windows: a QMainWindow around a QMdiArea. It routes
@@ -49,8 +50,14 @@ public:
 
     void SetIdleUpdateInterval(int ms);
 
-    // Writes a status bar pane (0 the message pane); views reach it without knowing the shell.
-    Q_INVOKABLE virtual void SetStatusPaneText(int index, const QString& text);
+    // Whether a drag carries files of this machine, which the frame opens; the document
+    // windows leave those drags to it instead of inserting file names as text.
+    static bool HasLocalFiles(const QMimeData* mime);
+
+    // The status bar panes every program has; a frame may add its own after these.
+    enum StatusPane { MessagePane = 0, PositionPane = 1 };
+    // Writes a status bar pane; views reach it without knowing the program's frame.
+    virtual void SetStatusPaneText(int index, const QString& text);
 
 signals:
     // The active document window changed (null when none is left).

@@ -9,8 +9,7 @@
 #include "ResString.h"
 #include "resource.h"
 
-#include <CNewDocumentDlg.h>
-#include <CTimedFileDialog.h>
+#include <DocumentCommands.h>
 
 #include <QAction>
 #include <QApplication>
@@ -47,7 +46,8 @@ struct Popup {
 
 const char* const kRecentFilePlaceholder = "Recent File";
 
-const std::initializer_list<Popup> kMenu128 = {
+// Menu 128, shown while no document window is active.
+const std::initializer_list<Popup> kDefaultMenu = {
     {"&File",
      {{"&New\tCtrl+N", ID_FILE_NEW},
       {"&Open...\tCtrl+O", ID_FILE_OPEN},
@@ -73,7 +73,8 @@ const std::initializer_list<Popup> kMenu128 = {
       {"&About Keystow Editor...", ID_APP_ABOUT}}},
 };
 
-const std::initializer_list<Popup> kMenu104 = {
+// Menu 104, shown while a text or passwords window is active.
+const std::initializer_list<Popup> kDocumentMenu = {
     {"&File",
      {{"&New\tCtrl+N", ID_FILE_NEW},
       {"&Open...\tCtrl+O", ID_FILE_OPEN},
@@ -105,7 +106,7 @@ const std::initializer_list<Popup> kMenu104 = {
     {"Settings",
      {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS},
       {nullptr, 0},
-      {"Set New File Password...", 32791}}},
+      {"Set New File Password...", ID_SET_FILE_PASSWORD}}},
     {"&Window",
      {{"&Cascade", ID_WINDOW_CASCADE},
       {"&Tile", ID_WINDOW_TILE_HORZ},
@@ -116,16 +117,16 @@ const std::initializer_list<Popup> kMenu104 = {
 };
 
 // Toolbar 128: id 0 is a separator.
-const int kToolBar128[] = {ID_FILE_NEW,    ID_FILE_OPEN,
-                           ID_FILE_SAVE,   0,
-                           ID_WIZARD,      0,
-                           ID_EDIT_CUT,    ID_EDIT_COPY,
-                           ID_EDIT_PASTE,  0,
-                           ID_EDIT_FIND,   0,
-                           ID_FILE_PRINT,  0,
-                           ID_LOCK,        0,
-                           ID_WEB_BROWSER, 0,
-                           ID_APP_ABOUT};
+const int kToolBar[] = {ID_FILE_NEW,    ID_FILE_OPEN,
+                        ID_FILE_SAVE,   0,
+                        ID_WIZARD,      0,
+                        ID_EDIT_CUT,    ID_EDIT_COPY,
+                        ID_EDIT_PASTE,  0,
+                        ID_EDIT_FIND,   0,
+                        ID_FILE_PRINT,  0,
+                        ID_LOCK,        0,
+                        ID_WEB_BROWSER, 0,
+                        ID_APP_ABOUT};
 
 const char* ToolBarImage(int id) {
     switch (id) {
@@ -163,12 +164,13 @@ struct Accelerator {
     int id;
 };
 
-QList<Accelerator> AcceleratorTable128() {
+// Accelerator table 128.
+QList<Accelerator> AcceleratorTable() {
     return {
         {QKeySequence(Qt::CTRL | Qt::Key_A), ID_EDIT_SELECT_ALL},
         {QKeySequence(Qt::CTRL | Qt::Key_C), ID_EDIT_COPY},
         {QKeySequence(Qt::CTRL | Qt::Key_F), ID_EDIT_FIND},
-        {QKeySequence(Qt::CTRL | Qt::Key_G), 32777},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), ID_EDIT_GOTO_URL},
         {QKeySequence(Qt::CTRL | Qt::Key_H), ID_EDIT_REPLACE},
         {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
         {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
@@ -217,8 +219,8 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     setWindowIcon(QIcon(QStringLiteral(":/toolbar/app.png")));
     setAcceptDrops(true);
 
-    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
-    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(ID_FILE_NEW, [this] { RunFileNewCommand(this); });
+    OnCommand(ID_FILE_OPEN, [this] { RunFileOpenCommand(this); });
     OnCommand(ID_HELP, [this] { OnHelp(); });
     OnCommand(ID_HELP_WEBSITE, [this] { OnWebSite(); });
     OnCommand(ID_WEB_BROWSER, [this] { OnWebBrowser(); });
@@ -240,7 +242,7 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     connect(this, &CMDIFrameWnd::activeFrameChanged, this, &CMainFrame::OnActiveFrameChanged);
     if (CWinApp* app = CWinApp::Current())
         connect(app, &CWinApp::recentFilesChanged, this, [this] {
-            for (QMenu* menu : m_menu128 + m_menu104)
+            for (QMenu* menu : m_defaultMenu + m_documentMenu)
                 RefreshRecentFiles(menu);
         });
 
@@ -288,14 +290,14 @@ void CMainFrame::BuildMenus() {
             menus.append(menu);
         }
     };
-    build(kMenu128, m_menu128);
-    build(kMenu104, m_menu104);
-    for (QMenu* menu : m_menu128 + m_menu104)
+    build(kDefaultMenu, m_defaultMenu);
+    build(kDocumentMenu, m_documentMenu);
+    for (QMenu* menu : m_defaultMenu + m_documentMenu)
         RefreshRecentFiles(menu);
 }
 
 const QList<QMenu*>& CMainFrame::Menus(int menuId) const {
-    return menuId == IDR_TEXTTYPE ? m_menu104 : m_menu128;
+    return menuId == IDR_TEXTTYPE ? m_documentMenu : m_defaultMenu;
 }
 
 void CMainFrame::SwitchMenu(int menuId) {
@@ -316,7 +318,7 @@ void CMainFrame::OnActiveFrameChanged() {
     SwitchMenu(tmpl ? tmpl->GetSharedMenu() : IDR_MAINFRAME);
     // The caret position belongs to a document window; with none left it goes.
     if (!frame)
-        SetStatusPaneText(1, QStringLiteral(" "));
+        SetStatusPaneText(PositionPane, QStringLiteral(" "));
 }
 
 void CMainFrame::RefreshRecentFiles(QMenu* menu) {
@@ -354,7 +356,7 @@ void CMainFrame::BuildToolBar() {
     m_toolBar->setIconSize(QSize(16, 15));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     QList<QToolButton*> buttons;
-    for (int id : kToolBar128) {
+    for (int id : kToolBar) {
         if (id == 0) {
             m_toolBar->addSeparator();
             continue;
@@ -405,7 +407,7 @@ void CMainFrame::BuildStatusBar() {
 
 void CMainFrame::BuildAccelerators() {
     QHash<int, QAction*> byId;
-    for (const Accelerator& accel : AcceleratorTable128()) {
+    for (const Accelerator& accel : AcceleratorTable()) {
         QAction*& action = byId[accel.id];
         if (!action) {
             action = CreateCommandAction(accel.id, QString(), this);
@@ -424,7 +426,7 @@ void CMainFrame::UpdateIndicators() {
     // Like the lock-key panes people know: the name shows while the key is on.
     const bool on[] = {keys.capsLock, keys.numLock, keys.scrollLock};
     for (int i = 0; i < 3; ++i) {
-        QLabel* pane = m_panes.value(2 + i);
+        QLabel* pane = m_panes.value(CapsLockPane + i);
         if (pane)
             pane->setEnabled(on[i]);
     }
@@ -433,7 +435,7 @@ void CMainFrame::UpdateIndicators() {
 void CMainFrame::SetStatusPaneText(int index, const QString& text) {
     if (!m_statusBar)
         return;
-    if (index == 0) {
+    if (index == MessagePane) {
         m_statusBar->showMessage(text);
         return;
     }
@@ -444,7 +446,7 @@ void CMainFrame::SetStatusPaneText(int index, const QString& text) {
 QString CMainFrame::GetStatusPaneText(int index) const {
     if (!m_statusBar)
         return QString();
-    if (index == 0)
+    if (index == MessagePane)
         return m_statusBar->currentMessage();
     QLabel* pane = m_panes.value(index);
     return pane ? pane->text() : QString();
@@ -478,18 +480,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         showNormal();
     CMDIFrameWnd::closeEvent(event);
 }
-
-namespace {
-bool HasLocalFiles(const QMimeData* mime) {
-    if (!mime || !mime->hasUrls())
-        return false;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
-            return true;
-    }
-    return false;
-}
-} // namespace
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (HasLocalFiles(event->mimeData()))
@@ -527,30 +517,6 @@ void CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
         if (app && QFileInfo(path).isFile())
             app->OpenDocumentFile(path);
     }
-}
-
-void CMainFrame::OnFileNew() {
-    CNewDocumentDlg dlg(this);
-    const int result = dlg.DoModal();
-    CEditorApp* app = App();
-    if (!app)
-        return;
-    if (result == CNewDocumentDlg::NewTextDocument && app->m_pTextTemplate)
-        app->m_pTextTemplate->OpenDocumentFile(QString());
-    else if (result == CNewDocumentDlg::NewPasswordsDocument && app->m_pPasswordsTemplate)
-        app->m_pPasswordsTemplate->OpenDocumentFile(QString());
-}
-
-void CMainFrame::OnFileOpen() {
-    CTimedFileDialog dlg(true, QString(), QString(), OFN_FILEMUSTEXIST,
-                         QStringLiteral("Keystow Encrypted Files (*.etx;*.ksw)|*.etx;*.ksw|"
-                                        "Keystow Encrypted Data Files (*.ksw)|*.ksw|"
-                                        "Keystow Encrypted Text Files (*.etx)|*.etx|"),
-                         this);
-    if (dlg.DoModal() != IDOK)
-        return;
-    if (CWinApp* app = CWinApp::Current())
-        app->OpenDocumentFile(dlg.GetPathName());
 }
 
 void CMainFrame::OnHelp() {

@@ -25,8 +25,9 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Pane 0 is the message pane, 1 the line and column pane (id 101), 2..4 the Caps Lock,
-    // Num Lock and Scroll Lock indicators.
+    // After the message pane and the line and column pane (id 101): the lock-key indicators.
+    enum IndicatorPane { CapsLockPane = PositionPane + 1, NumLockPane, ScrollLockPane };
+
     void SetStatusPaneText(int index, const QString& text) override;
     QString GetStatusPaneText(int index) const;
 
@@ -54,8 +55,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void OnMenuAboutToShow(QMenu* menu) override;
 
-    virtual void OnFileNew();
-    virtual void OnFileOpen();
     virtual void OnHelp();
     virtual void OnWebSite();
     virtual void OnWebBrowser();
@@ -73,8 +72,8 @@ private:
     void RefreshRecentFiles(QMenu* fileMenu);
     void OpenDroppedFiles(const QMimeData* mime);
 
-    QList<QMenu*> m_menu128;
-    QList<QMenu*> m_menu104;
+    QList<QMenu*> m_defaultMenu;
+    QList<QMenu*> m_documentMenu;
     int m_currentMenuId = 0;
     QToolBar* m_toolBar = nullptr;
     QStatusBar* m_statusBar = nullptr;

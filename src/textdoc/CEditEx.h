@@ -45,7 +45,7 @@ public:
     QMenu* CreateContextMenu(QWidget* parent) const;
     void ShowContextMenu(const QPoint& globalPos);
 
-    // Acts on this field for the edit commands 57643, 57635, 57634, 57637, 57632 and 57642;
+    // Acts on this field for the edit commands (undo, cut, copy, paste, clear, select all);
     // false for any other id.
     bool ExecuteCommand(int id);
     // Whether the edit command could act now (undo available, text selected, ...).

@@ -1,17 +1,16 @@
 #include "CEditorDoc.h"
 
 #include "CActivityHost.h"
-#include "CDocManager.h"
 #include "CEditorView.h"
 #include "CMDIFrameWnd.h"
-#include "CMultiDocTemplate.h"
-#include "CNewDocumentDlg.h"
 #include "CPasswordDlg.h"
 #include "CReplaceFileDlg.h"
 #include "CSaveChangesDlg.h"
 #include "CSetPasswordDlg.h"
+#include "CShellDialog.h"
 #include "CTimedFileDialog.h"
 #include "CWinApp.h"
+#include "DocumentCommands.h"
 #include "TextFile.h"
 #include "resource.h"
 
@@ -19,9 +18,6 @@
 #include <QMessageBox>
 
 namespace {
-const char kOpenFilter[] = "Keystow Encrypted Files (*.etx;*.ksw)|*.etx;*.ksw|Keystow Encrypted "
-                           "Data Files (*.ksw)|*.ksw|Keystow Encrypted Text Files "
-                           "(*.etx)|*.etx|";
 const char kSaveFilter[] = "Keystow Encrypted Text Files (*.etx)|*.etx|";
 
 void Wipe(QString& secret) {
@@ -44,20 +40,11 @@ bool NameHasDot(const QString& path) {
     return QFileInfo(path).fileName().contains('.');
 }
 
-CMultiDocTemplate* TemplateFor(int resourceId) {
-    CWinApp* app = CWinApp::Current();
-    if (!app)
-        return nullptr;
-    for (CMultiDocTemplate* tmpl : app->GetDocManager()->GetTemplates())
-        if (tmpl->GetResourceId() == resourceId)
-            return tmpl;
-    return nullptr;
-}
 } // namespace
 
 CEditorDoc::CEditorDoc() {
-    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
-    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(ID_FILE_NEW, [this] { RunFileNewCommand(DialogParent()); });
+    OnCommand(ID_FILE_OPEN, [this] { RunFileOpenCommand(DialogParent()); });
     OnCommand(ID_FILE_SAVE, [this] { OnFileSave(); });
     OnCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     OnCommand(ID_SET_FILE_PASSWORD, [this] { OnSetFilePassword(); });
@@ -87,15 +74,7 @@ QString CEditorDoc::DefaultFileName() const {
     return name.contains('.') ? name : name + QStringLiteral(".etx");
 }
 
-bool CEditorDoc::OnNewDocument() {
-    if (!CDocument::OnNewDocument())
-        return false;
-    filePath.clear();
-    return true;
-}
-
 bool CEditorDoc::OnOpenDocument(const QString& path) {
-    filePath = path;
     CPasswordDlg dlg(DialogParent());
     dlg.m_useIdleTimer = true;
     dlg.m_screenMode = false;
@@ -125,20 +104,19 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     if (view->SaveDocumentFile(path, filePassword, &reason) != SaveResult::Saved) {
         // Nothing was replaced; the person must know, and closing will ask again.
         QMessageBox::warning(
-            DialogParent(), QStringLiteral("Keystow Editor"),
+            DialogParent(), AppCaption(),
             tr("The document was not saved to %1.\n%2")
                 .arg(QFileInfo(path).fileName(),
                      reason.isEmpty() ? tr("The file could not be written.") : reason));
         return false;
     }
-    filePath = path;
     return true;
 }
 
 bool CEditorDoc::OnFileSave() {
-    if (filePath.isEmpty())
+    if (GetPathName().isEmpty())
         return OnFileSaveAs();
-    return OnSaveDocument(filePath);
+    return OnSaveDocument(GetPathName());
 }
 
 bool CEditorDoc::DoFileSave() {
@@ -177,35 +155,6 @@ void CEditorDoc::OnSetFilePassword() {
     TakePassword(dlg.DoModal(), dlg.m_password, filePassword);
 }
 
-void CEditorDoc::OnFileOpen() {
-    CTimedFileDialog dlg(true, QString(), QString(), OFN_FILEMUSTEXIST, QLatin1String(kOpenFilter),
-                         DialogParent());
-    if (dlg.DoModal() != IDOK)
-        return;
-    const QString path = dlg.GetPathName();
-    if (path.isEmpty())
-        return;
-    if (CWinApp* app = CWinApp::Current())
-        app->OpenDocumentFile(path);
-}
-
-void CEditorDoc::OnFileNew() {
-    CNewDocumentDlg dlg(DialogParent());
-    int resourceId = 0;
-    switch (dlg.DoModal()) {
-    case CNewDocumentDlg::NewTextDocument:
-        resourceId = IDR_TEXTTYPE;
-        break;
-    case CNewDocumentDlg::NewPasswordsDocument:
-        resourceId = IDR_KEYSTOWTYPE;
-        break;
-    default:
-        return;
-    }
-    if (CMultiDocTemplate* tmpl = TemplateFor(resourceId))
-        tmpl->OpenDocumentFile(QString());
-}
-
 bool CEditorDoc::SaveModified() {
     // While the screen is locked nothing of the document shows before the screen password.
     if (CActivityHost* host = CActivityHost::Current()) {
@@ -214,9 +163,8 @@ bool CEditorDoc::SaveModified() {
     }
     if (!IsModified())
         return true;
-    filePath = GetPathName();
     CSaveChangesDlg dlg(DialogParent());
-    dlg.m_fileName = filePath.isEmpty() ? DefaultFileName() : filePath;
+    dlg.m_fileName = GetPathName().isEmpty() ? DefaultFileName() : GetPathName();
     switch (dlg.DoModal()) {
     case IDYES:
         // A save that did not complete keeps the document open: nothing is lost.

@@ -6,23 +6,20 @@
 
 class CEditorView;
 
-// An encrypted text document: its text lives in its one CEditorView, its file password and
-// path here. The password is asked for when the file opens and confirmed on every save; it is
-// never written anywhere.
+// An encrypted text document: its text lives in its one CEditorView, its file password here
+// (the path is the document's path name, set once a file is really read or written). The password
+// is asked for when the file opens and confirmed on every save; it is never written anywhere.
 class CEditorDoc : public CDocument {
     Q_OBJECT
 public:
     CEditorDoc();
     ~CEditorDoc() override;
 
-    // The file Save writes to; empty for a new document.
-    QString filePath;
     // The file password, at most 259 code-page bytes; empty for a new document.
     QString filePassword;
 
     CEditorView* GetView() const;
 
-    bool OnNewDocument() override;
     bool OnOpenDocument(const QString& path) override;
     // Confirms the password and writes the text to path. False when the person cancelled or
     // the file was not written (they have been told why); the document then stays modified.
@@ -33,8 +30,6 @@ public:
     bool DoFileSave() override;
 
     // The File and Settings commands of a text document; each returns whether it completed.
-    void OnFileNew();
-    void OnFileOpen();
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnSetFilePassword();

@@ -5,7 +5,9 @@
 #include "CDecryptFailedDlg.h"
 #include "CEditorDoc.h"
 #include "CFindReplaceDlg.h"
-#include "LockWatch.h"
+#include "CLockWatch.h"
+#include "CMDIFrameWnd.h"
+#include "CShellDialog.h"
 #include "TextFile.h"
 #include "TextPrinting.h"
 #include "resource.h"
@@ -20,7 +22,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -30,22 +31,10 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 namespace {
-const char kCaption[] = "Keystow Editor";
-
-// Files dragged from a file manager are for the main window to open, not text to insert.
-bool HasLocalFiles(const QMimeData* data) {
-    if (!data || !data->hasUrls())
-        return false;
-    const QList<QUrl> urls = data->urls();
-    for (const QUrl& url : urls)
-        if (url.isLocalFile())
-            return true;
-    return false;
-}
-
 QFont EditorFont() {
     QFont font(QStringLiteral("Courier New"));
     font.setPointSize(10);
@@ -97,19 +86,7 @@ CEditorView::CEditorView(QWidget* parent) : QPlainTextEdit(parent) {
             doc->SetModifiedFlag(modified);
     });
 
-    static const int kCommands[] = {ID_EDIT_UNDO,       ID_EDIT_CUT,          ID_EDIT_COPY,
-                                    ID_EDIT_PASTE,      ID_EDIT_SELECT_ALL,   ID_EDIT_CLEAR,
-                                    ID_EDIT_FIND,       ID_EDIT_REPEAT,       ID_EDIT_REPLACE,
-                                    ID_FILE_PRINT,      ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
-                                    ID_FILE_PRINT_SETUP};
-    for (int id : kCommands) {
-        OnCommand(id, [this, id] { ExecuteCommand(id); });
-        OnUpdateCommand(id, [this, id](CCmdUI* ui) {
-            bool enabled = false;
-            UpdateCommand(id, enabled);
-            ui->Enable(enabled);
-        });
-    }
+    RegisterCommands();
 }
 
 CEditorDoc* CEditorView::GetEditorDoc() const {
@@ -201,12 +178,8 @@ QString CEditorView::StatusText() const {
 void CEditorView::UpdateStatus(bool stampActivity) {
     const QString text = StatusText();
     emit StatusTextChanged(text);
-    if (QWidget* top = window()) {
-        const QMetaObject* meta = top->metaObject();
-        if (meta->indexOfMethod("SetStatusPaneText(int,QString)") >= 0)
-            QMetaObject::invokeMethod(top, "SetStatusPaneText", Q_ARG(int, 1),
-                                      Q_ARG(QString, text));
-    }
+    if (auto* frame = qobject_cast<CMDIFrameWnd*>(window()))
+        frame->SetStatusPaneText(CMDIFrameWnd::PositionPane, text);
     if (stampActivity)
         StampActivity();
 }
@@ -241,7 +214,7 @@ void CEditorView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool CEditorView::canInsertFromMimeData(const QMimeData* source) const {
-    if (HasLocalFiles(source))
+    if (CMDIFrameWnd::HasLocalFiles(source))
         return false;
     return source && source->hasText();
 }
@@ -255,7 +228,7 @@ void CEditorView::insertFromMimeData(const QMimeData* source) {
 }
 
 void CEditorView::dragEnterEvent(QDragEnterEvent* event) {
-    if (HasLocalFiles(event->mimeData())) {
+    if (CMDIFrameWnd::HasLocalFiles(event->mimeData())) {
         event->ignore(); // left to the main window, which opens them
         return;
     }
@@ -263,7 +236,7 @@ void CEditorView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CEditorView::dragMoveEvent(QDragMoveEvent* event) {
-    if (HasLocalFiles(event->mimeData())) {
+    if (CMDIFrameWnd::HasLocalFiles(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -271,7 +244,7 @@ void CEditorView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CEditorView::dropEvent(QDropEvent* event) {
-    if (HasLocalFiles(event->mimeData())) {
+    if (CMDIFrameWnd::HasLocalFiles(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -293,9 +266,7 @@ QMenu* CEditorView::CreateContextMenu(QWidget* parent) {
         }
         QAction* action = menu->addAction(tr(item.text));
         action->setData(item.id);
-        bool enabled = false;
-        UpdateCommand(item.id, enabled);
-        action->setEnabled(enabled);
+        action->setEnabled(IsCommandEnabled(item.id));
     }
     return menu;
 }
@@ -305,119 +276,62 @@ void CEditorView::contextMenuEvent(QContextMenuEvent* event) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
         StampActivity();
-        ExecuteCommand(action->data().toInt());
+        OnCmdMsg(action->data().toInt());
     });
     menu->popup(event->globalPos());
 }
 
-bool CEditorView::IsViewCommand(int id) {
-    switch (id) {
-    case ID_EDIT_UNDO:
-    case ID_EDIT_CUT:
-    case ID_EDIT_COPY:
-    case ID_EDIT_PASTE:
-    case ID_EDIT_SELECT_ALL:
-    case ID_EDIT_CLEAR:
-    case ID_EDIT_FIND:
-    case ID_EDIT_REPEAT:
-    case ID_EDIT_REPLACE:
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-    case ID_FILE_PRINT_PREVIEW:
-    case ID_FILE_PRINT_SETUP:
-        return true;
-    default:
-        return false;
-    }
+void CEditorView::RegisterCommands() {
+    // Each command once: what it does, and when it can.
+    const auto add = [this](int id, std::function<void()> run, std::function<bool()> canRun) {
+        OnCommand(
+            id,
+            [this, run] {
+                run();
+                UpdateStatus(false);
+            },
+            [canRun](CCmdUI* ui) { ui->Enable(canRun()); });
+    };
+    const auto hasText = [this] { return !document()->isEmpty(); };
+    const auto canCut = [this] { return !isReadOnly() && textCursor().hasSelection(); };
+    const auto always = [] { return true; };
+
+    add(
+        ID_EDIT_UNDO, [this] { undo(); },
+        [this] { return !isReadOnly() && document()->isUndoAvailable(); });
+    add(
+        ID_EDIT_CUT, [this] { cut(); }, canCut);
+    add(
+        ID_EDIT_CLEAR, [this] { textCursor().removeSelectedText(); }, canCut);
+    add(
+        ID_EDIT_COPY, [this] { copy(); }, [this] { return textCursor().hasSelection(); });
+    add(
+        ID_EDIT_PASTE, [this] { paste(); }, [this] { return canPaste(); });
+    add(
+        ID_EDIT_SELECT_ALL, [this] { selectAll(); }, hasText);
+    add(
+        ID_EDIT_FIND, [this] { ShowFindDialog(false); }, hasText);
+    add(
+        ID_EDIT_REPLACE, [this] { ShowFindDialog(true); },
+        [this, hasText] { return hasText() && !isReadOnly(); });
+    add(
+        ID_EDIT_REPEAT, [this] { OnRepeatFind(); },
+        [this, hasText] { return hasText() && !m_findText.isEmpty(); });
+    add(
+        ID_FILE_PRINT, [this] { Print(true); }, always);
+    add(
+        ID_FILE_PRINT_DIRECT, [this] { Print(false); }, always);
+    add(
+        ID_FILE_PRINT_PREVIEW, [this] { PrintPreview(); }, always);
+    add(
+        ID_FILE_PRINT_SETUP, [this] { PrintSetup(); }, always);
 }
 
-bool CEditorView::UpdateCommand(int id, bool& enabled) const {
-    const bool hasText = !document()->isEmpty();
-    const bool hasSelection = textCursor().hasSelection();
-    switch (id) {
-    case ID_EDIT_UNDO:
-        enabled = !isReadOnly() && document()->isUndoAvailable();
-        return true;
-    case ID_EDIT_CUT:
-    case ID_EDIT_CLEAR:
-        enabled = !isReadOnly() && hasSelection;
-        return true;
-    case ID_EDIT_COPY:
-        enabled = hasSelection;
-        return true;
-    case ID_EDIT_PASTE:
-        enabled = canPaste();
-        return true;
-    case ID_EDIT_SELECT_ALL:
-    case ID_EDIT_FIND:
-        enabled = hasText;
-        return true;
-    case ID_EDIT_REPLACE:
-        enabled = hasText && !isReadOnly();
-        return true;
-    case ID_EDIT_REPEAT:
-        enabled = hasText && !m_findText.isEmpty();
-        return true;
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-    case ID_FILE_PRINT_PREVIEW:
-    case ID_FILE_PRINT_SETUP:
-        enabled = true;
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CEditorView::ExecuteCommand(int id) {
-    switch (id) {
-    case ID_EDIT_UNDO:
-        undo();
-        break;
-    case ID_EDIT_CUT:
-        cut();
-        break;
-    case ID_EDIT_COPY:
-        copy();
-        break;
-    case ID_EDIT_PASTE:
-        paste();
-        break;
-    case ID_EDIT_SELECT_ALL:
-        selectAll();
-        break;
-    case ID_EDIT_CLEAR:
-        textCursor().removeSelectedText();
-        break;
-    case ID_EDIT_FIND:
+void CEditorView::OnRepeatFind() {
+    if (m_findText.isEmpty())
         ShowFindDialog(false);
-        break;
-    case ID_EDIT_REPLACE:
-        ShowFindDialog(true);
-        break;
-    case ID_EDIT_REPEAT:
-        if (m_findText.isEmpty())
-            ShowFindDialog(false);
-        else if (!FindNext(m_findText, m_matchCase, m_wholeWord, m_searchDown))
-            TellNotFound();
-        break;
-    case ID_FILE_PRINT:
-        Print(true);
-        break;
-    case ID_FILE_PRINT_DIRECT:
-        Print(false);
-        break;
-    case ID_FILE_PRINT_PREVIEW:
-        PrintPreview();
-        break;
-    case ID_FILE_PRINT_SETUP:
-        PrintSetup();
-        break;
-    default:
-        return false;
-    }
-    UpdateStatus(false);
-    return true;
+    else if (!FindNext(m_findText, m_matchCase, m_wholeWord, m_searchDown))
+        TellNotFound();
 }
 
 // ---- Find and replace
@@ -432,7 +346,7 @@ void CEditorView::ShowFindDialog(bool replaceMode) {
     if (!m_findDlg) {
         m_findDlg = new CFindReplaceDlg(replaceMode, this);
         m_findDlg->setWindowFlag(Qt::Dialog);
-        CloseWhenLocked(m_findDlg);
+        CLockWatch::CloseWhenLocked(m_findDlg);
         connect(m_findDlg, &CFindReplaceDlg::FindNextRequested, this, &CEditorView::OnFindNext);
         connect(m_findDlg, &CFindReplaceDlg::ReplaceRequested, this, &CEditorView::OnReplace);
         connect(m_findDlg, &CFindReplaceDlg::ReplaceAllRequested, this, &CEditorView::OnReplaceAll);
@@ -542,7 +456,7 @@ void CEditorView::OnReplaceAll() {
 void CEditorView::TellNotFound() {
     QWidget* parent = m_findDlg && m_findDlg->isVisible() ? static_cast<QWidget*>(m_findDlg)
                                                           : static_cast<QWidget*>(this);
-    QMessageBox::information(parent, tr(kCaption), tr("Cannot find \"%1\".").arg(m_findText));
+    QMessageBox::information(parent, AppCaption(), tr("Cannot find \"%1\".").arg(m_findText));
 }
 
 // ---- Printing
@@ -570,13 +484,13 @@ void CEditorView::Print(bool withDialog) {
     if (withDialog) {
         QPrintDialog dialog(printer, this);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-        CloseWhenLocked(&dialog);
+        CLockWatch::CloseWhenLocked(&dialog);
         if (dialog.exec() != QDialog::Accepted)
             return;
     }
     StampActivity();
     if (PrintTo(printer) == 0)
-        QMessageBox::warning(this, tr(kCaption),
+        QMessageBox::warning(this, AppCaption(),
                              tr("The document could not be printed: the printer did not "
                                 "start."));
 }
@@ -585,7 +499,7 @@ void CEditorView::PrintPreview() {
     QPrinter* printer = SharedPrinter();
     SetTextPrintMargins(printer);
     QPrintPreviewDialog preview(printer, this);
-    CloseWhenLocked(&preview);
+    CLockWatch::CloseWhenLocked(&preview);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { PrintTo(p); });
     preview.exec();
@@ -596,7 +510,7 @@ void CEditorView::PrintSetup() {
     QPrinter* printer = SharedPrinter();
     QPrintDialog dialog(printer, this);
     dialog.setWindowTitle(tr("Print Setup"));
-    CloseWhenLocked(&dialog);
+    CLockWatch::CloseWhenLocked(&dialog);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
     SetTextPrintMargins(printer);

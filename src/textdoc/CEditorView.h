@@ -45,12 +45,6 @@ public:
     // Shows the status text and, when asked, counts as activity.
     void UpdateStatus(bool stampActivity = true);
 
-    // The edit, search and print commands this view serves.
-    bool ExecuteCommand(int id);
-    // Whether id is one of them (enabled then tells whether it can act now).
-    bool UpdateCommand(int id, bool& enabled) const;
-    static bool IsViewCommand(int id);
-
     // The right-button menu as it stands now; each action carries its command id in data().
     QMenu* CreateContextMenu(QWidget* parent);
 
@@ -86,6 +80,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The edit, search and print commands this view serves, each with its enabling rule.
+    void RegisterCommands();
+    void OnRepeatFind();
     void ShowFindDialog(bool replaceMode);
     // Reads what to find (and what to put instead) from the find or replace dialog.
     void TakeSearchFromDialog(bool replacing);

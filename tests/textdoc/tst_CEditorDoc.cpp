@@ -260,7 +260,7 @@ void TestCEditorDoc::openWithRightPassword() {
     QCOMPARE(doc->GetView()->GetAllText(), QString("first\r\nsecond line"));
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetTitle(), QString("notes.etx"));
-    QCOMPARE(doc->filePath, path);
+    QCOMPARE(doc->GetPathName(), path);
     QCOMPARE(doc->filePassword, QString("pa55"));
     QCOMPARE(doc->GetView()->textCursor().position(), 0);
     QCOMPARE(m_frame->MdiArea()->subWindowList().size(), 1);
@@ -316,7 +316,7 @@ void TestCEditorDoc::kswFromOpenGoesToPasswordsType() {
     f.close();
     DialogScript script;
     script.Then(ChooseFile(ksw));
-    doc->OnFileOpen();
+    QVERIFY(doc->OnCmdMsg(ID_FILE_OPEN));
     QVERIFY(script.Finished());
     QCOMPARE(QFileInfo(g_passwordsOpened), QFileInfo(ksw));
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
@@ -359,7 +359,7 @@ void TestCEditorDoc::newThenSaveAsThenSaveWritesOneFile() {
     QVERIFY(script.Finished());
     QCOMPARE(initial, QString("Untitled1.etx"));
     QCOMPARE(doc->GetTitle(), QString("first.etx"));
-    QCOMPARE(QFileInfo(doc->filePath), QFileInfo(path));
+    QCOMPARE(QFileInfo(doc->GetPathName()), QFileInfo(path));
     QCOMPARE(Decrypt(path, "pw"), QString("hello"));
 
     Type(doc, " again");
@@ -444,24 +444,24 @@ void TestCEditorDoc::newThroughTheChooser() {
     CEditorDoc* doc = NewTextDoc();
     DialogScript script;
     script.Then(Answer(IDC_NEW_TEXT_DOCUMENT));
-    doc->OnFileNew();
+    QVERIFY(doc->OnCmdMsg(ID_FILE_NEW));
     QVERIFY(script.Finished());
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
     auto* second = qobject_cast<CEditorDoc*>(m_frame->MDIGetActive()->GetActiveDocument());
     QVERIFY(second && second != doc);
     QCOMPARE(second->GetTitle(), QString("Untitled2"));
-    QVERIFY(second->filePath.isEmpty());
+    QVERIFY(second->GetPathName().isEmpty());
     QVERIFY(second->filePassword.isEmpty());
 
     DialogScript passwords;
     passwords.Then(Answer(IDC_NEW_PASSWORDS_DOCUMENT));
-    doc->OnFileNew();
+    QVERIFY(doc->OnCmdMsg(ID_FILE_NEW));
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 3);
     QVERIFY(dynamic_cast<StubPasswordsDoc*>(m_frame->MDIGetActive()->GetActiveDocument()));
 
     DialogScript cancelled;
     cancelled.Then(Cancel("CNewDocumentDlg"));
-    doc->OnFileNew();
+    QVERIFY(doc->OnCmdMsg(ID_FILE_NEW));
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 3);
 }
 
@@ -517,7 +517,7 @@ void TestCEditorDoc::failedSaveIsReportedAndStaysModified() {
     // A folder of that name stands where the file should go.
     const QString path = m_dir->filePath("blocked.etx");
     QVERIFY(QDir(m_dir->path()).mkdir("blocked.etx"));
-    doc->filePath = path;
+    doc->SetPathName(path, false);
     QString message;
     DialogScript script;
     script.Then(SetPassword("pw")).Then(AcceptMessage(&message));
@@ -572,7 +572,6 @@ void TestCEditorDoc::saveAsWithPasswordCancelledDoesNotRename() {
     QVERIFY(script.Finished());
     QCOMPARE(doc->GetTitle(), QString("Untitled1"));
     QVERIFY(doc->GetPathName().isEmpty());
-    QVERIFY(doc->filePath.isEmpty());
     QVERIFY(!QFileInfo::exists(path));
     QVERIFY(doc->IsModified());
 }

@@ -3,6 +3,7 @@
 #include "CActivityHost.h"
 #include "CEditorView.h"
 #include "CFindReplaceDlg.h"
+#include "CMDIFrameWnd.h"
 #include "DialogScript.h"
 #include "TickClock.h"
 #include "resource.h"
@@ -59,10 +60,10 @@ protected:
 };
 
 // The main window's side of the status text: SetStatusPaneText(pane, text).
-class StatusWindow : public QWidget {
+class StatusWindow : public CMDIFrameWnd {
     Q_OBJECT
 public:
-    Q_INVOKABLE void SetStatusPaneText(int pane, const QString& text) { panes[pane] = text; }
+    void SetStatusPaneText(int pane, const QString& text) override { panes[pane] = text; }
     QMap<int, QString> panes;
 };
 
@@ -216,10 +217,9 @@ void TestCEditorView::pasteTakesPlainTextOnly() {
         data->setImageData(pic);
     }
     QApplication::clipboard()->setMimeData(data);
-    bool enabled = false;
-    QVERIFY(view.UpdateCommand(ID_EDIT_PASTE, enabled));
-    QCOMPARE(enabled, !plain.isEmpty());
-    view.ExecuteCommand(ID_EDIT_PASTE);
+    QVERIFY(view.HasCommand(ID_EDIT_PASTE));
+    QCOMPARE(view.IsCommandEnabled(ID_EDIT_PASTE), !plain.isEmpty());
+    view.OnCmdMsg(ID_EDIT_PASTE);
     QCOMPARE(view.GetAllText(), expected);
     // Nothing but characters arrived: every fragment has the editor's own format.
     QTextBlock block = view.document()->firstBlock();
@@ -316,7 +316,7 @@ void TestCEditorView::replaceAllIsOneUndoStep() {
     QCOMPARE(view.ReplaceAll("a", "aa", true, true), 3);
     QCOMPARE(view.GetAllText(), QString("aa b aa\r\naa"));
     QVERIFY(view.document()->isModified());
-    view.ExecuteCommand(ID_EDIT_UNDO);
+    view.OnCmdMsg(ID_EDIT_UNDO);
     QCOMPARE(view.GetAllText(), QString("a b a\r\na"));
     QCOMPARE(view.ReplaceAll("zz", "y", false, false), 0);
 }
@@ -325,7 +325,7 @@ void TestCEditorView::findDialogTellsWhenNotFound() {
     CEditorView view;
     view.SetLoadedText("alpha beta");
     view.show();
-    view.ExecuteCommand(ID_EDIT_FIND);
+    view.OnCmdMsg(ID_EDIT_FIND);
     CFindReplaceDlg* dlg = view.FindDialog();
     QVERIFY(dlg && dlg->isVisible());
     QVERIFY(!dlg->IsReplaceMode());
@@ -346,12 +346,10 @@ void TestCEditorView::findDialogTellsWhenNotFound() {
     QTest::mouseClick(dlg->FindNextButton(), Qt::LeftButton);
     QCOMPARE(view.textCursor().selectedText(), QString("beta"));
     // Find Next repeats the last search without the dialog.
-    bool enabled = false;
-    view.UpdateCommand(ID_EDIT_REPEAT, enabled);
-    QVERIFY(enabled);
+    QVERIFY(view.IsCommandEnabled(ID_EDIT_REPEAT));
     dlg->close();
     Select(view, 0, 0);
-    view.ExecuteCommand(ID_EDIT_REPEAT);
+    view.OnCmdMsg(ID_EDIT_REPEAT);
     QCOMPARE(view.textCursor().selectionStart(), 6);
 }
 
@@ -359,7 +357,7 @@ void TestCEditorView::replaceDialogReplacesAndFindsNext() {
     CEditorView view;
     view.SetLoadedText("one two one two");
     view.show();
-    view.ExecuteCommand(ID_EDIT_REPLACE);
+    view.OnCmdMsg(ID_EDIT_REPLACE);
     CFindReplaceDlg* dlg = view.FindDialog();
     QVERIFY(dlg && dlg->IsReplaceMode());
     dlg->SetFindWhat("two");
@@ -424,7 +422,7 @@ void TestCEditorView::printPreviewShowsThePages() {
             pages = widget->pageCount();
         preview->reject();
     });
-    QVERIFY(view.ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+    QVERIFY(view.OnCmdMsg(ID_FILE_PRINT_PREVIEW));
     QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
 }
 
@@ -433,7 +431,7 @@ void TestCEditorView::searchAndPreviewCloseWhenLocked() {
     CEditorView view;
     view.SetLoadedText("secret words");
     view.show();
-    view.ExecuteCommand(ID_EDIT_FIND);
+    view.OnCmdMsg(ID_EDIT_FIND);
     QPointer<CFindReplaceDlg> dlg = view.FindDialog();
     QVERIFY(dlg && dlg->isVisible());
     host.m_locked = 1;
@@ -442,14 +440,15 @@ void TestCEditorView::searchAndPreviewCloseWhenLocked() {
     // The preview shows the text: it goes too, and the command returns.
     DialogScript script;
     script.Then([](QWidget*) {}); // left open; the lock closes it
-    QVERIFY(view.ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+    QVERIFY(view.OnCmdMsg(ID_FILE_PRINT_PREVIEW));
     QVERIFY(script.Finished());
     host.m_locked = 0;
 }
 
 void TestCEditorView::statusGoesToPaneOne() {
     StatusWindow window;
-    auto* view = new CEditorView(&window);
+    auto* view = new CEditorView;
+    window.setCentralWidget(view);
     view->SetLoadedText("ab\r\ncd");
     Select(*view, 4, 4);
     QCOMPARE(window.panes.value(1), QString(" Ln 2, Col 2"));

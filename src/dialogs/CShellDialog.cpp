@@ -21,6 +21,20 @@ QString AppCaption() {
     return ResString(IDS_APP_TITLE);
 }
 
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, AppCaption(), text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    // The box sizes itself to its text; room for the caption and the title bar's buttons too.
+    const int captionWidth = box.fontMetrics().horizontalAdvance(AppCaption()) * 3 / 2 + 96;
+    box.setStyleSheet(
+        QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(captionWidth));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 CShellDialog::CShellDialog(QWidget* parent) : CModalDialog(parent) {
     // A caption with a close box and nothing else: these dialogs neither shrink nor grow.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -7,8 +7,17 @@
 
 class QPushButton;
 
+#include <QMessageBox>
+
 // The program's caption, used by its own message dialogs and message boxes.
 QString AppCaption();
+
+// A message box with the program's caption, wide enough to show the caption whole however
+// short the message is. Returns the button chosen.
+QMessageBox::StandardButton
+ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+               QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+               QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // Common ground of the shell's small dialogs: a one-time set-up when the dialog first shows
 // (so that callers can fill the public members after construction), controls found by their

@@ -54,6 +54,12 @@ QList<CDocument*> CDocManager::GetDocuments() const {
 
 bool CDocManager::SaveAllModified() {
     for (CDocument* doc : GetDocuments()) {
+        // The person sees which document a question is about.
+        if (doc->IsModified()) {
+            const QList<CMDIChildWnd*> frames = doc->GetFrames();
+            if (!frames.isEmpty())
+                frames.first()->ActivateFrame();
+        }
         if (!doc->SaveModified())
             return false;
     }

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 
@@ -50,7 +51,7 @@ CMDIFrameWnd::CMDIFrameWnd(QWidget* parent)
     addKey(Qt::CTRL | Qt::Key_F6, [this] { m_mdiArea->activateNextSubWindow(); });
     addKey(Qt::CTRL | Qt::SHIFT | Qt::Key_F6, [this] { m_mdiArea->activatePreviousSubWindow(); });
 
-    OnCommand(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); });
+    OnCommand(ID_WINDOW_CASCADE, [this] { CascadeWindows(); });
     OnCommand(ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); });
     OnCommand(ID_WINDOW_ARRANGE, [this] {
         // Minimised windows line up along the bottom edge.
@@ -192,6 +193,33 @@ void CMDIFrameWnd::OnMenuAboutToShow(QMenu* menu) {
 void CMDIFrameWnd::SetStatusPaneText(int index, const QString& text) {
     Q_UNUSED(index);
     Q_UNUSED(text);
+}
+
+void CMDIFrameWnd::PlaceCascaded(QMdiArea* area, QMdiSubWindow* sub, qsizetype index) {
+    const QSize room = area->viewport()->size();
+    sub->resize(qMax(room.width() * 3 / 4, 320), qMax(room.height() * 3 / 4, 200));
+    const int step = qMax(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub), 20);
+    const int fit = qMax(
+        1, qMin((room.width() - sub->width()) / step, (room.height() - sub->height()) / step) + 1);
+    const int slot = static_cast<int>(qMax<qsizetype>(index, 0) % fit);
+    sub->move(slot * step, slot * step);
+}
+
+void CMDIFrameWnd::CascadeWindows() {
+    QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    qsizetype place = 0;
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (sub->isMinimized() || !sub->isVisible())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        PlaceCascaded(m_mdiArea, sub, place++);
+        sub->raise();
+    }
+    if (active && !active->isMinimized()) {
+        active->raise();
+        m_mdiArea->setActiveSubWindow(active);
+    }
 }
 
 bool CMDIFrameWnd::HasLocalFiles(const QMimeData* mime) {

@@ -50,6 +50,14 @@ public:
 
     void SetIdleUpdateInterval(int ms);
 
+    // Gives a document window most of the area, at place index of a cascade from the top-left
+    // corner (one title bar down and right per place), starting again at the corner before a
+    // window would leave the area.
+    static void PlaceCascaded(QMdiArea* area, QMdiSubWindow* sub, qsizetype index);
+    // Window > Cascade: every window that is not minimised, in the order they were opened, the
+    // active one on top.
+    void CascadeWindows();
+
     // Whether a drag carries files of this machine, which the frame opens; the document
     // windows leave those drags to it instead of inserting file names as text.
     static bool HasLocalFiles(const QMimeData* mime);

@@ -15,20 +15,6 @@
 
 namespace {
 
-// A new window takes most of the area, as document windows always did, and cascades from the
-// top-left corner one title bar down and right per open window, starting again at the corner
-// before a window would leave the area.
-void PlaceInArea(QMdiArea* area, QMdiSubWindow* sub) {
-    const QSize room = area->viewport()->size();
-    sub->resize(qMax(room.width() * 3 / 4, 320), qMax(room.height() * 3 / 4, 200));
-    const int step = qMax(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub), 20);
-    const int open = static_cast<int>(area->subWindowList().indexOf(sub));
-    const int fit = qMax(
-        1, qMin((room.width() - sub->width()) / step, (room.height() - sub->height()) / step) + 1);
-    const int slot = qMax(open, 0) % fit;
-    sub->move(slot * step, slot * step);
-}
-
 // Places a window again once its area has been shown and laid out, then goes away.
 class PlaceOnFirstShow : public QObject {
 public:
@@ -40,7 +26,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (m_area && watched == m_area->viewport() && event->type() == QEvent::Resize &&
             m_area->isVisible()) {
-            PlaceInArea(m_area, m_sub);
+            CMDIFrameWnd::PlaceCascaded(m_area, m_sub, m_area->subWindowList().indexOf(m_sub));
             m_area->viewport()->removeEventFilter(this);
             deleteLater();
         }
@@ -134,7 +120,7 @@ CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* doc) {
             }
         }
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        PlaceInArea(area, sub);
+        CMDIFrameWnd::PlaceCascaded(area, sub, area->subWindowList().indexOf(sub));
         // A file named on the command line opens before the main window shows; the area gets
         // its real size only then, so place the window again at that moment.
         if (!area->isVisible())

@@ -20,10 +20,13 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -287,6 +290,8 @@ void CMainFrame::BuildMenus() {
             }
             WatchMenu(menu);
             connect(menu, &QMenu::aboutToShow, this, [this] { StampActivity(); });
+            if (menu->actions().first() && CommandId(menu->actions().first()) == ID_WINDOW_CASCADE)
+                m_windowMenu = menu;
             menus.append(menu);
         }
     };
@@ -313,9 +318,8 @@ void CMainFrame::SwitchMenu(int menuId) {
 }
 
 void CMainFrame::OnActiveFrameChanged() {
+    SyncMenuToActiveFrame();
     CMDIChildWnd* frame = MDIGetActive();
-    CMultiDocTemplate* tmpl = frame ? frame->GetDocTemplate() : nullptr;
-    SwitchMenu(tmpl ? tmpl->GetSharedMenu() : IDR_MAINFRAME);
     // The caret position belongs to a document window; with none left it goes.
     if (!frame)
         SetStatusPaneText(PositionPane, QStringLiteral(" "));
@@ -346,6 +350,58 @@ void CMainFrame::RefreshRecentFiles(QMenu* menu) {
 
 void CMainFrame::OnMenuAboutToShow(QMenu* menu) {
     RefreshRecentFiles(menu);
+    if (menu == m_windowMenu)
+        RefreshWindowList();
+}
+
+void CMainFrame::RefreshWindowList() {
+    // Below its own items the Window menu lists the document windows, the active one checked.
+    for (QAction* action : std::as_const(m_windowListActions))
+        delete action;
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow*> subs = MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    CMDIChildWnd* active = MDIGetActive();
+    int number = 0;
+    for (QMdiSubWindow* sub : subs) {
+        auto* frame = qobject_cast<CMDIChildWnd*>(sub->widget());
+        if (!frame || !sub->isVisible() || frame->IsClosingFrame())
+            continue;
+        if (number == 0)
+            m_windowListActions.append(m_windowMenu->addSeparator());
+        ++number;
+        QString title = frame->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        const QString text = number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                                         : QStringLiteral("%1 %2").arg(number).arg(title);
+        QAction* action = m_windowMenu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(frame == active);
+        connect(action, &QAction::triggered, frame, [frame] { frame->ActivateFrame(); });
+        m_windowListActions.append(action);
+    }
+}
+
+void CMainFrame::SyncMenuToActiveFrame() {
+    CMDIChildWnd* frame = MDIGetActive();
+    CMultiDocTemplate* tmpl = frame ? frame->GetDocTemplate() : nullptr;
+    SwitchMenu(tmpl ? tmpl->GetSharedMenu() : IDR_MAINFRAME);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // A status tip that goes (the pointer left a menu item, the menu closed) gives the idle
+    // message back instead of an empty pane.
+    if (event->type() == QEvent::StatusTip && m_statusBar) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        m_statusBar->showMessage(tip.isEmpty() ? ReadyMessage() : tip);
+        return true;
+    }
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
+        SyncMenuToActiveFrame();
+    return CMDIFrameWnd::event(event);
+}
+
+QString CMainFrame::ReadyMessage() {
+    return tr("Ready");
 }
 
 void CMainFrame::BuildToolBar() {
@@ -401,7 +457,7 @@ void CMainFrame::BuildStatusBar() {
     addPane(QStringLiteral("CAP"), 0);
     addPane(QStringLiteral("NUM"), 0);
     addPane(QStringLiteral("SCRL"), 0);
-    m_statusBar->showMessage(QStringLiteral("Ready"));
+    m_statusBar->showMessage(ReadyMessage());
     UpdateIndicators();
 }
 
@@ -537,6 +593,9 @@ void CMainFrame::OnWebBrowser() {
 }
 
 void CMainFrame::OnFrameTimer() {
+    // However a document window came to the front (also before the frame was shown, as a
+    // file named on the command line does), the menu bar follows it.
+    SyncMenuToActiveFrame();
     // An open menu counts as activity for as long as it stays open.
     if (qobject_cast<QMenu*>(QApplication::activePopupWidget()))
         StampActivity();

@@ -47,7 +47,11 @@ public:
     qint32 m_lockedWidth = 0;
     qint32 m_lockedHeight = 0;
 
+    // The message pane's text while nothing else is said.
+    static QString ReadyMessage();
+
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -68,12 +72,16 @@ private:
     void BuildAccelerators();
     void SwitchMenu(int menuId);
     void OnActiveFrameChanged();
+    void SyncMenuToActiveFrame();
+    void RefreshWindowList();
     void UpdateIndicators();
     void RefreshRecentFiles(QMenu* fileMenu);
     void OpenDroppedFiles(const QMimeData* mime);
 
     QList<QMenu*> m_defaultMenu;
     QList<QMenu*> m_documentMenu;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
     int m_currentMenuId = 0;
     QToolBar* m_toolBar = nullptr;
     QStatusBar* m_statusBar = nullptr;

@@ -152,7 +152,12 @@ void CEditorDoc::OnSetFilePassword() {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = filePassword;
     dlg.m_setMode = true;
-    TakePassword(dlg.DoModal(), dlg.m_password, filePassword);
+    if (!TakePassword(dlg.DoModal(), dlg.m_password, filePassword))
+        return;
+    // The file keeps its old password until the next save: closing must ask for it.
+    if (CEditorView* view = GetView())
+        view->document()->setModified(true);
+    SetModifiedFlag(true);
 }
 
 bool CEditorDoc::SaveModified() {

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -95,7 +97,8 @@ CEditorDoc* CEditorView::GetEditorDoc() const {
 
 bool CEditorView::LoadDocumentFile(const QString& path, const QString& password) {
     QString text;
-    switch (LoadTextFile(path, password, text)) {
+    QString reason;
+    switch (LoadTextFile(path, password, text, &reason)) {
     case LoadResult::Loaded:
         SetLoadedText(text);
         text.fill(QChar(0));
@@ -107,6 +110,10 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password)
         return false;
     }
     case LoadResult::NotRead:
+        ShowMessageBox(window(), QMessageBox::Warning,
+                       tr("Cannot open %1.\n%2")
+                           .arg(QDir::toNativeSeparators(path),
+                                reason.isEmpty() ? tr("The file could not be read.") : reason));
         break;
     }
     return false;
@@ -456,7 +463,7 @@ void CEditorView::OnReplaceAll() {
 void CEditorView::TellNotFound() {
     QWidget* parent = m_findDlg && m_findDlg->isVisible() ? static_cast<QWidget*>(m_findDlg)
                                                           : static_cast<QWidget*>(this);
-    QMessageBox::information(parent, AppCaption(), tr("Cannot find \"%1\".").arg(m_findText));
+    ShowMessageBox(parent, QMessageBox::Information, tr("Cannot find \"%1\".").arg(m_findText));
 }
 
 // ---- Printing
@@ -510,6 +517,11 @@ void CEditorView::PrintSetup() {
     QPrinter* printer = SharedPrinter();
     QPrintDialog dialog(printer, this);
     dialog.setWindowTitle(tr("Print Setup"));
+    // Setting up prints nothing: the button confirms the choice.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(tr("OK"));
+    }
     CLockWatch::CloseWhenLocked(&dialog);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();

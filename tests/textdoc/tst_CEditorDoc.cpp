@@ -13,12 +13,14 @@
 #include "CView.h"
 #include "CWinApp.h"
 #include "DialogScript.h"
+#include "TestFiles.h"
 #include "TextDocType.h"
 #include "TextFile.h"
 #include "resource.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -28,6 +30,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/file.h>
 
 // Stands in for the main frame's lock state.
 class TestHost : public CActivityHost {
@@ -483,7 +487,7 @@ void TestCEditorDoc::saveChangesNamesUntitledEtx() {
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
 }
 
-void TestCEditorDoc::setNewPasswordWithoutSaveKeepsOldFile() {
+void TestCEditorDoc::setNewPasswordAsksToSaveOnClose() {
     const QString path = WriteFile("notes.etx", "old", "content");
     DialogScript open;
     open.Then(EnterPassword("old"));
@@ -497,18 +501,26 @@ void TestCEditorDoc::setNewPasswordWithoutSaveKeepsOldFile() {
     QCOMPARE(okText, QString("Set"));
     QCOMPARE(shown, QString("old|old"));
     QCOMPARE(doc->filePassword, QString("new"));
-    QVERIFY(!doc->IsModified());
+    // The file still has the old password: the change must not be lost without a word.
+    QVERIFY(doc->IsModified());
+    QCOMPARE(Decrypt(path, "old"), QString("content"));
 
     // Cancel keeps what was set.
     DialogScript cancel;
     cancel.Then(Cancel("CSetPasswordDlg"));
     doc->OnSetFilePassword();
     QCOMPARE(doc->filePassword, QString("new"));
+    QVERIFY(doc->IsModified());
 
-    DialogScript close; // not modified: no question
+    // Closing asks; Yes saves under the new password.
+    QString again;
+    DialogScript close;
+    close.Then(Answer(IDYES)).Then(SetPassword("new", &again));
     SubWindowOf(doc)->close();
-    QVERIFY(close.Seen().isEmpty());
-    QCOMPARE(Decrypt(path, "old"), QString("content"));
+    QVERIFY(close.Finished());
+    QCOMPARE(again, QString("new|new"));
+    QCOMPARE(Decrypt(path, "new"), QString("content"));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
 }
 
 void TestCEditorDoc::failedSaveIsReportedAndStaysModified() {
@@ -596,4 +608,52 @@ void TestCEditorDoc::closingWhileLockedAsksScreenPasswordFirst() {
     QCOMPARE(script.Seen(), allow ? QStringList({"CSaveChangesDlg"}) : QStringList());
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), allow ? 0 : 1);
     QCOMPARE(m_host->m_locked, quint8(allow ? 0 : 1));
+}
+
+void TestCEditorDoc::openThatCannotReadTellsWhy_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("heldByAnother");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty") << QByteArray() << false << QStringLiteral("The file is empty.");
+    QTest::newRow("held by another program")
+        << QByteArray(16, 'x') << true << QStringLiteral("in use by another program");
+}
+
+void TestCEditorDoc::openThatCannotReadTellsWhy() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, heldByAnother);
+    QFETCH(QString, reason);
+    const QString path = m_dir->filePath("unreadable.etx");
+    WriteRaw(path, content);
+    QFile holder(path);
+    if (heldByAnother) {
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+    }
+    QString message;
+    DialogScript script;
+    script.Then(EnterPassword("pw")).Then(AcceptMessage(&message));
+    QVERIFY(!m_app->OpenDocumentFile(path));
+    QVERIFY(script.Finished());
+    // The person learns which file and why; nothing opened and the file is as it was.
+    QVERIFY2(message.contains("unreadable.etx"), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
+    QCOMPARE(ReadAll(path), content);
+}
+
+void TestCEditorDoc::printSetupConfirmsWithOk() {
+    CEditorDoc* doc = NewTextDoc();
+    QString confirm;
+    DialogScript script;
+    script.Then([&confirm](QWidget* d) {
+        if (auto* buttons = d->findChild<QDialogButtonBox*>())
+            if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                confirm = ok->text();
+        static_cast<QDialog*>(d)->reject();
+    });
+    QVERIFY(doc->GetView()->OnCmdMsg(ID_FILE_PRINT_SETUP));
+    QVERIFY(script.Finished());
+    // Setting up the printer prints nothing, so the button does not say Print.
+    QCOMPARE(confirm, QString("OK"));
 }

@@ -33,13 +33,16 @@ private slots:
     void spacesAndLineBreaksRoundTrip();
     void newThroughTheChooser();
     void saveChangesNamesUntitledEtx();
-    void setNewPasswordWithoutSaveKeepsOldFile();
+    void setNewPasswordAsksToSaveOnClose();
     void failedSaveIsReportedAndStaysModified();
     void yesThenFailedSaveKeepsDocumentOpen_data();
     void yesThenFailedSaveKeepsDocumentOpen();
     void saveAsWithPasswordCancelledDoesNotRename();
     void closingWhileLockedAsksScreenPasswordFirst_data();
     void closingWhileLockedAsksScreenPasswordFirst();
+    void openThatCannotReadTellsWhy_data();
+    void openThatCannotReadTellsWhy();
+    void printSetupConfirmsWithOk();
 
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);

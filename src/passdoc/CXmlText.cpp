@@ -456,6 +456,11 @@ bool CXmlText::FindElement(const QByteArray& name) {
     return false;
 }
 
+void CXmlText::ResetMainPos() {
+    m_currentPos = 0;
+    m_childPos = 0;
+}
+
 bool CXmlText::FindChildElement(const QByteArray& name) {
     if (m_currentPos == 0 && !FindElement()) {
         return false;

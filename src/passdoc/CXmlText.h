@@ -26,6 +26,10 @@ public:
     const QByteArray& GetError() const { return m_error; }
 
     bool FindElement(const QByteArray& name = QByteArray());
+    // The next FindElement searches from the first element of the current parent again.
+    void ResetMainPos();
+    // The next FindChildElement searches from the first child of the current element again.
+    void ResetChildPos() { m_childPos = 0; }
     bool FindChildElement(const QByteArray& name = QByteArray());
     bool EnterElement();
     bool LeaveElement();

@@ -57,12 +57,16 @@ void ReadGroups(CXmlText& xml, const QByteArray& group, AccountList<T>& list,
     for (size_t i = 0; i < N; ++i) {
         tags[i] = QByteArray(fields[i].tag);
     }
+    // Files written by other hands may hold the groups in any order.
+    xml.ResetMainPos();
     while (xml.FindElement(group)) {
         xml.EnterElement();
         while (xml.FindElement(kAccount)) {
             T& record = *list.at(list.append(T()));
             for (size_t i = 0; i < N; ++i) {
-                // A missing field stays empty rather than taking the previous field's value.
+                // Fields may stand in any order; a missing one stays empty rather than taking
+                // another field's value.
+                xml.ResetChildPos();
                 if (xml.FindChildElement(tags[i])) {
                     record.*fields[i].member = xml.GetChildText();
                 }
@@ -86,13 +90,15 @@ QByteArray BuildPasswordsMarkup(const AccountStore& store) {
     return xml.GetText();
 }
 
-void ReadPasswordsMarkup(const QByteArray& markup, AccountStore& store) {
+bool ReadPasswordsMarkup(const QByteArray& markup, AccountStore& store) {
     CXmlText xml;
-    xml.SetText();
-    xml.SetText(markup); // text that does not parse simply holds no accounts
+    if (!xml.SetText(markup)) {
+        return false;
+    }
     xml.FindElement();
     xml.EnterElement();
     ReadGroups(xml, QByteArrayLiteral("WEB_ACCOUNTS"), store.web, kWebFields);
     ReadGroups(xml, QByteArrayLiteral("MAIL_ACCOUNTS"), store.mail, kMailFields);
     ReadGroups(xml, QByteArrayLiteral("OTHER_ACCOUNTS"), store.other, kOtherFields);
+    return true;
 }

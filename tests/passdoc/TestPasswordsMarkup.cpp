@@ -86,14 +86,30 @@ void TestPasswordsMarkup::reads_data() {
                       "<USERID>1234</USERID><PASSWORD>99</PASSWORD><NOTES/></ACCOUNT>"
                       "</OTHER_ACCOUNTS></DOC>")
         << "web|A|B|u|p|n\nmail|m|a@b|w|s|o|u|p|n\nother|card|1234|99|";
-    QTest::newRow("mail before web is not seen")
+    QTest::newRow("mail before web")
         << QByteArray("<DOC><MAIL_ACCOUNTS><ACCOUNT><NAME>M</NAME></ACCOUNT></MAIL_ACCOUNTS>"
                       "<WEB_ACCOUNTS><ACCOUNT><NAME>W</NAME></ACCOUNT></WEB_ACCOUNTS></DOC>")
-        << "web|W||||";
-    QTest::newRow("other before mail is not seen")
+        << "web|W||||\nmail|M|||||||";
+    QTest::newRow("other before mail")
         << QByteArray("<DOC><OTHER_ACCOUNTS><ACCOUNT><NAME>O</NAME></ACCOUNT></OTHER_ACCOUNTS>"
                       "<MAIL_ACCOUNTS><ACCOUNT><NAME>M</NAME></ACCOUNT></MAIL_ACCOUNTS></DOC>")
-        << "mail|M|||||||";
+        << "mail|M|||||||\nother|O|||";
+    QTest::newRow("groups reversed, web group split around the others")
+        << QByteArray("<DOC><WEB_ACCOUNTS><ACCOUNT><NAME>W1</NAME></ACCOUNT></WEB_ACCOUNTS>"
+                      "<OTHER_ACCOUNTS><ACCOUNT><NAME>O</NAME></ACCOUNT></OTHER_ACCOUNTS>"
+                      "<MAIL_ACCOUNTS><ACCOUNT><NAME>M</NAME></ACCOUNT></MAIL_ACCOUNTS>"
+                      "<WEB_ACCOUNTS><ACCOUNT><NAME>W2</NAME></ACCOUNT></WEB_ACCOUNTS></DOC>")
+        << "web|W1||||\nweb|W2||||\nmail|M|||||||\nother|O|||";
+    QTest::newRow("fields in reverse order")
+        << QByteArray("<DOC><MAIL_ACCOUNTS><ACCOUNT><NOTES>n</NOTES><POPSERVER>o</POPSERVER>"
+                      "<SMTPSERVER>s</SMTPSERVER><PASSWORD>p</PASSWORD><USERID>u</USERID>"
+                      "<WEBINTERFACE>w</WEBINTERFACE><ADDRESS>a</ADDRESS><NAME>m</NAME>"
+                      "</ACCOUNT></MAIL_ACCOUNTS></DOC>")
+        << "mail|m|a|w|s|o|u|p|n";
+    QTest::newRow("first of a repeated field counts")
+        << QByteArray("<DOC><WEB_ACCOUNTS><ACCOUNT><NAME>one</NAME><NAME>two</NAME>"
+                      "</ACCOUNT></WEB_ACCOUNTS></DOC>")
+        << "web|one||||";
     QTest::newRow("groups of one kind in a row")
         << QByteArray("<DOC><WEB_ACCOUNTS><ACCOUNT><NAME>1</NAME></ACCOUNT></WEB_ACCOUNTS>"
                       "<WEB_ACCOUNTS><ACCOUNT><NAME>2</NAME></ACCOUNT></WEB_ACCOUNTS></DOC>")
@@ -113,7 +129,7 @@ void TestPasswordsMarkup::reads_data() {
     QTest::newRow("field out of order")
         << QByteArray("<DOC><WEB_ACCOUNTS><ACCOUNT><NAME>A</NAME><PASSWORD>p</PASSWORD>"
                       "<ADDRESS>b</ADDRESS></ACCOUNT></WEB_ACCOUNTS></DOC>")
-        << "web|A|b|||";
+        << "web|A|b||p|";
     QTest::newRow("nodes, entities and blanks")
         << Crlf("<?xml version=\"1.0\"?>\n<!DOCTYPE DOC [\n<!ENTITY e \"]>\">\n]>\n"
                 "<!-- saved -->\n<DOC>\n  <WEB_ACCOUNTS>\n  <?pi?>\n  <ACCOUNT>\n"
@@ -287,7 +303,33 @@ void TestPasswordsMarkup::fileWithTextThatIsNotMarkup() {
     const QString path = dir.filePath(QStringLiteral("notes.ksw"));
     QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("pw pw"), "just a note"), SaveResult::Saved);
     AccountStore store;
+    // Callers that know only the container's results still see no accounts...
     QCOMPARE(LoadPasswordsFile(path, QStringLiteral("pw pw"), store), LoadResult::Loaded);
+    QCOMPARE(Summary(store), QString());
+    // ...while an opener learns that the file holds no passwords document.
+    QString reason;
+    QCOMPARE(OpenPasswordsFile(path, QStringLiteral("pw pw"), store, &reason),
+             PasswordsLoadResult::NotPasswords);
+    QVERIFY(reason.contains(QStringLiteral("does not hold a passwords document")));
+    QCOMPARE(Summary(store), QString());
+}
+
+void TestPasswordsMarkup::markupThatParsesIsAPasswordsDocument_data() {
+    QTest::addColumn<QByteArray>("markup");
+    QTest::addColumn<bool>("parses");
+    QTest::newRow("empty DOC") << QByteArray("<DOC/>") << true;
+    QTest::newRow("other root") << QByteArray("<VAULT><X/></VAULT>") << true;
+    QTest::newRow("declaration only") << QByteArray(kPasswordsDeclaration) << false;
+    QTest::newRow("plain words") << QByteArray("groceries: milk, eggs") << false;
+    QTest::newRow("unclosed root") << QByteArray("<DOC><WEB_ACCOUNTS>") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestPasswordsMarkup::markupThatParsesIsAPasswordsDocument() {
+    QFETCH(QByteArray, markup);
+    QFETCH(bool, parses);
+    AccountStore store;
+    QCOMPARE(ReadPasswordsMarkup(markup, store), parses);
     QCOMPARE(Summary(store), QString());
 }
 

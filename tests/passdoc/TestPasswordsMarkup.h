@@ -15,5 +15,7 @@ private slots:
     void fileRoundTrip();
     void fileWithWrongPassword();
     void fileWithTextThatIsNotMarkup();
+    void markupThatParsesIsAPasswordsDocument_data();
+    void markupThatParsesIsAPasswordsDocument();
     void zeroCharacterIsRefused();
 };

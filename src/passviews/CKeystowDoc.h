@@ -54,7 +54,10 @@ public:
 
 private:
     QWidget* DialogParent() const;
+    // Writes the file, telling the person why when it fails.
     bool WriteFile(const QString& path, const QString& password);
+    // Writes with the current password, or with a new one asked for first.
+    bool SaveWithPassword(const QString& path, bool askPassword);
 
     AccountStore m_accounts;
     QString m_filePassword;

@@ -11,7 +11,7 @@ class CAddAccountPage : public CPassFormView {
     Q_OBJECT
 public:
     QLineEdit* NameBox() const { return m_nameBox; }
-    QPushButton* AddButton() const { return m_add; }
+    QPushButton* AddAccountButton() const { return m_add; }
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "CView.h"
 
+#include <QPointer>
 #include <QString>
 #include <QTreeWidget>
 
@@ -68,6 +69,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    friend class CLeftViewRenameDelegate;
     CKeystowDoc* Doc() const;
     CKeystowChildFrame* Frame() const;
     void MakeActiveView();
@@ -85,5 +87,5 @@ private:
     QTreeWidgetItem* m_web = nullptr;
     QTreeWidgetItem* m_email = nullptr;
     QTreeWidgetItem* m_other = nullptr;
-    QMenu* m_menu = nullptr;
+    QPointer<QMenu> m_menu;
 };

@@ -36,7 +36,7 @@ bool CKeystowChildFrame::OnCreateClient(CDocument* doc, const ViewFactory& viewF
     layout->addWidget(m_splitter);
 
     // The tree first, so that commands reach it before any pane view.
-    m_leftView = new CLeftView(m_splitter);
+    m_leftView = new CLeftView; // the splitter takes it into its first pane
     m_splitter->SetPaneWidget(0, 0, m_leftView);
     AttachView(m_leftView, doc);
 

@@ -6,7 +6,7 @@ CViewSwitchSplitter::CViewSwitchSplitter(int cols, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent) {
     // Each pane starts as an empty place holder, replaced by its widget or its view stack.
     for (int col = 0; col < cols; ++col)
-        addWidget(new QWidget(this));
+        addWidget(new QWidget);
 }
 
 CViewSwitchSplitter::~CViewSwitchSplitter() {
@@ -36,7 +36,7 @@ QStackedWidget* CViewSwitchSplitter::Stack(int row, int col) {
     const auto found = m_stacks.find(PaneKey(row, col));
     if (found != m_stacks.end())
         return found->second;
-    auto* stack = new QStackedWidget(this);
+    auto* stack = new QStackedWidget; // the splitter takes it in place of the place holder
     SetPaneWidget(row, col, stack);
     m_stacks[PaneKey(row, col)] = stack;
     return stack;

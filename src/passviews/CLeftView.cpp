@@ -444,8 +444,11 @@ void CLeftView::ShowContextMenu(const QPoint& globalPos) {
     MakeActiveView();
     QMenu* menu = CreateContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    connect(menu, &QMenu::triggered, this,
-            [this](QAction* action) { RunMenuCommand(action->data().toInt()); });
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            connect(action, &QAction::triggered, this,
+                    [this, id = action->data().toInt()] { RunMenuCommand(id); });
+    }
     m_menu = menu;
     StampActivity();
     menu->popup(globalPos);

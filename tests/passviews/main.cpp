@@ -1,5 +1,6 @@
 #include "tst_CKeystowDoc.h"
 #include "tst_CKeystowChildFrame.h"
+#include "tst_CLeftView.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -36,5 +37,6 @@ int main(int argc, char** argv) {
     int status = 0;
     status |= Run<TestCKeystowDoc>("TestCKeystowDoc", argc, argv);
     status |= Run<TestCKeystowChildFrame>("TestCKeystowChildFrame", argc, argv);
+    status |= Run<TestCLeftView>("TestCLeftView", argc, argv);
     return status;
 }

@@ -1,6 +1,9 @@
 #include "tst_CKeystowDoc.h"
 #include "tst_CKeystowChildFrame.h"
 #include "tst_CLeftView.h"
+#include "tst_AccountForms.h"
+#include "tst_AddPages.h"
+#include "tst_WebAddress.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -38,5 +41,8 @@ int main(int argc, char** argv) {
     status |= Run<TestCKeystowDoc>("TestCKeystowDoc", argc, argv);
     status |= Run<TestCKeystowChildFrame>("TestCKeystowChildFrame", argc, argv);
     status |= Run<TestCLeftView>("TestCLeftView", argc, argv);
+    status |= Run<TestAccountForms>("TestAccountForms", argc, argv);
+    status |= Run<TestAddPages>("TestAddPages", argc, argv);
+    status |= Run<TestWebAddress>("TestWebAddress", argc, argv);
     return status;
 }

@@ -84,8 +84,10 @@ public:
         auto* doc = qobject_cast<CKeystowDoc*>(Template()->OpenDocumentFile(path));
         if (!script.Finished())
             return nullptr;
-        if (doc)
-            QCoreApplication::processEvents();
+        // The prompt had the focus; the main window takes it back as after any dialog.
+        m_main->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_main.get()))
+            return nullptr;
         return doc;
     }
 

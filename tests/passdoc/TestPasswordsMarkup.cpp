@@ -153,6 +153,92 @@ void TestPasswordsMarkup::reads() {
     QCOMPARE(Reload(markup), accounts);
 }
 
+namespace {
+// The markup built one element at a time with CXmlText, as files have always been written: the
+// writer must give exactly these bytes.
+template <class T>
+void AddGroup(CXmlText& xml, const char* group, const AccountList<T>& list,
+              const std::vector<std::pair<const char*, QString T::*>>& fields) {
+    xml.AddElement(group);
+    xml.EnterElement();
+    list.enumerate([&](int, const T& record) {
+        xml.AddElement("ACCOUNT");
+        xml.EnterElement();
+        for (const auto& field : fields) {
+            xml.AddElement(field.first, (record.*field.second).toUtf8());
+        }
+        xml.LeaveElement();
+    });
+    xml.LeaveElement();
+}
+
+QByteArray BuildElementByElement(const AccountStore& store) {
+    CXmlText xml;
+    xml.SetText(kPasswordsDeclaration);
+    xml.AddElement("DOC");
+    xml.EnterElement();
+    AddGroup<WebAccount>(xml, "WEB_ACCOUNTS", store.web,
+                         {{"NAME", &WebAccount::name},
+                          {"ADDRESS", &WebAccount::address},
+                          {"USERID", &WebAccount::userId},
+                          {"PASSWORD", &WebAccount::password},
+                          {"NOTES", &WebAccount::notes}});
+    AddGroup<MailAccount>(xml, "MAIL_ACCOUNTS", store.mail,
+                          {{"NAME", &MailAccount::name},
+                           {"ADDRESS", &MailAccount::address},
+                           {"WEBINTERFACE", &MailAccount::webInterface},
+                           {"USERID", &MailAccount::userId},
+                           {"PASSWORD", &MailAccount::password},
+                           {"SMTPSERVER", &MailAccount::smtpServer},
+                           {"POPSERVER", &MailAccount::popServer},
+                           {"NOTES", &MailAccount::notes}});
+    AddGroup<OtherAccount>(xml, "OTHER_ACCOUNTS", store.other,
+                           {{"NAME", &OtherAccount::name},
+                            {"USERID", &OtherAccount::description},
+                            {"PASSWORD", &OtherAccount::pin},
+                            {"NOTES", &OtherAccount::notes}});
+    return xml.GetText();
+}
+} // namespace
+
+void TestPasswordsMarkup::writerGivesTheBytesOfElementByElementBuilding_data() {
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 40; ++seed) {
+        QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+}
+
+void TestPasswordsMarkup::writerGivesTheBytesOfElementByElementBuilding() {
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    // Markup characters, line breaks, two- three- and four-byte characters, lone surrogates.
+    static const QStringList kPieces = {
+        "a", "<", "&", ">", "\"", "'", " ", "\r\n", "\t", "&amp;", "]]>",
+        QString::fromUtf8("\xc3\xa9"), QString::fromUtf8("\xe2\x82\xac"),
+        QString::fromUtf8("\xf0\x9f\x94\x91"), QString(QChar(0xD800)), QString(QChar(0xDC00)),
+        QString(QChar(0x7F)), QString(QChar(0x80)), QString(QChar(0x7FF)), QString(QChar(0x800)),
+        QString(300, QLatin1Char('z'))};
+    auto value = [&]() {
+        QString text;
+        for (int i = static_cast<int>(random.bounded(6)); i > 0; --i) {
+            text += kPieces[static_cast<int>(random.bounded(kPieces.size()))];
+        }
+        return text;
+    };
+    AccountStore store;
+    for (int i = static_cast<int>(random.bounded(6)); i > 0; --i) {
+        store.web.append({value(), value(), value(), value(), value()});
+    }
+    for (int i = static_cast<int>(random.bounded(6)); i > 0; --i) {
+        store.mail.append({value(), value(), value(), value(), value(), value(), value(), value()});
+    }
+    for (int i = static_cast<int>(random.bounded(6)); i > 0; --i) {
+        store.other.append({value(), value(), value(), value()});
+    }
+    store.web.remove(static_cast<int>(random.bounded(6)));
+    QCOMPARE(BuildPasswordsMarkup(store), BuildElementByElement(store));
+}
+
 void TestPasswordsMarkup::deletedSlotsAreNotWritten() {
     AccountStore store;
     store.web.append({QStringLiteral("one")});

@@ -9,6 +9,8 @@ private slots:
     void writesTheLayout();
     void reads_data();
     void reads();
+    void writerGivesTheBytesOfElementByElementBuilding_data();
+    void writerGivesTheBytesOfElementByElementBuilding();
     void deletedSlotsAreNotWritten();
     void randomStoresRoundTrip_data();
     void randomStoresRoundTrip();

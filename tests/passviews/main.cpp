@@ -4,6 +4,7 @@
 #include "tst_AccountForms.h"
 #include "tst_AddPages.h"
 #include "tst_WebAddress.h"
+#include "tst_ViewActivity.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -44,5 +45,6 @@ int main(int argc, char** argv) {
     status |= Run<TestAccountForms>("TestAccountForms", argc, argv);
     status |= Run<TestAddPages>("TestAddPages", argc, argv);
     status |= Run<TestWebAddress>("TestWebAddress", argc, argv);
+    status |= Run<TestViewActivity>("TestViewActivity", argc, argv);
     return status;
 }

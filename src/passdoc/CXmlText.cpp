@@ -478,6 +478,10 @@ bool CXmlText::FindChildElement(const QByteArray& name) {
     return false;
 }
 
+bool CXmlText::ChildMatches(const QByteArray& name) const {
+    return m_childPos != 0 && Matches(m_childPos, name);
+}
+
 bool CXmlText::EnterElement() {
     if (m_currentPos == 0) {
         return false;

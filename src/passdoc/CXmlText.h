@@ -31,6 +31,8 @@ public:
     // The next FindChildElement searches from the first child of the current element again.
     void ResetChildPos() { m_childPos = 0; }
     bool FindChildElement(const QByteArray& name = QByteArray());
+    // True when the child position stands on an element that a search for name would find.
+    bool ChildMatches(const QByteArray& name) const;
     bool EnterElement();
     bool LeaveElement();
     bool AddElement(const QByteArray& name, const QByteArray& data = QByteArray());

@@ -234,13 +234,31 @@ void ReadGroups(CXmlText& xml, const QByteArray& group, AccountList<T>& list,
         xml.EnterElement();
         while (xml.FindElement(kAccount)) {
             T& record = *list.at(list.append(T()));
-            for (size_t i = 0; i < N; ++i) {
-                // Fields may stand in any order; a missing one stays empty rather than taking
-                // another field's value.
-                xml.ResetChildPos();
-                if (xml.FindChildElement(tags[i])) {
+            // One pass over the account's children: fields may stand in any order, the first
+            // of each name counts, and a missing one stays empty rather than taking another
+            // field's value. In the usual order each child matches the field expected next.
+            bool seen[N] = {};
+            size_t found = 0;
+            size_t next = 0;
+            while (found < N && xml.FindChildElement()) {
+                size_t i = next;
+                bool matched = false;
+                for (size_t tried = 0; tried < N; ++tried) {
+                    if (xml.ChildMatches(tags[i])) {
+                        matched = true;
+                        break;
+                    }
+                    i = i + 1 == N ? 0 : i + 1;
+                }
+                if (!matched) {
+                    continue;
+                }
+                if (!seen[i]) {
+                    seen[i] = true;
+                    ++found;
                     record.*fields[i].member = xml.GetChildText();
                 }
+                next = i + 1 == N ? 0 : i + 1;
             }
         }
         xml.LeaveElement();

@@ -17,8 +17,8 @@ BlankRootView::BlankRootView(QWidget* parent) : CPassFormView(QSize(189, 200), p
         void (CLeftView::*select)();
     };
     const Entry entries[] = {
-        {IDC_BLANK_ADD_WEB, "Add new Web Account...", "Add new Web Account...", 35,
-         IDI_WEB_ACCOUNT, &CLeftView::SelectWebCategory},
+        {IDC_BLANK_ADD_WEB, "Add new Web Account...", "Add new Web Account...", 35, IDI_WEB_ACCOUNT,
+         &CLeftView::SelectWebCategory},
         {IDC_BLANK_ADD_EMAIL, "Add new Email Account...", "Add new Mail Account...", 68,
          IDI_EMAIL_ACCOUNT, &CLeftView::SelectEmailCategory},
         {IDC_BLANK_ADD_OTHER, "Add Other Accounts...", "Add Other Account...", 101,

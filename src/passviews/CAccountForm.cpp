@@ -60,13 +60,15 @@ void CAccountForm::Build(const Layout& layout) {
             continue;
         }
         const bool notes = item.kind == Item::NotesField;
-        CEditEx* edit = notes ? AddMultiLineEdit(item.id, item.dlu) : AddLineEdit(item.id, item.dlu);
+        CEditEx* edit =
+            notes ? AddMultiLineEdit(item.id, item.dlu) : AddLineEdit(item.id, item.dlu);
         StyleEdit(edit, notes ? -12 : -15);
         m_layout.AddControl(edit->Widget(), CAnchorLayout::StretchWidth);
         m_fields.append({item.id, edit});
         const int id = item.id;
         if (auto* line = qobject_cast<QLineEdit*>(edit->Widget()))
-            connect(line, &QLineEdit::textChanged, this, [this, id, edit] { OnFieldChanged(id, edit); });
+            connect(line, &QLineEdit::textChanged, this,
+                    [this, id, edit] { OnFieldChanged(id, edit); });
         else if (auto* text = qobject_cast<QPlainTextEdit*>(edit->Widget()))
             connect(text, &QPlainTextEdit::textChanged, this,
                     [this, id, edit] { OnFieldChanged(id, edit); });
@@ -75,7 +77,8 @@ void CAccountForm::Build(const Layout& layout) {
     const int top = layout.buttonsTop;
     QPushButton* addMore =
         AddButton(layout.addMoreId, tr("&Add More..."), QRect(12, top, 67, 16), IDI_ADD_MORE);
-    QPushButton* del = AddButton(layout.deleteId, tr("&Delete"), QRect(82, top, 55, 16), IDI_DELETE);
+    QPushButton* del =
+        AddButton(layout.deleteId, tr("&Delete"), QRect(82, top, 55, 16), IDI_DELETE);
     QPushButton* save = AddButton(layout.saveId, tr("&Save"), QRect(140, top, 55, 16), IDI_SAVE);
     connect(addMore, &QPushButton::clicked, this, [this] { OnAddMore(); });
     connect(del, &QPushButton::clicked, this, [this] { OnDelete(); });

@@ -34,8 +34,8 @@ void CAnchorLayout::Resize() {
         return;
     const QSize now = m_view->size();
     // Sizes below the design size count as the design size.
-    const int dx = std::max(now.width(), m_minimum.width()) -
-                   std::max(m_reference.width(), m_minimum.width());
+    const int dx =
+        std::max(now.width(), m_minimum.width()) - std::max(m_reference.width(), m_minimum.width());
     const int dy = std::max(now.height(), m_minimum.height()) -
                    std::max(m_reference.height(), m_minimum.height());
     for (const Entry& entry : m_controls) {

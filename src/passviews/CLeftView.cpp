@@ -120,11 +120,11 @@ void CLeftView::OnInitialUpdate() {
         const auto fill = [this](QTreeWidgetItem* parent, const auto& list) {
             std::vector<std::pair<QString, int>> names;
             names.reserve(static_cast<size_t>(list.size()));
-            list.enumerate([&names](int slot, const auto& record) {
-                names.emplace_back(record.name, slot);
+            list.enumerate(
+                [&names](int slot, const auto& record) { names.emplace_back(record.name, slot); });
+            std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
+                return LessByLabel(a.first, b.first);
             });
-            std::stable_sort(names.begin(), names.end(),
-                             [](const auto& a, const auto& b) { return LessByLabel(a.first, b.first); });
             QList<QTreeWidgetItem*> items;
             items.reserve(static_cast<qsizetype>(names.size()));
             for (const auto& [name, slot] : names)

@@ -18,8 +18,16 @@ class CLeftView : public QTreeWidget, public CView {
     Q_OBJECT
 public:
     // What an item of the tree stands for.
-    enum class ItemKind { None, Root, WebCategory, EmailCategory, OtherCategory, WebAccount,
-                          EmailAccount, OtherAccount };
+    enum class ItemKind {
+        None,
+        Root,
+        WebCategory,
+        EmailCategory,
+        OtherCategory,
+        WebAccount,
+        EmailAccount,
+        OtherAccount
+    };
 
     explicit CLeftView(QWidget* parent = nullptr);
     ~CLeftView() override;
@@ -78,8 +86,7 @@ private:
     void RunMenuCommand(int id);
     // Inserts an account item at its sorted place among the category's children.
     QTreeWidgetItem* InsertAccount(QTreeWidgetItem* category, const QString& name, int slot);
-    QTreeWidgetItem* NewAccountItem(QTreeWidgetItem* category, const QString& name,
-                                    int slot) const;
+    QTreeWidgetItem* NewAccountItem(QTreeWidgetItem* category, const QString& name, int slot) const;
     void SelectItem(QTreeWidgetItem* item);
     QString* AccountName(ItemKind kind, int slot) const;
 

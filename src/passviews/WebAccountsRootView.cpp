@@ -5,8 +5,8 @@
 
 WebAccountsRootView::WebAccountsRootView(QWidget* parent)
     : CAddAccountPage(QSize(232, 141),
-                      {IDC_WEB_ROOT_NAME, IDC_WEB_ROOT_TITLE, IDC_WEB_ROOT_CAPTION, IDC_WEB_ROOT_ADD,
-                       IDC_WEB_ROOT_CANCEL},
+                      {IDC_WEB_ROOT_NAME, IDC_WEB_ROOT_TITLE, IDC_WEB_ROOT_CAPTION,
+                       IDC_WEB_ROOT_ADD, IDC_WEB_ROOT_CANCEL},
                       tr("Add New Web Account:"), tr("&Add"), parent) {}
 
 void WebAccountsRootView::AddAccount(const QString& name) {

@@ -16,8 +16,8 @@ namespace {
 void Fill(AccountStore& store) {
     store.web.append(WebAccount("first", "w-addr-1", "w-user-1", "w-pw-1", "w-notes-1"));
     store.web.append(WebAccount("second", "w-addr-2", "w-user-2", "w-pw-2", "w-notes-2"));
-    store.mail.append(MailAccount("first", "m-addr-1", "m-web-1", "m-smtp-1", "m-pop-1",
-                                  "m-user-1", "m-pw-1", "m-notes-1"));
+    store.mail.append(MailAccount("first", "m-addr-1", "m-web-1", "m-smtp-1", "m-pop-1", "m-user-1",
+                                  "m-pw-1", "m-notes-1"));
     store.mail.append(MailAccount("second", "m-addr-2", "m-web-2", "m-smtp-2", "m-pop-2",
                                   "m-user-2", "m-pw-2", "m-notes-2"));
     store.other.append(OtherAccount("first", "o-desc-1", "o-pin-1", "o-notes-1"));
@@ -37,8 +37,8 @@ QStringList Record(CKeystowDoc* doc, int kind, int slot) {
     }
     if (kind == 1) {
         const MailAccount* r = s.mail.at(slot);
-        return {r->name,   r->address, r->webInterface, r->smtpServer,
-                r->popServer, r->userId, r->password,  r->notes};
+        return {r->name,      r->address, r->webInterface, r->smtpServer,
+                r->popServer, r->userId,  r->password,     r->notes};
     }
     const OtherAccount* r = s.other.at(slot);
     return {r->name, r->description, r->pin, r->notes};
@@ -88,8 +88,8 @@ void TestAccountForms::typingChangesExactlyThatRecord() {
     QWidget* field = static_cast<CPassFormView*>(form)->GetDlgItem(fieldId);
     QVERIFY(field);
     field->setFocus();
-    QTest::keyClick(field, Qt::Key_End, qobject_cast<QLineEdit*>(field) ? Qt::NoModifier
-                                                                        : Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_End,
+                    qobject_cast<QLineEdit*>(field) ? Qt::NoModifier : Qt::ControlModifier);
     QTest::keyClicks(field, "X");
     QVERIFY(doc->IsModified());
     QStringList after1 = before1;
@@ -155,7 +155,9 @@ void TestAccountForms::deleteButtonAndModifiedFlag() {
     QVERIFY(doc);
     CLeftView* tree = Tree(doc);
     Click(tree, Group(tree, kind)->child(0));
-    const int deleteId = kind == 0 ? IDC_WEB_DELETE : kind == 1 ? IDC_MAIL_DELETE : IDC_OTHER_DELETE;
+    const int deleteId = kind == 0   ? IDC_WEB_DELETE
+                         : kind == 1 ? IDC_MAIL_DELETE
+                                     : IDC_OTHER_DELETE;
     auto* button = Control<QPushButton>(ShownView(doc), deleteId);
     QVERIFY(button);
     DialogScript script;
@@ -178,8 +180,8 @@ void TestAccountForms::editCommandEnabling_data() {
     QTest::addColumn<QString>("clipboard"); // empty: no text on the clipboard
     QTest::addColumn<bool>("copy");
     QTest::addColumn<bool>("paste");
-    QTest::newRow("field, no selection, clipboard text") << "field" << false << "clip" << false
-                                                         << true;
+    QTest::newRow("field, no selection, clipboard text")
+        << "field" << false << "clip" << false << true;
     QTest::newRow("field, selection, empty clipboard") << "field" << true << "" << true << false;
     QTest::newRow("field, selection, clipboard text") << "field" << true << "clip" << true << true;
     QTest::newRow("button focused") << "button" << true << "clip" << false << false;
@@ -209,9 +211,9 @@ void TestAccountForms::editCommandEnabling() {
         field->deselect();
     if (focus == "button")
         Control<QPushButton>(form, IDC_WEB_SAVE)->setFocus();
-    QTRY_VERIFY(QApplication::focusWidget() ==
-                (focus == "field" ? static_cast<QWidget*>(field)
-                                  : Control<QPushButton>(form, IDC_WEB_SAVE)));
+    QTRY_VERIFY(QApplication::focusWidget() == (focus == "field"
+                                                    ? static_cast<QWidget*>(field)
+                                                    : Control<QPushButton>(form, IDC_WEB_SAVE)));
     CMDIFrameWnd* main = m_fx.Main();
     QCOMPARE(main->GetActiveView(), static_cast<CView*>(dynamic_cast<CAccountForm*>(form)));
     QCOMPARE(Enabled(main, ID_EDIT_COPY), copy);
@@ -238,17 +240,17 @@ void TestAccountForms::openUrl_data() {
     QTest::addColumn<int>("fieldId");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("opens"); // empty: refused with a message
-    QTest::newRow("web address with words") << 0 << int(IDC_WEB_ADDRESS)
-                                            << "https://bank.example/login my bank"
-                                            << "https://bank.example/login";
+    QTest::newRow("web address with words")
+        << 0 << int(IDC_WEB_ADDRESS) << "https://bank.example/login my bank"
+        << "https://bank.example/login";
     QTest::newRow("bare host in user field") << 0 << int(IDC_WEB_USERID) << "www.example.org"
                                              << "https://www.example.org";
     QTest::newRow("web local path refused") << 0 << int(IDC_WEB_ADDRESS) << "/usr/bin/xterm"
                                             << "";
     QTest::newRow("mail webmail") << 1 << int(IDC_MAIL_WEBMAIL) << "http://mail.example"
                                   << "http://mail.example";
-    QTest::newRow("mail file scheme refused") << 1 << int(IDC_MAIL_WEBMAIL)
-                                              << "file:///etc/passwd" << "";
+    QTest::newRow("mail file scheme refused") << 1 << int(IDC_MAIL_WEBMAIL) << "file:///etc/passwd"
+                                              << "";
 }
 
 void TestAccountForms::openUrl() {
@@ -324,8 +326,8 @@ void TestAccountForms::wideningThePaneWidensNameAndFields() {
         kind == 0 ? QList<int>{IDC_WEB_NAME, IDC_WEB_ADDRESS, IDC_WEB_USERID, IDC_WEB_PASSWORD,
                                IDC_WEB_NOTES}
         : kind == 1
-            ? QList<int>{IDC_MAIL_NAME, IDC_MAIL_ADDRESS, IDC_MAIL_WEBMAIL, IDC_MAIL_USERID,
-                         IDC_MAIL_PASSWORD, IDC_MAIL_SMTP, IDC_MAIL_POP, IDC_MAIL_NOTES}
+            ? QList<int>{IDC_MAIL_NAME,     IDC_MAIL_ADDRESS, IDC_MAIL_WEBMAIL, IDC_MAIL_USERID,
+                         IDC_MAIL_PASSWORD, IDC_MAIL_SMTP,    IDC_MAIL_POP,     IDC_MAIL_NOTES}
             : QList<int>{IDC_OTHER_NAME, IDC_OTHER_DESCRIPTION, IDC_OTHER_PIN, IDC_OTHER_NOTES};
     const int saveId = kind == 0 ? IDC_WEB_SAVE : kind == 1 ? IDC_MAIL_SAVE : IDC_OTHER_SAVE;
     const auto widths = [&] {

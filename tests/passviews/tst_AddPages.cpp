@@ -15,8 +15,8 @@ void TestAddPages::addAccountOfEachKind_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("form");
     QTest::addColumn<bool>("byEnter");
-    QTest::newRow("web") << int(IDC_BLANK_ADD_WEB) << "WebAccountsRootView" << "CWebAccView"
-                         << false;
+    QTest::newRow("web") << int(IDC_BLANK_ADD_WEB) << "WebAccountsRootView"
+                         << "CWebAccView" << false;
     QTest::newRow("email") << int(IDC_BLANK_ADD_EMAIL) << "EMailAccountsRootView"
                            << "CMailAccView" << false;
     QTest::newRow("other") << int(IDC_BLANK_ADD_OTHER) << "OtherAccountsRootView"

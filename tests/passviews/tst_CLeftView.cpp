@@ -20,18 +20,35 @@ QStringList Split(const QString& s) {
 } // namespace
 
 void TestCLeftView::fillsGroupsInOrderAndAccountsSorted_data() {
-    QTest::addColumn<QString>("web");   // names in file order
+    QTest::addColumn<QString>("web"); // names in file order
     QTest::addColumn<QString>("mail");
     QTest::addColumn<QString>("other");
     QTest::addColumn<QString>("webTree"); // labels in tree order
     QTest::addColumn<QString>("mailTree");
     QTest::addColumn<QString>("otherTree");
-    QTest::newRow("already sorted") << "a,b,c" << "x" << "" << "a,b,c" << "x" << "";
-    QTest::newRow("reverse file order") << "zeta,Mid,alpha" << "" << "b,a" << "alpha,Mid,zeta"
-                                        << "" << "a,b";
-    QTest::newRow("case does not count") << "bank,Apple,apple2,BANK2" << "Yahoo,gmail" << ""
-                                         << "Apple,apple2,bank,BANK2" << "gmail,Yahoo" << "";
-    QTest::newRow("duplicates kept") << "same,other,same" << "" << "" << "other,same,same" << ""
+    QTest::newRow("already sorted") << "a,b,c"
+                                    << "x"
+                                    << ""
+                                    << "a,b,c"
+                                    << "x"
+                                    << "";
+    QTest::newRow("reverse file order") << "zeta,Mid,alpha"
+                                        << ""
+                                        << "b,a"
+                                        << "alpha,Mid,zeta"
+                                        << ""
+                                        << "a,b";
+    QTest::newRow("case does not count") << "bank,Apple,apple2,BANK2"
+                                         << "Yahoo,gmail"
+                                         << ""
+                                         << "Apple,apple2,bank,BANK2"
+                                         << "gmail,Yahoo"
+                                         << "";
+    QTest::newRow("duplicates kept") << "same,other,same"
+                                     << ""
+                                     << ""
+                                     << "other,same,same"
+                                     << ""
                                      << "";
 }
 
@@ -129,8 +146,9 @@ void TestCLeftView::addedAccountTakesItsSortedPlace() {
     CKeystowDoc* doc = m_fx.Open(store);
     QVERIFY(doc);
     CLeftView* tree = Tree(doc);
-    QTreeWidgetItem* group = kind == 0 ? tree->WebItem() : kind == 1 ? tree->EmailItem()
-                                                                     : tree->OtherItem();
+    QTreeWidgetItem* group = kind == 0   ? tree->WebItem()
+                             : kind == 1 ? tree->EmailItem()
+                                         : tree->OtherItem();
     if (kind == 0)
         tree->AddWebAccount(name);
     else if (kind == 1)
@@ -170,8 +188,9 @@ void TestCLeftView::selectionShowsTheRightForm() {
     CKeystowDoc* doc = m_fx.Open(store);
     QVERIFY(doc);
     CLeftView* tree = Tree(doc);
-    QTreeWidgetItem* group = kind == 0 ? tree->WebItem() : kind == 1 ? tree->EmailItem()
-                                                                     : tree->OtherItem();
+    QTreeWidgetItem* group = kind == 0   ? tree->WebItem()
+                             : kind == 1 ? tree->EmailItem()
+                                         : tree->OtherItem();
     QTreeWidgetItem* item = ChildNamed(group, label);
     QVERIFY(item);
     Click(tree, item);
@@ -323,7 +342,8 @@ void TestCLeftView::rootAndGroupsAreNotEditable() {
         Click(tree, item);
         QTest::keyClick(tree, Qt::Key_F2);
         m_fx.Main()->ExecuteCommand(ID_RENAME_ACCOUNT);
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
+                           tree->visualItemRect(item).center());
         QVERIFY(!tree->viewport()->findChild<QLineEdit*>());
         QCOMPARE(item->text(0), before);
     }
@@ -354,7 +374,7 @@ void TestCLeftView::rightClickKeepsSelectionAndMenuActsOnIt() {
     CKeystowDoc* doc = m_fx.Open(store);
     QVERIFY(doc);
     CLeftView* tree = Tree(doc);
-    QTreeWidgetItem* sel = selected.isEmpty()    ? nullptr
+    QTreeWidgetItem* sel = selected.isEmpty()   ? nullptr
                            : selected == "root" ? tree->RootItem()
                            : selected == "web"  ? tree->WebItem()
                                                 : ChildNamed(tree->WebItem(), selected);

@@ -17,8 +17,8 @@ quint32 g_now = 1000;
 
 void MoveMouse(QWidget* widget) {
     const QPoint pos(widget->width() / 2, widget->height() / 2);
-    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
 }
 
@@ -34,12 +34,10 @@ void TestViewActivity::cleanup() {
 void TestViewActivity::actionsStampActivity_data() {
     QTest::addColumn<QString>("start"); // what is selected first: "", "web", "account"
     QTest::addColumn<Action>("action");
-    QTest::newRow("mouse over the tree") << "" << Action([](CKeystowDoc* doc) {
-        MoveMouse(Tree(doc)->viewport());
-    });
-    QTest::newRow("tree selection") << "" << Action([](CKeystowDoc* doc) {
-        Click(Tree(doc), Tree(doc)->OtherItem());
-    });
+    QTest::newRow("mouse over the tree")
+        << "" << Action([](CKeystowDoc* doc) { MoveMouse(Tree(doc)->viewport()); });
+    QTest::newRow("tree selection")
+        << "" << Action([](CKeystowDoc* doc) { Click(Tree(doc), Tree(doc)->OtherItem()); });
     QTest::newRow("right click") << "account" << Action([](CKeystowDoc* doc) {
         CLeftView* tree = Tree(doc);
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
@@ -47,18 +45,16 @@ void TestViewActivity::actionsStampActivity_data() {
         QVERIFY(tree->OpenContextMenu());
         tree->OpenContextMenu()->close();
     });
-    QTest::newRow("mouse over a form") << "account" << Action([](CKeystowDoc* doc) {
-        MoveMouse(ShownView(doc));
-    });
+    QTest::newRow("mouse over a form")
+        << "account" << Action([](CKeystowDoc* doc) { MoveMouse(ShownView(doc)); });
     QTest::newRow("typing in a field") << "account" << Action([](CKeystowDoc* doc) {
         QTest::keyClicks(Control<QLineEdit>(ShownView(doc), IDC_WEB_ADDRESS), "a");
     });
     QTest::newRow("Add More") << "account" << Action([](CKeystowDoc* doc) {
         QTest::mouseClick(Control<QPushButton>(ShownView(doc), IDC_WEB_ADD_MORE), Qt::LeftButton);
     });
-    QTest::newRow("mouse over an add page") << "web" << Action([](CKeystowDoc* doc) {
-        MoveMouse(ShownView(doc));
-    });
+    QTest::newRow("mouse over an add page")
+        << "web" << Action([](CKeystowDoc* doc) { MoveMouse(ShownView(doc)); });
     QTest::newRow("typing a new name") << "web" << Action([](CKeystowDoc* doc) {
         QTest::keyClicks(qobject_cast<CAddAccountPage*>(ShownView(doc))->NameBox(), "n");
     });
@@ -70,9 +66,8 @@ void TestViewActivity::actionsStampActivity_data() {
         QTest::mouseClick(Control<QPushButton>(ShownView(doc), IDC_BLANK_ADD_OTHER),
                           Qt::LeftButton);
     });
-    QTest::newRow("mouse over the Add Accounts page") << "" << Action([](CKeystowDoc* doc) {
-        MoveMouse(ShownView(doc));
-    });
+    QTest::newRow("mouse over the Add Accounts page")
+        << "" << Action([](CKeystowDoc* doc) { MoveMouse(ShownView(doc)); });
 }
 
 void TestViewActivity::actionsStampActivity() {

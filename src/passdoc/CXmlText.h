@@ -28,8 +28,6 @@ public:
     bool FindElement(const QByteArray& name = QByteArray());
     // The next FindElement searches from the first element of the current parent again.
     void ResetMainPos();
-    // The next FindChildElement searches from the first child of the current element again.
-    void ResetChildPos() { m_childPos = 0; }
     bool FindChildElement(const QByteArray& name = QByteArray());
     // True when the child position stands on an element that a search for name would find.
     bool ChildMatches(const QByteArray& name) const;

@@ -52,7 +52,7 @@ void CAccountForm::Build(const Layout& layout) {
     StyleLabel(m_nameLabel, kFace, 16, Qt::black);
     AddIcon(layout.iconId, QRect(9, 17, 21, 20));
 
-    m_layout.Attach(this, DesignSize());
+    m_layout.Attach(Surface(), DesignSize());
     m_layout.AddControl(m_nameLabel, CAnchorLayout::StretchWidth);
     for (const Item& item : layout.items) {
         if (item.kind == Item::Label) {

@@ -24,7 +24,7 @@ CAddAccountPage::CAddAccountPage(QSize designDlu, const Ids& ids, const QString&
     m_cancel = AddButton(ids.cancel, tr("&Cancel"), QRect(59, 77, 55, 16), IDI_DELETE);
     m_add->setEnabled(false);
 
-    m_layout.Attach(this, DesignSize());
+    m_layout.Attach(Surface(), DesignSize());
     m_layout.AddControl(m_nameBox, CAnchorLayout::StretchWidth);
     AddEditCommands();
 

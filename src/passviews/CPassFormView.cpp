@@ -16,12 +16,29 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 CPassFormView::CPassFormView(QSize designDlu, QWidget* parent) : QWidget(parent) {
-    setMouseTracking(true);
     m_designSize = QSize(DluX(designDlu.width()), DluY(designDlu.height()));
+    // A pane smaller than the design scrolls instead of cutting controls off.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_surface = new QWidget;
+    m_surface->setMinimumSize(m_designSize);
     // Controls are placed for the design size; the anchoring counts from there.
-    resize(m_designSize);
+    m_surface->resize(m_designSize);
+    m_surface->setMouseTracking(true);
+    m_surface->installEventFilter(this);
+    m_scroll->setWidget(m_surface);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+}
+
+void CPassFormView::ShowBorder() {
+    m_scroll->setFrameShape(QFrame::Box);
 }
 
 CPassFormView::~CPassFormView() = default;
@@ -67,7 +84,7 @@ CLeftView* CPassFormView::GetLeftView() const {
 
 QLabel* CPassFormView::AddLabel(int id, const QString& text, const QRect& dlu,
                                 Qt::Alignment align) {
-    auto* label = new QLabel(text, this);
+    auto* label = new QLabel(text, m_surface);
     // Account names are shown as typed, never as markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(align | Qt::AlignTop);
@@ -78,7 +95,7 @@ QLabel* CPassFormView::AddLabel(int id, const QString& text, const QRect& dlu,
 }
 
 QLabel* CPassFormView::AddIcon(int iconId, const QRect& dlu) {
-    auto* label = new QLabel(this);
+    auto* label = new QLabel(m_surface);
     const QRect r = ToPixels(dlu);
     label->setPixmap(PassViewPixmap(iconId, 32));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -87,7 +104,7 @@ QLabel* CPassFormView::AddIcon(int iconId, const QRect& dlu) {
 }
 
 CEditEx* CPassFormView::AddLineEdit(int id, const QRect& dlu) {
-    auto* edit = new QLineEdit(this);
+    auto* edit = new QLineEdit(m_surface);
     edit->setGeometry(ToPixels(dlu));
     SetControlId(edit, id);
     auto* ex = new CEditEx(edit);
@@ -96,7 +113,7 @@ CEditEx* CPassFormView::AddLineEdit(int id, const QRect& dlu) {
 }
 
 CEditEx* CPassFormView::AddMultiLineEdit(int id, const QRect& dlu) {
-    auto* edit = new QPlainTextEdit(this);
+    auto* edit = new QPlainTextEdit(m_surface);
     edit->setGeometry(ToPixels(dlu));
     // Long lines scroll sideways; Tab moves on as in every other field.
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -109,7 +126,7 @@ CEditEx* CPassFormView::AddMultiLineEdit(int id, const QRect& dlu) {
 }
 
 QPushButton* CPassFormView::AddButton(int id, const QString& text, const QRect& dlu, int iconId) {
-    auto* button = new QPushButton(text, this);
+    auto* button = new QPushButton(text, m_surface);
     button->setGeometry(ToPixels(dlu));
     button->setAutoDefault(false);
     button->setFocusPolicy(Qt::StrongFocus);
@@ -175,12 +192,12 @@ void CPassFormView::AddEditCommands() {
     });
 }
 
-void CPassFormView::mouseMoveEvent(QMouseEvent* event) {
-    StampActivity();
-    QWidget::mouseMoveEvent(event);
-}
-
-void CPassFormView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    m_layout.Resize();
+bool CPassFormView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_surface) {
+        if (event->type() == QEvent::MouseMove)
+            StampActivity();
+        else if (event->type() == QEvent::Resize)
+            m_layout.Resize();
+    }
+    return QWidget::eventFilter(watched, event);
 }

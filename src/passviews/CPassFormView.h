@@ -16,6 +16,7 @@ class CKeystowDoc;
 class CLeftView;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 // Common ground of the passwords window's right-pane pages: controls laid out in dialog units
 // of the page's font and found by numeric id, the edit commands acting on the focused field,
@@ -31,6 +32,9 @@ public:
     QWidget* GetDlgItem(int id) const;
     // The page's design size in pixels.
     QSize DesignSize() const { return m_designSize; }
+    // The surface the controls sit on: the page's size, but never smaller than the design
+    // size (scroll bars then reach the rest).
+    QWidget* Surface() const { return m_surface; }
 
     CKeystowDoc* GetKeystowDoc() const;
     CKeystowChildFrame* GetKeystowFrame() const;
@@ -53,6 +57,8 @@ protected:
     // The pale field look every edit of the pages has.
     static void StyleEdit(CEditEx* edit, int height);
 
+    // A thin border around the page.
+    void ShowBorder();
     // Registers the edit commands (undo, cut, copy, paste, clear, select all) with their
     // enabling rules, acting on the focused field of this page.
     void AddEditCommands();
@@ -61,13 +67,14 @@ protected:
 
     CAnchorLayout m_layout;
 
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QRect ToPixels(const QRect& dlu) const;
     static void SetControlId(QWidget* widget, int id);
 
     QSize m_designSize;
+    QWidget* m_surface = nullptr;
+    QScrollArea* m_scroll = nullptr;
     QList<CEditEx*> m_edits;
 };

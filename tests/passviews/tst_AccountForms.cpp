@@ -342,15 +342,17 @@ void TestAccountForms::wideningThePaneWidensNameAndFields() {
     m_fx.Main()->resize(form->DesignSize().width() / 2 + 200, 700);
     QTRY_VERIFY(form->width() < form->DesignSize().width());
     QCOMPARE(form->GetDlgItem(stretched[1])->width(), fieldDesign);
+    // The rest of the form is reached by scrolling.
+    QCOMPARE(form->Surface()->width(), form->DesignSize().width());
     const QList<int> narrow = widths();
     const QRect saveBefore = form->GetDlgItem(saveId)->geometry();
 
     // Wider: the name label and every field grow by the same amount; buttons stay.
-    const int paneBefore = form->width();
+    const int paneBefore = form->Surface()->width();
     m_fx.Main()->resize(form->DesignSize().width() + 600, 800);
-    QTRY_VERIFY(form->width() > form->DesignSize().width() + 100);
-    const int growth = form->width() - form->DesignSize().width();
-    QVERIFY(paneBefore < form->width());
+    QTRY_VERIFY(form->Surface()->width() > form->DesignSize().width() + 100);
+    const int growth = form->Surface()->width() - form->DesignSize().width();
+    QVERIFY(paneBefore < form->Surface()->width());
     const QList<int> wide = widths();
     for (int i = 0; i < stretched.size(); ++i)
         QCOMPARE(wide[i] - narrow[i], growth);

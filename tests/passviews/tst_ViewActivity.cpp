@@ -45,16 +45,18 @@ void TestViewActivity::actionsStampActivity_data() {
         QVERIFY(tree->OpenContextMenu());
         tree->OpenContextMenu()->close();
     });
-    QTest::newRow("mouse over a form")
-        << "account" << Action([](CKeystowDoc* doc) { MoveMouse(ShownView(doc)); });
+    QTest::newRow("mouse over a form") << "account" << Action([](CKeystowDoc* doc) {
+        MoveMouse(static_cast<CPassFormView*>(ShownView(doc))->Surface());
+    });
     QTest::newRow("typing in a field") << "account" << Action([](CKeystowDoc* doc) {
         QTest::keyClicks(Control<QLineEdit>(ShownView(doc), IDC_WEB_ADDRESS), "a");
     });
     QTest::newRow("Add More") << "account" << Action([](CKeystowDoc* doc) {
         QTest::mouseClick(Control<QPushButton>(ShownView(doc), IDC_WEB_ADD_MORE), Qt::LeftButton);
     });
-    QTest::newRow("mouse over an add page")
-        << "web" << Action([](CKeystowDoc* doc) { MoveMouse(ShownView(doc)); });
+    QTest::newRow("mouse over an add page") << "web" << Action([](CKeystowDoc* doc) {
+        MoveMouse(static_cast<CPassFormView*>(ShownView(doc))->Surface());
+    });
     QTest::newRow("typing a new name") << "web" << Action([](CKeystowDoc* doc) {
         QTest::keyClicks(qobject_cast<CAddAccountPage*>(ShownView(doc))->NameBox(), "n");
     });
@@ -66,8 +68,9 @@ void TestViewActivity::actionsStampActivity_data() {
         QTest::mouseClick(Control<QPushButton>(ShownView(doc), IDC_BLANK_ADD_OTHER),
                           Qt::LeftButton);
     });
-    QTest::newRow("mouse over the Add Accounts page")
-        << "" << Action([](CKeystowDoc* doc) { MoveMouse(ShownView(doc)); });
+    QTest::newRow("mouse over the Add Accounts page") << "" << Action([](CKeystowDoc* doc) {
+        MoveMouse(static_cast<CPassFormView*>(ShownView(doc))->Surface());
+    });
 }
 
 void TestViewActivity::actionsStampActivity() {

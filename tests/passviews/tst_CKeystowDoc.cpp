@@ -2,6 +2,7 @@
 
 #include "CActivityHost.h"
 #include "CDocManager.h"
+#include "CEditorDoc.h"
 #include "CKeystowChildFrame.h"
 #include "CKeystowDoc.h"
 #include "CLeftView.h"
@@ -400,26 +401,107 @@ void TestCKeystowDoc::saveAsThatDoesNotCompleteChangesNothing() {
     QCOMPARE(FileSummary(path, "pa55"), Summary(store));
 }
 
+void TestCKeystowDoc::failedSaveIsReportedAndStaysModified_data() {
+    QTest::addColumn<bool>("folderInTheWay");
+    QTest::addColumn<QString>("reason"); // part of the message besides the file name
+    QTest::newRow("folder in the way") << true << "";
+    QTest::newRow("zero character in a field") << false << "zero character";
+}
+
 void TestCKeystowDoc::failedSaveIsReportedAndStaysModified() {
+    QFETCH(bool, folderInTheWay);
+    QFETCH(QString, reason);
     AccountStore store;
     FillSample(store);
     const QString path = WriteAccounts("vault.ksw", "pa55", store);
     CKeystowDoc* doc = Open(path, "pa55");
     QVERIFY(doc);
     doc->Accounts().web.at(0)->notes = "precious";
+    if (!folderInTheWay)
+        doc->Accounts().web.at(0)->notes += QChar(0);
     doc->SetModifiedFlag();
-    // A folder now stands where the file was.
-    QVERIFY(QFile::remove(path));
-    QVERIFY(QDir(m_dir->path()).mkdir("vault.ksw"));
+    if (folderInTheWay) {
+        // A folder now stands where the file was.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir(m_dir->path()).mkdir("vault.ksw"));
+    }
+    const QByteArray before = ReadAll(path);
     QString message;
     DialogScript script;
     script.Then(AcceptMessage(&message));
-    QVERIFY(!doc->OnSaveDocument(path));
+    QVERIFY(m_frame->ExecuteCommand(ID_FILE_SAVE)); // handled, though it did not complete
     QVERIFY(script.Finished());
     QVERIFY2(message.contains("vault.ksw"), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
     QVERIFY(!message.contains("pa55"));
     QVERIFY(!message.contains("precious"));
     QVERIFY(doc->IsModified());
+    QCOMPARE(ReadAll(path), before);
+    // OnSaveDocument itself says the save did not complete.
+    DialogScript again;
+    again.Then(AcceptMessage(&message));
+    QVERIFY(!doc->OnSaveDocument(path));
+    QVERIFY(again.Finished());
+}
+
+void TestCKeystowDoc::newThroughTheChooser_data() {
+    QTest::addColumn<int>("choice"); // the chooser's button; 0 cancels it
+    QTest::addColumn<QString>("created");
+    QTest::newRow("passwords document") << int(IDC_NEW_PASSWORDS_DOCUMENT) << "CKeystowDoc";
+    QTest::newRow("text document") << int(IDC_NEW_TEXT_DOCUMENT) << "CEditorDoc";
+    QTest::newRow("cancelled") << 0 << "";
+}
+
+void TestCKeystowDoc::newThroughTheChooser() {
+    QFETCH(int, choice);
+    QFETCH(QString, created);
+    CKeystowDoc* doc = NewDoc();
+    DialogScript script;
+    if (choice != 0)
+        script.Then(Answer("CNewDocumentDlg", choice));
+    else
+        script.Then(Cancel("CNewDocumentDlg"));
+    QVERIFY(m_frame->ExecuteCommand(ID_FILE_NEW));
+    QVERIFY(script.Finished());
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), created.isEmpty() ? 1 : 2);
+    CDocument* active = m_frame->MDIGetActive()->GetActiveDocument();
+    if (created.isEmpty()) {
+        QCOMPARE(active, doc);
+    } else {
+        QVERIFY(active != doc);
+        QCOMPARE(QString(active->metaObject()->className()), created);
+        QCOMPARE(active->GetTitle(), QString("Untitled") + (created == "CKeystowDoc" ? "2" : "1"));
+    }
+}
+
+void TestCKeystowDoc::openCommandPicksTheTypeByExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("created");
+    QTest::newRow("passwords file") << "vault.ksw" << "CKeystowDoc";
+    QTest::newRow("text file") << "notes.etx" << "CEditorDoc";
+}
+
+void TestCKeystowDoc::openCommandPicksTheTypeByExtension() {
+    QFETCH(QString, name);
+    QFETCH(QString, created);
+    const QString path = m_dir->filePath(name);
+    if (created == "CKeystowDoc") {
+        AccountStore store;
+        FillSample(store);
+        QCOMPARE(SavePasswordsFile(path, "pw", store), SaveResult::Saved);
+    } else {
+        QCOMPARE(SaveTextFile(path, "pw", "some text"), SaveResult::Saved);
+    }
+    CKeystowDoc* doc = NewDoc();
+    DialogScript script;
+    script.Then(ChooseFile(path)).Then(EnterPassword("pw"));
+    QVERIFY(m_frame->ExecuteCommand(ID_FILE_OPEN));
+    QVERIFY(script.Finished());
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
+    CDocument* opened = m_frame->MDIGetActive()->GetActiveDocument();
+    QVERIFY(opened != doc);
+    QCOMPARE(QString(opened->metaObject()->className()), created);
+    QCOMPARE(QFileInfo(opened->GetPathName()), QFileInfo(path));
 }
 
 void TestCKeystowDoc::yesThenFailedSaveKeepsDocumentOpen_data() {

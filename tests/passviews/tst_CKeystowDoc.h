@@ -32,7 +32,12 @@ private slots:
     void saveAsOntoExistingFile();
     void saveAsThatDoesNotCompleteChangesNothing_data();
     void saveAsThatDoesNotCompleteChangesNothing();
+    void failedSaveIsReportedAndStaysModified_data();
     void failedSaveIsReportedAndStaysModified();
+    void newThroughTheChooser_data();
+    void newThroughTheChooser();
+    void openCommandPicksTheTypeByExtension_data();
+    void openCommandPicksTheTypeByExtension();
     void yesThenFailedSaveKeepsDocumentOpen_data();
     void yesThenFailedSaveKeepsDocumentOpen();
     void setNewPasswordMarksModifiedAndClosingAsks();

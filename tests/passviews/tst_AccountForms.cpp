@@ -131,6 +131,23 @@ void TestAccountForms::notesKeepTheirLineBreaks() {
     QCOMPARE(doc->Accounts().web.at(0)->notes, QString("line one\r\nline two\r\nthree"));
 }
 
+void TestAccountForms::saveButtonWritesTheDocument() {
+    AccountStore store;
+    Fill(store);
+    CKeystowDoc* doc = m_fx.Open(store);
+    QVERIFY(doc);
+    CLeftView* tree = Tree(doc);
+    Click(tree, tree->EmailItem()->child(1));
+    QTest::keyClicks(Control<QLineEdit>(ShownView(doc), IDC_MAIL_POP), "+");
+    QVERIFY(doc->IsModified());
+    QTest::mouseClick(Control<QPushButton>(ShownView(doc), IDC_MAIL_SAVE), Qt::LeftButton);
+    QTRY_VERIFY(!doc->IsModified());
+    AccountStore saved;
+    QCOMPARE(OpenPasswordsFile(doc->GetPathName(), "pw", saved), PasswordsLoadResult::Loaded);
+    QCOMPARE(saved.mail.at(1)->popServer, QString("+m-pop-2"));
+    QCOMPARE(saved.mail.at(0)->popServer, QString("m-pop-1"));
+}
+
 void TestAccountForms::deleteButtonAndModifiedFlag_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("yes");

@@ -12,6 +12,7 @@ private slots:
     void typingChangesExactlyThatRecord_data();
     void typingChangesExactlyThatRecord();
     void notesKeepTheirLineBreaks();
+    void saveButtonWritesTheDocument();
     void deleteButtonAndModifiedFlag_data();
     void deleteButtonAndModifiedFlag();
     void editCommandEnabling_data();

@@ -127,8 +127,7 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
         QMessageBox::warning(
             DialogParent(), AppCaption(),
             tr("%1 could not be opened.\n%2")
-                .arg(fileName,
-                     reason.isEmpty() ? tr("The file could not be read.") : reason));
+                .arg(fileName, reason.isEmpty() ? tr("The file could not be read.") : reason));
         break;
     }
     Wipe(password);

@@ -43,8 +43,8 @@ private:
     QStackedWidget* Stack(int row, int col);
 
     int m_nextViewId = 1;
-    std::map<int, int> m_viewPanes;         // view id -> pane key
-    std::map<int, int> m_paneViews;         // pane key -> shown view id
-    std::map<int, QWidget*> m_viewWindows;  // view id -> view
+    std::map<int, int> m_viewPanes;          // view id -> pane key
+    std::map<int, int> m_paneViews;          // pane key -> shown view id
+    std::map<int, QWidget*> m_viewWindows;   // view id -> view
     std::map<int, QStackedWidget*> m_stacks; // pane key -> stack of its views
 };

@@ -212,12 +212,27 @@ void TestPasswordsMarkup::writerGivesTheBytesOfElementByElementBuilding() {
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
     // Markup characters, line breaks, two- three- and four-byte characters, lone surrogates.
-    static const QStringList kPieces = {
-        "a", "<", "&", ">", "\"", "'", " ", "\r\n", "\t", "&amp;", "]]>",
-        QString::fromUtf8("\xc3\xa9"), QString::fromUtf8("\xe2\x82\xac"),
-        QString::fromUtf8("\xf0\x9f\x94\x91"), QString(QChar(0xD800)), QString(QChar(0xDC00)),
-        QString(QChar(0x7F)), QString(QChar(0x80)), QString(QChar(0x7FF)), QString(QChar(0x800)),
-        QString(300, QLatin1Char('z'))};
+    static const QStringList kPieces = {"a",
+                                        "<",
+                                        "&",
+                                        ">",
+                                        "\"",
+                                        "'",
+                                        " ",
+                                        "\r\n",
+                                        "\t",
+                                        "&amp;",
+                                        "]]>",
+                                        QString::fromUtf8("\xc3\xa9"),
+                                        QString::fromUtf8("\xe2\x82\xac"),
+                                        QString::fromUtf8("\xf0\x9f\x94\x91"),
+                                        QString(QChar(0xD800)),
+                                        QString(QChar(0xDC00)),
+                                        QString(QChar(0x7F)),
+                                        QString(QChar(0x80)),
+                                        QString(QChar(0x7FF)),
+                                        QString(QChar(0x800)),
+                                        QString(300, QLatin1Char('z'))};
     auto value = [&]() {
         QString text;
         for (int i = static_cast<int>(random.bounded(6)); i > 0; --i) {

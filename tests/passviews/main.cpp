@@ -1,10 +1,10 @@
-#include "tst_CKeystowDoc.h"
-#include "tst_CKeystowChildFrame.h"
-#include "tst_CLeftView.h"
 #include "tst_AccountForms.h"
 #include "tst_AddPages.h"
-#include "tst_WebAddress.h"
+#include "tst_CKeystowChildFrame.h"
+#include "tst_CKeystowDoc.h"
+#include "tst_CLeftView.h"
 #include "tst_ViewActivity.h"
+#include "tst_WebAddress.h"
 
 #include <QApplication>
 #include <QSettings>

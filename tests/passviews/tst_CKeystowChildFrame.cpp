@@ -1,6 +1,7 @@
 #include "tst_CKeystowChildFrame.h"
 
 #include "BlankRootView.h"
+#include "CAccountForm.h"
 #include "CDocManager.h"
 #include "CKeystowChildFrame.h"
 #include "CKeystowDoc.h"
@@ -10,7 +11,6 @@
 #include "CMultiDocTemplate.h"
 #include "COtherAccView.h"
 #include "CViewSwitchSplitter.h"
-#include "CAccountForm.h"
 #include "CWebAccView.h"
 #include "CWinApp.h"
 #include "EMailAccountsRootView.h"
@@ -165,8 +165,8 @@ void TestCKeystowChildFrame::treeSelectionPicksTheView() {
     // Start somewhere else, so that each row really switches.
     QVERIFY(frame->ShowPaneView(frame->mailRootViewId));
     const QStringList parts = select.split(':');
-    QTreeWidgetItem* item = parts[0] == "root"  ? tree->RootItem()
-                            : parts[0] == "web" ? tree->WebItem()
+    QTreeWidgetItem* item = parts[0] == "root"   ? tree->RootItem()
+                            : parts[0] == "web"  ? tree->WebItem()
                             : parts[0] == "mail" ? tree->EmailItem()
                                                  : tree->OtherItem();
     if (parts.size() > 1)

@@ -6,9 +6,9 @@
 #include "CKeystowChildFrame.h"
 #include "CKeystowDoc.h"
 #include "CLeftView.h"
-#include "CViewSwitchSplitter.h"
 #include "CMDIFrameWnd.h"
 #include "CMultiDocTemplate.h"
+#include "CViewSwitchSplitter.h"
 #include "CWinApp.h"
 #include "PasswordsDocType.h"
 #include "TestFiles.h"
@@ -51,8 +51,8 @@ QString Summary(const AccountStore& store) {
         lines << QStringList{"web", a.name, a.address, a.userId, a.password, a.notes}.join('|');
     });
     store.mail.enumerate([&](int, const MailAccount& a) {
-        lines << QStringList{"mail",      a.name,       a.address,  a.webInterface,
-                             a.userId,    a.password,   a.smtpServer, a.popServer, a.notes}
+        lines << QStringList{"mail",     a.name,       a.address,   a.webInterface, a.userId,
+                             a.password, a.smtpServer, a.popServer, a.notes}
                      .join('|');
     });
     store.other.enumerate([&](int, const OtherAccount& a) {
@@ -188,11 +188,16 @@ void TestCKeystowDoc::openShowsTheWindow() {
 void TestCKeystowDoc::openFailures_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("expected"); // what the message says beside the file name
-    QTest::newRow("wrong password") << "wrong" << "Failed to decrypt the file: ";
-    QTest::newRow("text document renamed") << "text" << "does not hold a passwords document";
-    QTest::newRow("empty file") << "empty" << "empty";
-    QTest::newRow("not a file") << "folder" << "";
-    QTest::newRow("prompt cancelled") << "cancel" << "";
+    QTest::newRow("wrong password") << "wrong"
+                                    << "Failed to decrypt the file: ";
+    QTest::newRow("text document renamed") << "text"
+                                           << "does not hold a passwords document";
+    QTest::newRow("empty file") << "empty"
+                                << "empty";
+    QTest::newRow("not a file") << "folder"
+                                << "";
+    QTest::newRow("prompt cancelled") << "cancel"
+                                      << "";
 }
 
 void TestCKeystowDoc::openFailures() {
@@ -242,9 +247,8 @@ void TestCKeystowDoc::markupVariantsOpenAndSurviveASave_data() {
     QTest::addColumn<QString>("accounts");
     const QByteArray web = "<ACCOUNT><NAME>w</NAME><ADDRESS>a</ADDRESS><USERID>u</USERID>"
                            "<PASSWORD>p</PASSWORD><NOTES>n</NOTES></ACCOUNT>";
-    QTest::newRow("root not named DOC")
-        << "<VAULT><WEB_ACCOUNTS>" + web + "</WEB_ACCOUNTS></VAULT>"
-        << "web|w|a|u|p|n";
+    QTest::newRow("root not named DOC") << "<VAULT><WEB_ACCOUNTS>" + web + "</WEB_ACCOUNTS></VAULT>"
+                                        << "web|w|a|u|p|n";
     QTest::newRow("empty DOC") << QByteArray("<DOC/>") << "";
     QTest::newRow("groups in reverse order")
         << "<DOC><OTHER_ACCOUNTS><ACCOUNT><NAME>o</NAME><USERID>d</USERID><PASSWORD>9</PASSWORD>"
@@ -477,8 +481,10 @@ void TestCKeystowDoc::newThroughTheChooser() {
 void TestCKeystowDoc::openCommandPicksTheTypeByExtension_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("created");
-    QTest::newRow("passwords file") << "vault.ksw" << "CKeystowDoc";
-    QTest::newRow("text file") << "notes.etx" << "CEditorDoc";
+    QTest::newRow("passwords file") << "vault.ksw"
+                                    << "CKeystowDoc";
+    QTest::newRow("text file") << "notes.etx"
+                               << "CEditorDoc";
 }
 
 void TestCKeystowDoc::openCommandPicksTheTypeByExtension() {

@@ -1,4 +1,5 @@
-// Parse and load of a passwords markup text with 100 000 accounts (about 25 MB), beside pugixml
+// Write, parse and load of a passwords markup text with 100 000 accounts (about 25 MB), beside
+// pugixml writing the same tree to a string (raw format, CR LF line ends, the same bytes) and
 // parsing the same text and walking it into the same records. Run on demand, never by the
 // tests: bench_markup [accounts] [rounds] [warm]. By default every run starts from a trimmed
 // heap, as a program that has just opened a file would; "warm" lets runs reuse freed memory.
@@ -18,6 +19,9 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -113,6 +117,85 @@ bool PugiParse(pugi::xml_document& doc, const QByteArray& markup) {
                            pugi::parse_default, pugi::encoding_utf8);
 }
 
+// pugixml's tree of the same markup: line breaks are text nodes, so that its raw output is
+// byte for byte the text BuildPasswordsMarkup writes.
+void AddLine(pugi::xml_node node) {
+    node.append_child(pugi::node_pcdata).set_value("\r\n");
+}
+
+void AddField(pugi::xml_node account, const char* tag, const QString& value) {
+    pugi::xml_node field = account.append_child(tag);
+    if (!value.isEmpty()) {
+        field.append_child(pugi::node_pcdata).set_value(value.toUtf8().constData());
+    }
+    AddLine(account);
+}
+
+template <class T, class Fields>
+void PugiGroup(pugi::xml_node root, const char* name, const AccountList<T>& list,
+               const Fields& fields) {
+    pugi::xml_node group = root.append_child(name);
+    AddLine(root);
+    list.enumerate([&](int, const T& record) {
+        if (!group.first_child()) {
+            AddLine(group);
+        }
+        pugi::xml_node account = group.append_child("ACCOUNT");
+        AddLine(group);
+        AddLine(account);
+        for (const auto& field : fields) {
+            AddField(account, field.first, record.*field.second);
+        }
+    });
+}
+
+void PugiBuild(pugi::xml_document& doc, const AccountStore& store) {
+    pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "ISO-8859-1";
+    AddLine(doc);
+    pugi::xml_node root = doc.append_child("DOC");
+    AddLine(doc);
+    AddLine(root);
+    using Web = std::pair<const char*, QString WebAccount::*>;
+    using Mail = std::pair<const char*, QString MailAccount::*>;
+    using Other = std::pair<const char*, QString OtherAccount::*>;
+    PugiGroup(root, "WEB_ACCOUNTS", store.web,
+              std::vector<Web>{{"NAME", &WebAccount::name},
+                               {"ADDRESS", &WebAccount::address},
+                               {"USERID", &WebAccount::userId},
+                               {"PASSWORD", &WebAccount::password},
+                               {"NOTES", &WebAccount::notes}});
+    PugiGroup(root, "MAIL_ACCOUNTS", store.mail,
+              std::vector<Mail>{{"NAME", &MailAccount::name},
+                                {"ADDRESS", &MailAccount::address},
+                                {"WEBINTERFACE", &MailAccount::webInterface},
+                                {"USERID", &MailAccount::userId},
+                                {"PASSWORD", &MailAccount::password},
+                                {"SMTPSERVER", &MailAccount::smtpServer},
+                                {"POPSERVER", &MailAccount::popServer},
+                                {"NOTES", &MailAccount::notes}});
+    PugiGroup(root, "OTHER_ACCOUNTS", store.other,
+              std::vector<Other>{{"NAME", &OtherAccount::name},
+                                 {"USERID", &OtherAccount::description},
+                                 {"PASSWORD", &OtherAccount::pin},
+                                 {"NOTES", &OtherAccount::notes}});
+}
+
+// pugixml writing into one growing string, as a program saving to memory would.
+struct StringWriter : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override {
+        text.append(static_cast<const char*>(data), size);
+    }
+};
+
+std::string PugiWrite(const pugi::xml_document& doc) {
+    StringWriter writer;
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.text);
+}
+
 int Count(const AccountStore& store) {
     return static_cast<int>(store.web.filledSlots().size() + store.mail.filledSlots().size() +
                             store.other.filledSlots().size());
@@ -127,8 +210,22 @@ int main(int argc, char** argv) {
 
     AccountStore source;
     Generate(source, accounts);
-    QByteArray markup;
-    const double write = Best(rounds, [&] { markup = BuildPasswordsMarkup(source); });
+    QByteArray markup = BuildPasswordsMarkup(source);
+    pugi::xml_document tree;
+    PugiBuild(tree, source);
+    std::string pugiMarkup = PugiWrite(tree);
+    if (pugiMarkup.size() != static_cast<size_t>(markup.size()) ||
+        std::memcmp(pugiMarkup.data(), markup.constData(), pugiMarkup.size()) != 0) {
+        std::fprintf(stderr, "bench_markup: pugixml's raw output differs from ours\n");
+        return 1;
+    }
+    // The writers take turns within each round, like the readers below.
+    double write = 1e30;
+    double pugiWrite = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        write = std::min(write, Best(1, [&] { markup = BuildPasswordsMarkup(source); }));
+        pugiWrite = std::min(pugiWrite, Best(1, [&] { pugiMarkup = PugiWrite(tree); }));
+    }
     std::printf("markup: %d accounts, %.1f MB; best of %d rounds, %s heap\n", accounts,
                 static_cast<double>(markup.size()) / 1e6, rounds, g_trimHeap ? "trimmed" : "warm");
 
@@ -171,6 +268,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("%-34s %9.1f ms\n", "write (BuildPasswordsMarkup)", write);
+    std::printf("%-34s %9.1f ms\n", "pugixml write (save, raw)", pugiWrite);
+    std::printf("write ratio ours/pugixml %.2f\n", write / pugiWrite);
     std::printf("%-34s %9.1f ms  %7.0f MB/s\n", "CXmlText parse (SetText)", ourParse,
                 static_cast<double>(markup.size()) / 1e3 / ourParse);
     std::printf("%-34s %9.1f ms  %7.0f MB/s\n", "pugixml parse (load_buffer)", pugiParse,

@@ -16,7 +16,8 @@ enum ExitCode {
     ExitNotRead = 2,
     ExitNotDecrypted = 3,
     ExitNotWritten = 4,
-    ExitPasswordRefused = 5
+    ExitPasswordRefused = 5,
+    ExitNotPasswords = 6
 };
 
 // Options common to every command.

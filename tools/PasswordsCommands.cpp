@@ -14,9 +14,28 @@ namespace {
 // Loads the passwords file named first; prints why it failed and returns an exit code.
 int LoadAccounts(const CliOptions& options, AccountStore& store) {
     const QString path = options.positional.at(0);
-    return OpenWithPassword(options, [&](const QString& password, QString* reason) {
-        return LoadPasswordsFile(path, password, store, reason);
+    bool notPasswords = false;
+    const int code = OpenWithPassword(options, [&](const QString& password, QString* reason) {
+        const PasswordsLoadResult result = OpenPasswordsFile(path, password, store, reason);
+        switch (result) {
+        case PasswordsLoadResult::NotRead:
+            return LoadResult::NotRead;
+        case PasswordsLoadResult::NotDecrypted:
+            return LoadResult::NotDecrypted;
+        case PasswordsLoadResult::NotPasswords:
+            notPasswords = true;
+            break;
+        case PasswordsLoadResult::Loaded:
+            break;
+        }
+        return LoadResult::Loaded;
     });
+    if (code == ExitOk && notPasswords) {
+        // A text document under a .ksw name decrypts, but listing it would show nothing.
+        PrintError(NotPasswordsDocumentMessage(path));
+        return ExitNotPasswords;
+    }
+    return code;
 }
 
 // A name on one line: control characters (line breaks, tabs) shown as blanks.

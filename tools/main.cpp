@@ -25,7 +25,7 @@ QString CommandList() {
         "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
         "command line.\n\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
         "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is "
-        "refused.\n");
+        "refused,\n6 the file decrypts but does not hold a passwords document.\n");
     return text;
 }
 

@@ -456,6 +456,11 @@ bool CXmlText::FindElement(const QByteArray& name) {
     return false;
 }
 
+void CXmlText::ResetMainPos() {
+    m_currentPos = 0;
+    m_childPos = 0;
+}
+
 bool CXmlText::FindChildElement(const QByteArray& name) {
     if (m_currentPos == 0 && !FindElement()) {
         return false;
@@ -471,6 +476,10 @@ bool CXmlText::FindChildElement(const QByteArray& name) {
         }
     }
     return false;
+}
+
+bool CXmlText::ChildMatches(const QByteArray& name) const {
+    return m_childPos != 0 && Matches(m_childPos, name);
 }
 
 bool CXmlText::EnterElement() {

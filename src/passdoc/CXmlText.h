@@ -26,7 +26,11 @@ public:
     const QByteArray& GetError() const { return m_error; }
 
     bool FindElement(const QByteArray& name = QByteArray());
+    // The next FindElement searches from the first element of the current parent again.
+    void ResetMainPos();
     bool FindChildElement(const QByteArray& name = QByteArray());
+    // True when the child position stands on an element that a search for name would find.
+    bool ChildMatches(const QByteArray& name) const;
     bool EnterElement();
     bool LeaveElement();
     bool AddElement(const QByteArray& name, const QByteArray& data = QByteArray());

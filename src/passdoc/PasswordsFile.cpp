@@ -18,13 +18,45 @@ SaveResult SavePasswordsFile(const QString& path, const QString& password,
     return result;
 }
 
-LoadResult LoadPasswordsFile(const QString& path, const QString& password, AccountStore& store,
-                             QString* reason) {
+PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
+                                      AccountStore& store, QString* reason) {
     QByteArray markup;
-    const LoadResult result = LoadTextFileUtf8(path, password, markup, reason);
-    if (result == LoadResult::Loaded) {
-        ReadPasswordsMarkup(markup, store);
+    const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason);
+    PasswordsLoadResult result = PasswordsLoadResult::NotRead;
+    switch (loaded) {
+    case LoadResult::Loaded:
+        result = PasswordsLoadResult::Loaded;
+        if (!ReadPasswordsMarkup(markup, store)) {
+            result = PasswordsLoadResult::NotPasswords;
+            if (reason != nullptr) {
+                *reason = QStringLiteral("The file does not hold a passwords document.");
+            }
+        }
+        break;
+    case LoadResult::NotDecrypted:
+        result = PasswordsLoadResult::NotDecrypted;
+        break;
+    case LoadResult::NotRead:
+        break;
     }
     markup.fill('\0'); // the decrypted text holds every password
     return result;
+}
+
+LoadResult LoadPasswordsFile(const QString& path, const QString& password, AccountStore& store,
+                             QString* reason) {
+    switch (OpenPasswordsFile(path, password, store, reason)) {
+    case PasswordsLoadResult::NotRead:
+        return LoadResult::NotRead;
+    case PasswordsLoadResult::NotDecrypted:
+        return LoadResult::NotDecrypted;
+    case PasswordsLoadResult::Loaded:
+    case PasswordsLoadResult::NotPasswords:
+        break;
+    }
+    return LoadResult::Loaded;
+}
+
+QString NotPasswordsDocumentMessage(const QString& fileName) {
+    return QStringLiteral("%1 does not hold a passwords document.").arg(fileName);
 }

@@ -13,7 +13,23 @@
 SaveResult SavePasswordsFile(const QString& path, const QString& password,
                              const AccountStore& store, QString* reason = nullptr);
 
-// Appends the file's accounts to the store (normally an empty one). Decrypted text that is not
-// passwords markup loads as no accounts.
+// How opening a passwords file ended.
+enum class PasswordsLoadResult {
+    Loaded,
+    NotRead,      // cannot be read, or empty
+    NotDecrypted, // wrong password or damaged
+    NotPasswords, // decrypts, but the text is not markup (a text document, say)
+};
+
+// Appends the file's accounts to the store (normally an empty one). reason, when given, says
+// why the file did not open; it never holds secrets.
+PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
+                                      AccountStore& store, QString* reason = nullptr);
+
+// The same, for callers that know only the container's results: decrypted text that is not
+// markup loads as no accounts.
 LoadResult LoadPasswordsFile(const QString& path, const QString& password, AccountStore& store,
                              QString* reason = nullptr);
+
+// The sentence that tells the person a file decrypts but holds no passwords document.
+QString NotPasswordsDocumentMessage(const QString& fileName);

@@ -14,8 +14,10 @@ extern const char kPasswordsDeclaration[];
 // Writes the non-empty slots of each list in slot order.
 QByteArray BuildPasswordsMarkup(const AccountStore& store);
 
-// Appends the accounts found in the text to the store, in text order. The root element may
-// have any name; groups are read in the order Web, Email, Other, each search running forward
-// only; elements of other names are skipped. A field whose element is missing (or stands
-// before an earlier field) is left empty. Text that is not markup yields no accounts.
-void ReadPasswordsMarkup(const QByteArray& markup, AccountStore& store);
+// Appends the accounts found in the text to the store, in text order within each kind. The
+// root element may have any name; the groups of each kind are found wherever they stand in
+// the root, and every group of a kind is read; each field is found wherever it stands in its
+// account (the first of its name counts); elements of other names are skipped. A field whose
+// element is missing is left empty. False, with no accounts, when the text is not markup (no
+// root element parses).
+bool ReadPasswordsMarkup(const QByteArray& markup, AccountStore& store);

@@ -11,6 +11,7 @@
 
 #include "StandInDocTypes.h"
 
+#include <PasswordsDocType.h>
 #include <TextDocType.h>
 
 #include <QDir>
@@ -44,8 +45,7 @@ void CEditorApp::RegisterDocTemplates() {
     m_pTextTemplate = CreateTextDocTemplate();
     m_pTextTemplate->SetSharedMenu(IDR_TEXTTYPE);
     AddDocTemplate(m_pTextTemplate);
-    m_pPasswordsTemplate = CreateStandInPasswordsTemplate();
-    m_pPasswordsTemplate->SetSharedMenu(IDR_TEXTTYPE);
+    m_pPasswordsTemplate = CreatePasswordsDocTemplate();
     AddDocTemplate(m_pPasswordsTemplate);
     m_pBrowserTemplate = CreateStandInBrowserTemplate();
     AddDocTemplate(m_pBrowserTemplate);

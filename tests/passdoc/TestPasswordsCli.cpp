@@ -1,6 +1,7 @@
 #include "TestPasswordsCli.h"
 
 #include "AccountsJson.h"
+#include "PasswordsFile.h"
 #include "PasswordsMarkup.h"
 
 #include <TextFile.h>
@@ -101,7 +102,8 @@ void TestPasswordsCli::exportJsonGivesTheReaderRules_data() {
         << QByteArray("<DOC><OTHER_ACCOUNTS><ACCOUNT><NAME>o</NAME><USERID>d</USERID>"
                       "<PASSWORD>1</PASSWORD></ACCOUNT></OTHER_ACCOUNTS><WEB_ACCOUNTS>" +
                       kAccountA + "</WEB_ACCOUNTS></DOC>")
-        << QByteArray(R"({"mail":[],"other":[],"web":[{"address":"B","name":"A","notes":"",
+        << QByteArray(R"({"mail":[],"other":[{"description":"d","name":"o","notes":"",
+                      "pin":"1"}],"web":[{"address":"B","name":"A","notes":"",
                       "password":"p","userId":"u"}]})");
     QTest::newRow("cdata and entities")
         << QByteArray("<DOC><OTHER_ACCOUNTS><ACCOUNT><NAME><![CDATA[<x>]]></NAME>"
@@ -109,8 +111,27 @@ void TestPasswordsCli::exportJsonGivesTheReaderRules_data() {
                       "</OTHER_ACCOUNTS></DOC>")
         << QByteArray(R"({"mail":[],"web":[],"other":[{"description":"a&b&#65;","name":"<x>",
                       "notes":"","pin":" 1 "}]})");
-    QTest::newRow("not markup") << QByteArray("just a note")
-                                << QByteArray(R"({"mail":[],"other":[],"web":[]})");
+    QTest::newRow("empty DOC") << QByteArray("<DOC/>")
+                               << QByteArray(R"({"mail":[],"other":[],"web":[]})");
+}
+
+void TestPasswordsCli::notAPasswordsDocument_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("list") << QStringLiteral("list");
+    QTest::newRow("export") << QStringLiteral("export");
+}
+
+void TestPasswordsCli::notAPasswordsDocument() {
+    QFETCH(QString, command);
+    // A text document renamed to .ksw decrypts with its password but holds no accounts.
+    const QString path = Path("note.ksw");
+    QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), "just a note"), SaveResult::Saved);
+    const QByteArray before = ReadFile(path);
+    const Run run = Cli({command, path});
+    QCOMPARE(run.code, 6);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains(NotPasswordsDocumentMessage(path).toUtf8()), run.err);
+    QCOMPARE(ReadFile(path), before);
 }
 
 void TestPasswordsCli::exportJsonGivesTheReaderRules() {

@@ -12,6 +12,8 @@ private slots:
     void listNamesKindAndName();
     void exportJsonGivesTheReaderRules_data();
     void exportJsonGivesTheReaderRules();
+    void notAPasswordsDocument_data();
+    void notAPasswordsDocument();
     void exportCsvToOwnerOnlyFile();
     void importFromStandardInput();
     void importReplacesOnlyWithForce();

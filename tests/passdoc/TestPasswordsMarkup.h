@@ -9,11 +9,15 @@ private slots:
     void writesTheLayout();
     void reads_data();
     void reads();
+    void writerGivesTheBytesOfElementByElementBuilding_data();
+    void writerGivesTheBytesOfElementByElementBuilding();
     void deletedSlotsAreNotWritten();
     void randomStoresRoundTrip_data();
     void randomStoresRoundTrip();
     void fileRoundTrip();
     void fileWithWrongPassword();
     void fileWithTextThatIsNotMarkup();
+    void markupThatParsesIsAPasswordsDocument_data();
+    void markupThatParsesIsAPasswordsDocument();
     void zeroCharacterIsRefused();
 };

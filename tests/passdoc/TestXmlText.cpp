@@ -188,6 +188,17 @@ void TestXmlText::navigation() {
     QVERIFY(!xml.LeaveElement());
     QVERIFY(!xml.AddElement("S")); // a second top-level element
     QCOMPARE(xml.GetText(), QByteArray("<R><A>1</A><B>2</B><A>3</A></R>"));
+
+    // Searching again from the first element of the parent.
+    QVERIFY(xml.EnterElement()); // into R; current is the last A
+    QVERIFY(!xml.FindElement("B"));
+    xml.ResetMainPos();
+    QVERIFY(xml.FindElement("B"));
+    QVERIFY(xml.LeaveElement());
+    // ChildMatches asks about the element at the child position only.
+    QVERIFY(xml.ChildMatches("B"));
+    QVERIFY(!xml.ChildMatches("A"));
+    QVERIFY(xml.ChildMatches(QByteArray()));
 }
 
 void TestXmlText::readData_data() {

@@ -22,7 +22,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -32,6 +31,8 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 namespace {
@@ -443,9 +444,10 @@ void TestMainFrame::passwordsFileOpensIntoWindow() {
     QCOMPARE(m_frame->CurrentMenuId(), IDR_TEXTTYPE);
     QWidget* view = doc->GetFirstView()->GetWidget();
     QStringList shown;
-    if (auto* list = qobject_cast<QListWidget*>(view)) {
-        for (int i = 0; i < list->count(); ++i)
-            shown << list->item(i)->text().trimmed();
+    // The account tree comes first among the window's views.
+    if (auto* tree = qobject_cast<QTreeWidget*>(view)) {
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            shown << (*it)->text(0).trimmed();
     }
     QVERIFY(shown.contains(QStringLiteral("Bank")));
     QVERIFY(shown.contains(QStringLiteral("Locker")));

@@ -1,0 +1,3 @@
+#include "CKeystowView.h"
+
+CKeystowView::CKeystowView(QWidget* parent) : QWidget(parent) {}

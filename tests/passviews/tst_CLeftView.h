@@ -1,0 +1,32 @@
+#pragma once
+
+#include "tst_ViewsFixture.h"
+
+#include <QObject>
+
+class TestCLeftView : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_fx.Init(); }
+    void cleanup() { m_fx.Cleanup(); }
+    void fillsGroupsInOrderAndAccountsSorted_data();
+    void fillsGroupsInOrderAndAccountsSorted();
+    void newDocumentShowsUntitledAndEmptyGroups();
+    void manyAccountsFillQuickly();
+    void addedAccountTakesItsSortedPlace_data();
+    void addedAccountTakesItsSortedPlace();
+    void selectionShowsTheRightForm_data();
+    void selectionShowsTheRightForm();
+    void accountNamedLikeAGroupShowsItsOwnForm();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
+    void renameInPlace_data();
+    void renameInPlace();
+    void renameKeepsPlaceAndLimitsLength();
+    void rootAndGroupsAreNotEditable();
+    void rightClickKeepsSelectionAndMenuActsOnIt_data();
+    void rightClickKeepsSelectionAndMenuActsOnIt();
+
+private:
+    ViewsFixture m_fx;
+};

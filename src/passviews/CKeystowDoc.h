@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDocument.h"
+#include "CEncryptedDoc.h"
 
 #include <AccountStore.h>
 
@@ -12,7 +12,7 @@ class QWidget;
 // An encrypted passwords document: three account lists read from and written to a .ksw file
 // under the document's file password. The path is the framework's path name, which changes
 // only after a completed open or save; the password is never written anywhere.
-class CKeystowDoc : public CDocument {
+class CKeystowDoc : public CEncryptedDoc {
     Q_OBJECT
 public:
     CKeystowDoc();
@@ -20,9 +20,6 @@ public:
 
     AccountStore& Accounts() { return m_accounts; }
     const AccountStore& Accounts() const { return m_accounts; }
-
-    // The file password; empty while none is set (a new document).
-    const QString& FilePassword() const { return m_filePassword; }
 
     // The frame showing this document, or null.
     CKeystowChildFrame* GetFrame() const;
@@ -35,30 +32,16 @@ public:
     // nothing was written (the person was told why unless they cancelled); the document then
     // stays modified.
     bool OnSaveDocument(const QString& path) override;
-    // Before closing: unlocks the screen when it is locked, then asks whether to save. False
-    // keeps the document open, also when a save the person asked for did not complete.
-    bool SaveModified() override;
-    bool DoFileSave() override;
     void DeleteContents() override;
 
-    // The file commands while this document is active; each returns whether it completed.
-    void OnFileNew();
-    void OnFileOpen();
-    bool OnFileSave();
-    bool OnFileSaveAs();
-    bool OnSetFilePassword();
-
-    // The name offered for a document without a path: its title, with ".ksw" when it has no
-    // extension.
-    QString DefaultFileName() const;
+protected:
+    bool SaveToNewName(const QString& path) override;
 
 private:
-    QWidget* DialogParent() const;
     // Writes the file, telling the person why when it fails.
     bool WriteFile(const QString& path, const QString& password);
     // Writes with the current password, or with a new one asked for first.
     bool SaveWithPassword(const QString& path, bool askPassword);
 
     AccountStore m_accounts;
-    QString m_filePassword;
 };

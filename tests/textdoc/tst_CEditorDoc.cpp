@@ -265,7 +265,7 @@ void TestCEditorDoc::openWithRightPassword() {
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetTitle(), QString("notes.etx"));
     QCOMPARE(doc->GetPathName(), path);
-    QCOMPARE(doc->filePassword, QString("pa55"));
+    QCOMPARE(doc->FilePassword(), QString("pa55"));
     QCOMPARE(doc->GetView()->textCursor().position(), 0);
     QCOMPARE(m_frame->MdiArea()->subWindowList().size(), 1);
     // Typing marks it modified.
@@ -347,7 +347,7 @@ void TestCEditorDoc::saveTwiceAsksTwicePrefilled() {
     QCOMPARE(second, QString("old|old"));
     // The second save changed the password.
     QCOMPARE(Decrypt(path, "new"), QString("text more"));
-    QCOMPARE(doc->filePassword, QString("new"));
+    QCOMPARE(doc->FilePassword(), QString("new"));
 }
 
 void TestCEditorDoc::newThenSaveAsThenSaveWritesOneFile() {
@@ -455,7 +455,7 @@ void TestCEditorDoc::newThroughTheChooser() {
     QVERIFY(second && second != doc);
     QCOMPARE(second->GetTitle(), QString("Untitled2"));
     QVERIFY(second->GetPathName().isEmpty());
-    QVERIFY(second->filePassword.isEmpty());
+    QVERIFY(second->FilePassword().isEmpty());
 
     DialogScript passwords;
     passwords.Then(Answer(IDC_NEW_PASSWORDS_DOCUMENT));
@@ -500,7 +500,7 @@ void TestCEditorDoc::setNewPasswordAsksToSaveOnClose() {
     QVERIFY(set.Finished());
     QCOMPARE(okText, QString("Set"));
     QCOMPARE(shown, QString("old|old"));
-    QCOMPARE(doc->filePassword, QString("new"));
+    QCOMPARE(doc->FilePassword(), QString("new"));
     // The file still has the old password: the change must not be lost without a word.
     QVERIFY(doc->IsModified());
     QCOMPARE(Decrypt(path, "old"), QString("content"));
@@ -509,7 +509,7 @@ void TestCEditorDoc::setNewPasswordAsksToSaveOnClose() {
     DialogScript cancel;
     cancel.Then(Cancel("CSetPasswordDlg"));
     doc->OnSetFilePassword();
-    QCOMPARE(doc->filePassword, QString("new"));
+    QCOMPARE(doc->FilePassword(), QString("new"));
     QVERIFY(doc->IsModified());
 
     // Closing asks; Yes saves under the new password.

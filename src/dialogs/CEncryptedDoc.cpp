@@ -1,0 +1,137 @@
+#include "CEncryptedDoc.h"
+
+#include "CActivityHost.h"
+#include "CMDIChildWnd.h"
+#include "CMDIFrameWnd.h"
+#include "CModalDialog.h"
+#include "CReplaceFileDlg.h"
+#include "CSaveChangesDlg.h"
+#include "CSetPasswordDlg.h"
+#include "CShellDialog.h"
+#include "CTimedFileDialog.h"
+#include "CWinApp.h"
+#include "DocumentCommands.h"
+#include "resource.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+CEncryptedDoc::CEncryptedDoc(const QString& extension, const QString& saveFilter)
+    : m_extension(extension), m_saveFilter(saveFilter) {
+    OnCommand(ID_FILE_NEW, [this] { RunFileNewCommand(DialogParent()); });
+    OnCommand(ID_FILE_OPEN, [this] { RunFileOpenCommand(DialogParent()); });
+    OnCommand(ID_FILE_SAVE, [this] { OnFileSave(); });
+    OnCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    OnCommand(ID_SET_FILE_PASSWORD, [this] { OnSetFilePassword(); });
+}
+
+CEncryptedDoc::~CEncryptedDoc() {
+    Wipe(m_filePassword);
+}
+
+void CEncryptedDoc::Wipe(QString& secret) {
+    secret.fill(QChar(0));
+    secret.clear();
+}
+
+bool CEncryptedDoc::TakePassword(int result, QString& dialogPassword, QString& password) {
+    const bool confirmed = result == IDOK;
+    if (confirmed)
+        password = dialogPassword;
+    Wipe(dialogPassword);
+    return confirmed;
+}
+
+QWidget* CEncryptedDoc::DialogParent() const {
+    if (CWinApp* app = CWinApp::Current())
+        if (app->GetMainWnd())
+            return app->GetMainWnd();
+    const QList<CMDIChildWnd*> frames = GetFrames();
+    return frames.isEmpty() ? nullptr : frames.first()->window();
+}
+
+QString CEncryptedDoc::DefaultFileName() const {
+    const QString name = GetTitle();
+    return name.contains(QLatin1Char('.')) ? name : name + m_extension;
+}
+
+void CEncryptedDoc::TellNotSaved(const QString& path, const QString& reason) const {
+    // Nothing was replaced; the person must know, and closing will ask again.
+    ShowMessageBox(DialogParent(), QMessageBox::Warning,
+                   tr("The document was not saved to %1.\n%2")
+                       .arg(QFileInfo(path).fileName(),
+                            reason.isEmpty() ? tr("The file could not be written.") : reason));
+}
+
+void CEncryptedDoc::TellNotOpened(const QString& path, const QString& reason) const {
+    ShowMessageBox(DialogParent(), QMessageBox::Warning,
+                   tr("Cannot open %1.\n%2")
+                       .arg(QDir::toNativeSeparators(path),
+                            reason.isEmpty() ? tr("The file could not be read.") : reason));
+}
+
+bool CEncryptedDoc::OnFileSave() {
+    if (GetPathName().isEmpty())
+        return OnFileSaveAs();
+    return OnSaveDocument(GetPathName());
+}
+
+bool CEncryptedDoc::DoFileSave() {
+    return OnFileSave();
+}
+
+bool CEncryptedDoc::OnFileSaveAs() {
+    QString initial = DefaultFileName();
+    if (!GetPathName().isEmpty())
+        initial = QFileInfo(QFileInfo(GetPathName()).absolutePath(), initial).filePath();
+    CTimedFileDialog dlg(false, QString(), initial, OFN_HIDEREADONLY, m_saveFilter, DialogParent());
+    if (dlg.DoModal() != IDOK)
+        return false;
+    QString path = dlg.GetPathName();
+    if (path.isEmpty())
+        return false;
+    // Only the file name counts: a dot in a folder name is no extension.
+    if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        path += m_extension;
+    if (QFileInfo::exists(path)) {
+        CReplaceFileDlg replace(DialogParent());
+        if (replace.DoModal() != IDOK)
+            return false;
+    }
+    // The document takes the new name only once the file is really there.
+    if (!SaveToNewName(path))
+        return false;
+    SetPathName(path);
+    return true;
+}
+
+bool CEncryptedDoc::OnSetFilePassword() {
+    CSetPasswordDlg dlg(DialogParent());
+    dlg.m_password = m_filePassword;
+    dlg.m_setMode = true;
+    if (!TakePassword(dlg.DoModal(), dlg.m_password, m_filePassword))
+        return false;
+    MarkPasswordChanged();
+    return true;
+}
+
+bool CEncryptedDoc::SaveModified() {
+    // While the screen is locked nothing of the document shows before the screen password.
+    if (CActivityHost* host = CActivityHost::Current()) {
+        if (host->m_locked && !host->UnlockForClose())
+            return false;
+    }
+    if (!IsModified())
+        return true;
+    CSaveChangesDlg dlg(DialogParent());
+    dlg.m_fileName = GetPathName().isEmpty() ? DefaultFileName() : GetPathName();
+    switch (dlg.DoModal()) {
+    case IDYES:
+        // A save that did not complete keeps the document open: nothing is lost.
+        return OnFileSave();
+    case IDCANCEL:
+        return false;
+    default:
+        return true;
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "CDocument.h"
+
+#include <QString>
+
+class QWidget;
+
+// What the program's encrypted document types share: the file password the document holds
+// (never written anywhere, wiped when it goes), the file commands New, Open, Save, Save As and
+// Set New File Password, and the question before closing. The type says how its content is
+// written; the path is the document's path name, which changes only after a completed save.
+class CEncryptedDoc : public CDocument {
+    Q_OBJECT
+public:
+    // extension: ".etx" or ".ksw"; saveFilter: the Save As chooser's "name|pattern|" filter.
+    CEncryptedDoc(const QString& extension, const QString& saveFilter);
+    ~CEncryptedDoc() override;
+
+    // The file password; empty while none is set (a new document).
+    const QString& FilePassword() const { return m_filePassword; }
+
+    // Before closing: unlocks the screen first when it is locked, then asks whether to save.
+    // False keeps the document open, also when a save the person asked for did not complete.
+    bool SaveModified() override;
+    bool DoFileSave() override;
+
+    // The file commands; each returns whether it completed.
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    bool OnSetFilePassword();
+
+    // The name offered for a document without a path: its title, with the type's extension
+    // when it has none.
+    QString DefaultFileName() const;
+
+protected:
+    QWidget* DialogParent() const;
+    // Writes the document to a new name for Save As, asking for the password as the type
+    // does; false when nothing was written.
+    virtual bool SaveToNewName(const QString& path) = 0;
+    // Marks the document changed after a new file password: the file keeps the old one until
+    // the next save, so closing must ask.
+    virtual void MarkPasswordChanged() { SetModifiedFlag(true); }
+
+    // Takes the password a dialog returned when it was confirmed, and wipes the dialog's copy
+    // either way. True when the dialog was confirmed.
+    static bool TakePassword(int result, QString& dialogPassword, QString& password);
+    static void Wipe(QString& secret);
+    // Tells the person that a save did not complete, naming the file and the reason.
+    void TellNotSaved(const QString& path, const QString& reason) const;
+    // Tells the person that a file could not be opened, naming it and the reason.
+    void TellNotOpened(const QString& path, const QString& reason) const;
+
+    QString m_filePassword;
+
+private:
+    QString m_extension;
+    QString m_saveFilter;
+};

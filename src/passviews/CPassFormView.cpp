@@ -25,6 +25,8 @@ CPassFormView::CPassFormView(QSize designDlu, QWidget* parent) : QWidget(parent)
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
+    // Tab goes from the tree straight to the first field, not to the scrolling frame.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_surface = new QWidget;
     m_surface->setMinimumSize(m_designSize);
     // Controls are placed for the design size; the anchoring counts from there.

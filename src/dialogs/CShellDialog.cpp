@@ -5,6 +5,7 @@
 #include "resource.h"
 
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -28,10 +29,12 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     QMessageBox box(icon, AppCaption(), text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
-    // The box sizes itself to its text; room for the caption and the title bar's buttons too.
+    // The box sizes itself to its text; a spacer keeps room for the caption and the title
+    // bar's buttons too.
     const int captionWidth = box.fontMetrics().horizontalAdvance(AppCaption()) * 3 / 2 + 96;
-    box.setStyleSheet(
-        QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(captionWidth));
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

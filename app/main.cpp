@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
         app.SetCommandLineFile(files.first());
     if (!app.InitInstance())
         return 1;
+    app.ShowStartupWelcome();
     const int status = QApplication::exec();
     const int exitStatus = app.ExitInstance();
     return exitStatus != 0 ? exitStatus : status;

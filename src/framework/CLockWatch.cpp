@@ -11,8 +11,8 @@ namespace {
 const int kCheckIntervalMs = 100;
 }
 
-CLockWatch::CLockWatch(QWidget* window, Condition condition, std::function<void()> onLocked)
-    : QObject(window), m_window(window), m_condition(condition), m_onLocked(std::move(onLocked)),
+CLockWatch::CLockWatch(QWidget* window, std::function<void()> onLocked)
+    : QObject(window), m_window(window), m_onLocked(std::move(onLocked)),
       m_timer(new QTimer(this)) {
     m_timer->setInterval(kCheckIntervalMs);
     connect(m_timer, &QTimer::timeout, this, &CLockWatch::Check);
@@ -22,7 +22,7 @@ CLockWatch::CLockWatch(QWidget* window, Condition condition, std::function<void(
 }
 
 void CLockWatch::CloseWhenLocked(QDialog* dialog) {
-    new CLockWatch(dialog, WhenLocked, [dialog] { dialog->reject(); });
+    new CLockWatch(dialog, [dialog] { dialog->reject(); });
 }
 
 void CLockWatch::SetEnabled(bool enabled) {
@@ -35,9 +35,7 @@ void CLockWatch::SetEnabled(bool enabled) {
 
 bool CLockWatch::LockConditionHolds() const {
     const CActivityHost* host = CActivityHost::Current();
-    if (!host || !host->m_locked)
-        return false;
-    return m_condition == WhenLocked || host->IsIdleTimeUp();
+    return host && host->m_locked;
 }
 
 void CLockWatch::Check() {

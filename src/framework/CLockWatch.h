@@ -10,14 +10,12 @@ class QWidget;
 
 // Windows that show a document's content or act for it must not stay above the lock window.
 // A watch checks every 100 ms while its window is visible whether the main frame has locked
-// (for the modal dialogs: and its idle time is up) and then runs its action once per lock,
-// normally closing the window.
+// (however it locked: idle, on command, with the desktop) and then runs its action, normally
+// closing the window.
 class CLockWatch : public QObject {
     Q_OBJECT
 public:
-    enum Condition { WhenLocked, WhenLockedAndIdle };
-
-    CLockWatch(QWidget* window, Condition condition, std::function<void()> onLocked);
+    CLockWatch(QWidget* window, std::function<void()> onLocked);
 
     // Dialogs that are not the program's own modal dialogs (find and replace, print, print
     // preview) close as cancelled once the frame has locked.
@@ -36,7 +34,6 @@ protected:
 
 private:
     QWidget* m_window;
-    Condition m_condition;
     std::function<void()> m_onLocked;
     QTimer* m_timer;
     bool m_enabled = true;

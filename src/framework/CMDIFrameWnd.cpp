@@ -127,6 +127,10 @@ QList<CCmdTarget*> CMDIFrameWnd::GetRoutingTargets() const {
 }
 
 void CMDIFrameWnd::UpdateCmdUI(CCmdUI* ui) const {
+    if (!CommandsAllowed()) {
+        ui->Enable(false);
+        return;
+    }
     for (CCmdTarget* target : GetRoutingTargets()) {
         if (target->OnUpdateCmdUI(ui))
             return;

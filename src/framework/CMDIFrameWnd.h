@@ -38,6 +38,9 @@ public:
     bool ExecuteCommand(int id);
     // Fills ui from the first target that knows the command; unknown commands are disabled.
     void UpdateCmdUI(CCmdUI* ui) const;
+    // Whether commands may run at all now (a program may hold them back, as a screen lock
+    // does); a command held back shows disabled and does not run.
+    virtual bool CommandsAllowed() const { return true; }
 
     // A QAction that runs command id; its state follows the update pass.
     QAction* CreateCommandAction(int id, const QString& text, QObject* parent = nullptr);

@@ -4,7 +4,7 @@
 
 CModalDialog::CModalDialog(QWidget* parent)
     : QDialog(parent),
-      m_lockWatch(new CLockWatch(this, CLockWatch::WhenLockedAndIdle, [this] { CloseForLock(); })) {
+      m_lockWatch(new CLockWatch(this, [this] { CloseForLock(); })) {
 }
 
 void CModalDialog::SetIdleClose(int result, int resumeCommand) {

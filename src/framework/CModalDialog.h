@@ -10,7 +10,7 @@ class CLockWatch;
 enum DialogResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // Base of every modal dialog: a 100 ms idle check closes the dialog once the main frame has
-// locked, with the dialog's own result, and asks the frame to run the dialog's command again
+// locked (unless the check is off, as for the unlock prompt itself), with the dialog's own result, and asks the frame to run the dialog's command again
 // after the unlock. Escape ends with IDCANCEL, not 0.
 class CModalDialog : public QDialog {
     Q_OBJECT

@@ -20,6 +20,7 @@
 #include <QMutexLocker>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -77,9 +78,25 @@ bool CEditorApp::InitInstance() {
         }
         if (!OpenDocumentFile(m_commandLineFile))
             return false;
+    } else if (m_lockSettings.lockAtStartup()) {
+        // Locked before anything shows; the welcome page waits for the screen password.
+        m_pMainFrame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 0;
+        m_pMainFrame->LockWithPrompt();
+        if (GetShowWelcome())
+            m_pMainFrame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 1;
     }
     m_pMainFrame->show();
     return true;
+}
+
+void CEditorApp::ShowStartupWelcome() {
+    // Not after a file named on the command line, and not while the start-up lock holds (the
+    // page then opens after the unlock).
+    if (!m_commandLineFile.isEmpty() || !m_pMainFrame || m_pMainFrame->m_locked ||
+        !GetShowWelcome())
+        return;
+    CMainFrame* frame = m_pMainFrame;
+    QTimer::singleShot(0, frame, [frame] { frame->ExecuteCommand(ID_WIZARD); });
 }
 
 QString CEditorApp::LockSettingsPath() const {

@@ -21,6 +21,8 @@ public:
     // The file named on the command line, if any; set before InitInstance.
     void SetCommandLineFile(const QString& path) { m_commandLineFile = path; }
     bool InitInstance() override;
+    // The welcome page once the event loop runs, when start-up shows it.
+    void ShowStartupWelcome();
 
     CMainFrame* MainFrame() const;
 

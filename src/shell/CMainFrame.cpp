@@ -1,15 +1,24 @@
 #include "CMainFrame.h"
 
+#include "CAboutDlg.h"
 #include "CCmdUI.h"
+#include "CDesktopLockWatch.h"
 #include "CDocument.h"
 #include "CEditorApp.h"
+#include "CLockInputFilter.h"
 #include "CMDIChildWnd.h"
 #include "CMultiDocTemplate.h"
+#include "CScreenLockSettingsDlg.h"
+#include "CScreenLockWnd.h"
+#include "CWelcomeDlg.h"
 #include "KeyIndicators.h"
 #include "ResString.h"
 #include "resource.h"
 
+#include <CPasswordDlg.h>
+#include <CShellDialog.h>
 #include <DocumentCommands.h>
+#include <PasswordEncoding.h>
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +33,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -227,6 +238,11 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     OnCommand(ID_HELP, [this] { OnHelp(); });
     OnCommand(ID_HELP_WEBSITE, [this] { OnWebSite(); });
     OnCommand(ID_WEB_BROWSER, [this] { OnWebBrowser(); });
+    OnCommand(ID_LOCK, [this] { LockWithPrompt(); });
+    OnCommand(ID_WINDOW_NEW, [this] { LockWithDefaultText(); });
+    OnCommand(ID_SCREEN_LOCK_OPTIONS, [this] { OnScreenLockOptions(); });
+    OnCommand(ID_WIZARD, [this] { OnWelcome(); });
+    OnCommand(ID_APP_ABOUT, [this] { OnAbout(); });
     OnUpdateCommand(ID_WEB_BROWSER, [](CCmdUI* ui) {
         CEditorApp* app = App();
         ui->Enable(app && app->m_pBrowserTemplate && app->m_pBrowserTemplate->CanCreateDocuments());
@@ -251,6 +267,13 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
 
     ApplyStoredPlacement();
     qApp->installEventFilter(this);
+    m_lockInput = new CLockInputFilter(this);
+    // The program locks together with the desktop when its lock is switched on.
+    connect(new CDesktopLockWatch(this), &CDesktopLockWatch::desktopLocked, this, [this] {
+        CEditorApp* app = App();
+        if (!m_locked && app && app->GetLockSettings().lockEnabled() == 1)
+            LockWithPrompt();
+    });
 
     m_frameTimer->setInterval(100);
     connect(m_frameTimer, &QTimer::timeout, this, &CMainFrame::OnFrameTimer);
@@ -397,6 +420,14 @@ bool CMainFrame::event(QEvent* event) {
     }
     if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
         SyncMenuToActiveFrame();
+    // While locked the caption names the program only: a document window that changes its
+    // title must not show it.
+    if (event->type() == QEvent::WindowTitleChange && m_locked && !m_settingCaption &&
+        windowTitle() != ResString(IDS_APP_TITLE)) {
+        m_settingCaption = true;
+        setWindowTitle(ResString(IDS_APP_TITLE));
+        m_settingCaption = false;
+    }
     return CMDIFrameWnd::event(event);
 }
 
@@ -538,11 +569,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (HasLocalFiles(event->mimeData()))
+    if (!m_locked && HasLocalFiles(event->mimeData()))
         event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
+    if (m_locked) {
+        event->ignore();
+        return;
+    }
     event->acceptProposedAction();
     OpenDroppedFiles(event->mimeData());
 }
@@ -593,6 +628,12 @@ void CMainFrame::OnWebBrowser() {
 }
 
 void CMainFrame::OnFrameTimer() {
+    CEditorApp* app = App();
+    if (!m_locked && !isMinimized() && app && app->GetLockSettings().lockEnabled() == 1 &&
+        IsIdleTimeUp())
+        LockWithPrompt();
+    if (m_locked)
+        CloseMessageBoxesForLock();
     // However a document window came to the front (also before the frame was shown, as a
     // file named on the command line does), the menu bar follows it.
     SyncMenuToActiveFrame();
@@ -600,4 +641,213 @@ void CMainFrame::OnFrameTimer() {
     if (qobject_cast<QMenu*>(QApplication::activePopupWidget()))
         StampActivity();
     UpdateIndicators();
+}
+
+// ---- Screen lock
+
+void CMainFrame::RequestResume(int commandId) {
+    switch (commandId) {
+    case ID_WIZARD:
+        m_resume[ResumeWelcome] = 1;
+        break;
+    case ID_FILE_NEW:
+        m_resume[ResumeNew] = 1;
+        break;
+    case ID_SCREEN_LOCK_OPTIONS:
+        m_resume[ResumeLockOptions] = 1;
+        break;
+    case ID_FILE_OPEN:
+        m_resume[ResumeOpen] = 1;
+        break;
+    case ID_FILE_SAVE_AS:
+        m_resume[ResumeSaveAs] = 1;
+        break;
+    case ID_APP_ABOUT:
+        m_resume[ResumeAbout] = 1;
+        break;
+    default:
+        CActivityHost::RequestResume(commandId);
+        break;
+    }
+}
+
+void CMainFrame::LockWithPrompt() {
+    if (CEditorApp* app = App())
+        app->LoadLockSettings();
+    LockScreen(QString::fromLatin1(m_promptText));
+}
+
+void CMainFrame::LockWithDefaultText() {
+    LockScreen(tr("Press any key to unlock the screen..."));
+}
+
+void CMainFrame::PlaceLockWindow() {
+    if (!m_pLockWnd)
+        return;
+    // Everything below the menu bar: toolbar, document windows and status bar.
+    const int top = menuBar() && menuBar()->isVisible() ? menuBar()->geometry().bottom() + 1 : 0;
+    m_pLockWnd->setGeometry(0, top, width(), height() - top);
+    m_pLockWnd->raise();
+}
+
+void CMainFrame::LockScreen(const QString& prompt) {
+    if (m_locked)
+        return;
+    m_lockedWidth = frameGeometry().width();
+    m_lockedHeight = frameGeometry().height();
+    auto* lockWnd = new CScreenLockWnd(this);
+    m_pLockWnd = lockWnd;
+    PlaceLockWindow();
+    lockWnd->show();
+    lockWnd->StartWithPrompt(prompt);
+    lockWnd->setFocus();
+    m_locked = 1;
+    m_captionBeforeLock = windowTitle();
+    m_settingCaption = true;
+    setWindowTitle(ResString(IDS_APP_TITLE));
+    m_settingCaption = false;
+    CloseMessageBoxesForLock();
+}
+
+void CMainFrame::CloseMessageBoxesForLock() {
+    if (m_unlocking)
+        return;
+    // A question or a message open when the lock falls goes as No or Cancel; the program's
+    // own dialogs and the choosers close themselves.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible())
+            box->reject();
+    }
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    CMDIFrameWnd::resizeEvent(event);
+    PlaceLockWindow();
+}
+
+bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
+    CEditorApp* app = App();
+    if (!app)
+        return true;
+    app->LoadLockSettings();
+    const LockSettings& settings = app->GetLockSettings();
+    const QByteArray stored = settings.screenPassword();
+    if (settings.passwordEnabled() == 0 || stored.isEmpty())
+        return true;
+    for (;;) {
+        CPasswordDlg dlg(this);
+        dlg.m_screenMode = true;
+        dlg.m_useIdleTimer = useIdleTimer;
+        if (dlg.DoModal() != IDOK)
+            return false;
+        QByteArray typed;
+        const bool representable =
+            PasswordToLegacyBytes(dlg.m_password, typed) == PasswordCheck::Ok;
+        dlg.m_password.fill(QChar(0));
+        const bool right = representable && typed == stored;
+        typed.fill('\0');
+        if (right)
+            return true;
+        const auto answer =
+            ShowMessageBox(this, QMessageBox::Critical,
+                           tr("You have entered an incrorrect screen password. Retry? "),
+                           QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
+        if (answer != QMessageBox::Retry)
+            return false;
+    }
+}
+
+bool CMainFrame::RemoveLock() {
+    if (!m_locked)
+        return true;
+    if (m_unlocking)
+        return false;
+    m_unlocking = true;
+    const bool unlocked = AskScreenPassword(false);
+    m_unlocking = false;
+    if (!unlocked) {
+        if (m_pLockWnd)
+            m_pLockWnd->setFocus();
+        return false;
+    }
+    delete m_pLockWnd;
+    m_pLockWnd = nullptr;
+    m_locked = 0;
+    m_settingCaption = true;
+    setWindowTitle(m_captionBeforeLock);
+    m_settingCaption = false;
+    StampActivity();
+    if (CMDIChildWnd* frame = MDIGetActive())
+        frame->ActivateFrame();
+    return true;
+}
+
+bool CMainFrame::UnlockForClose() {
+    return RemoveLock();
+}
+
+void CMainFrame::RequestUnlock() {
+    if (m_unlocking || m_unlockQueued)
+        return;
+    m_unlockQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_unlockQueued = false;
+        UnlockScreen();
+    });
+}
+
+bool CMainFrame::UnlockScreen() {
+    if (!RemoveLock())
+        return false;
+    // The commands whose dialogs the lock closed, in their order.
+    const struct {
+        ResumeFlag flag;
+        int command;
+    } order[] = {{ResumeNew, ID_FILE_NEW},
+                 {ResumeLockOptions, ID_SCREEN_LOCK_OPTIONS},
+                 {ResumeSaveAs, ID_FILE_SAVE_AS},
+                 {ResumeOpen, ID_FILE_OPEN},
+                 {ResumeAbout, ID_APP_ABOUT}};
+    if (m_resume[ResumeWelcomeAtStartup] || m_resume[ResumeWelcome]) {
+        m_resume[ResumeWelcomeAtStartup] = m_resume[ResumeWelcome] = 0;
+        ExecuteCommand(ID_WIZARD);
+    }
+    for (const auto& step : order) {
+        if (m_locked)
+            break; // locked again while a re-issued dialog was open: the rest waits
+        if (!m_resume[step.flag])
+            continue;
+        m_resume[step.flag] = 0;
+        ExecuteCommand(step.command);
+    }
+    return true;
+}
+
+void CMainFrame::OnScreenLockOptions() {
+    CEditorApp* app = App();
+    if (!app)
+        return;
+    // Only the person who knows the screen password may change it.
+    if (!AskScreenPassword(true))
+        return;
+    CScreenLockSettingsDlg dlg(app->GetLockSettings(), this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    QString reason;
+    if (!app->SaveLockSettings(&reason)) {
+        ShowMessageBox(this, QMessageBox::Warning,
+                       tr("The screen lock settings were not saved.\n%1").arg(reason));
+    }
+    m_timeoutSeconds = static_cast<quint32>(
+        CEditorApp::TimeoutMinutes(static_cast<int>(app->GetLockSettings().timeoutIndex())) * 60);
+}
+
+void CMainFrame::OnWelcome() {
+    CWelcomeDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dlg(this);
+    dlg.DoModal();
 }

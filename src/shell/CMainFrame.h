@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 
+class CLockInputFilter;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -42,16 +43,52 @@ public:
     // Sets the geometry from the stored placement (or the defaults).
     void ApplyStoredPlacement();
 
+    // The commands run again after an unlock, in this order (both welcome flags open the
+    // welcome page once).
+    enum ResumeFlag {
+        ResumeWelcomeAtStartup,
+        ResumeWelcome,
+        ResumeNew,
+        ResumeLockOptions,
+        ResumeOpen,
+        ResumeSaveAs,
+        ResumeAbout,
+        ResumeFlagCount
+    };
+    // Maps a command a closing dialog asks for to its flag.
+    void RequestResume(int commandId) override;
+
+    // Locks with the prompt of the stored settings (Lock, the idle timer, the start-up lock).
+    void LockWithPrompt();
+    // Locks with the fixed text, without reading the settings (57648).
+    void LockWithDefaultText();
+    // Covers the frame below its menu bar with the lock window.
+    void LockScreen(const QString& prompt);
+    // The whole unlock: the screen password when one is set, then the interrupted commands.
+    // False when the person gave up; the screen stays locked.
+    bool UnlockScreen();
+    // The password part of the unlock, for a document asked to close while locked.
+    bool UnlockForClose() override;
+    // Starts an unlock once control is back in the event loop, unless one is running.
+    void RequestUnlock();
+    bool IsUnlocking() const { return m_unlocking; }
+    // Asks for the screen password until it is right; false when the person gave up. True at
+    // once when no password is set.
+    bool AskScreenPassword(bool useIdleTimer);
+    bool CommandsAllowed() const override { return !m_locked; }
+
     QByteArray m_promptText;
     QWidget* m_pLockWnd = nullptr;
     qint32 m_lockedWidth = 0;
     qint32 m_lockedHeight = 0;
+    quint8 m_resume[ResumeFlagCount] = {};
 
     // The message pane's text while nothing else is said.
     static QString ReadyMessage();
 
 protected:
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -62,9 +99,15 @@ protected:
     virtual void OnHelp();
     virtual void OnWebSite();
     virtual void OnWebBrowser();
-    // The 100 ms frame timer: an open menu counts as activity.
+    virtual void OnScreenLockOptions();
+    virtual void OnWelcome();
+    virtual void OnAbout();
+
+public:
+    // The 100 ms frame timer: the idle lock; an open menu counts as activity.
     virtual void OnFrameTimer();
 
+protected:
 private:
     void BuildMenus();
     void BuildToolBar();
@@ -74,6 +117,11 @@ private:
     void OnActiveFrameChanged();
     void SyncMenuToActiveFrame();
     void RefreshWindowList();
+    // The password part of the unlock without re-issuing commands.
+    bool RemoveLock();
+    // Keeps the lock window over everything below the menu bar.
+    void PlaceLockWindow();
+    void CloseMessageBoxesForLock();
     void UpdateIndicators();
     void RefreshRecentFiles(QMenu* fileMenu);
     void OpenDroppedFiles(const QMimeData* mime);
@@ -88,4 +136,9 @@ private:
     QList<QLabel*> m_panes;
     QList<QAction*> m_accelerators;
     QTimer* m_frameTimer;
+    CLockInputFilter* m_lockInput = nullptr;
+    bool m_unlocking = false;
+    bool m_unlockQueued = false;
+    QString m_captionBeforeLock;
+    bool m_settingCaption = false;
 };

@@ -1,0 +1,79 @@
+#include "CLockInputFilter.h"
+
+#include "CMainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QShortcut>
+#include <QWidget>
+#include <QWindow>
+
+CLockInputFilter::CLockInputFilter(CMainFrame* frame) : QObject(frame), m_frame(frame) {
+    qApp->installEventFilter(this);
+}
+
+bool CLockInputFilter::IsUnlockWindow(QObject* watched) const {
+    if (!m_frame->IsUnlocking())
+        return false;
+    QWidget* window = nullptr;
+    if (auto* widget = qobject_cast<QWidget*>(watched))
+        window = widget->window();
+    else if (auto* shortcut = qobject_cast<QShortcut*>(watched))
+        window = shortcut->parentWidget() ? shortcut->parentWidget()->window() : nullptr;
+    else if (auto* qwindow = qobject_cast<QWindow*>(watched))
+        return qwindow != m_frame->windowHandle();
+    // The prompt and its Retry box are separate windows above the frame.
+    return window && window != m_frame;
+}
+
+CLockInputFilter::Verdict CLockInputFilter::Judge(QObject* watched, QEvent* event) const {
+    if (!m_frame->m_locked)
+        return Pass;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (IsUnlockWindow(watched))
+            return Pass;
+        // Only the widget level starts an unlock; the window level sees the same input first.
+        return qobject_cast<QWidget*>(watched) ? SwallowAndUnlock : Swallow;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return IsUnlockWindow(watched) ? Pass : Swallow;
+    default:
+        return Pass;
+    }
+}
+
+bool CLockInputFilter::eventFilter(QObject* watched, QEvent* event) {
+    const Verdict verdict = Judge(watched, event);
+    if (verdict == Pass)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Accepted, the key goes to the widget as a plain key press (swallowed here) instead
+        // of firing a shortcut.
+        event->accept();
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        static_cast<QDropEvent*>(event)->ignore(); // nothing is opened while locked
+        break;
+    default:
+        break;
+    }
+    if (verdict == SwallowAndUnlock)
+        m_frame->RequestUnlock();
+    return true;
+}

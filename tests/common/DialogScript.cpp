@@ -2,20 +2,30 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 // Only the newest script answers; older ones of the same test stay quiet.
 DialogScript* g_active = nullptr;
+
+void Cancel(QWidget* modal) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
 } // namespace
 
 DialogScript::DialogScript() {
     g_active = this;
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, &DialogScript::Tick);
-    m_timer.start();
+    qApp->installEventFilter(this);
 }
 
 DialogScript::~DialogScript() {
+    qApp->removeEventFilter(this);
     if (g_active == this)
         g_active = nullptr;
 }
@@ -25,17 +35,31 @@ DialogScript& DialogScript::Then(Step step) {
     return *this;
 }
 
-void DialogScript::Tick() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (g_active != this || !modal || modal == m_last || !modal->isVisible())
-        return;
-    m_last = modal;
+bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && !event->spontaneous() && g_active == this) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->isWindow() && widget->isModal()) {
+            // The Show event comes from inside show(); exec() starts its loop right after.
+            QPointer<QWidget> modal(widget);
+            QTimer::singleShot(0, this, [this, modal] {
+                if (modal && modal->isVisible())
+                    Answer(modal);
+            });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void DialogScript::Answer(QWidget* modal) {
     m_seen << QString::fromLatin1(modal->metaObject()->className());
     if (m_steps.isEmpty()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
+        Cancel(modal);
         return;
     }
-    Step step = m_steps.takeFirst();
+    const Step step = m_steps.takeFirst();
+    QPointer<QWidget> guard(modal);
     step(modal);
+    // A failed check left the step early: the dialog would wait for an answer forever.
+    if (QTest::currentTestFailed() && guard && guard->isVisible())
+        Cancel(guard);
 }

@@ -1,15 +1,15 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
 // Answers the modal dialogs a command opens, one step per dialog in the order they appear.
-// A dialog nobody planned for is recorded and cancelled, so a test cannot hang on it.
+// It reacts to the dialog being shown, not to a polling timer: the step runs on the next turn
+// of the event loop, once exec() is running. A dialog nobody planned for is recorded and
+// cancelled, and so is the dialog of a step that failed, so a test cannot hang on either.
 class DialogScript : public QObject {
     Q_OBJECT
 public:
@@ -23,11 +23,12 @@ public:
     // Class names of every dialog seen, in order.
     const QStringList& Seen() const { return m_seen; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void Tick();
+    void Answer(QWidget* modal);
 
     QList<Step> m_steps;
     QStringList m_seen;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
 };

@@ -36,18 +36,36 @@ DialogScript& DialogScript::Then(Step step) {
 }
 
 bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show && !event->spontaneous() && g_active == this) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->isWindow() && widget->isModal()) {
-            // The Show event comes from inside show(); exec() starts its loop right after.
+    if (g_active != this)
+        return QObject::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !widget->isWindow())
+        return QObject::eventFilter(watched, event);
+    // A spontaneous Show is a window coming back from the window system, not a new dialog.
+    if (event->type() == QEvent::Show && !event->spontaneous() && widget->isModal()) {
+        m_pending << widget;
+        if (widget->isActiveWindow()) {
+            AnswerSoon(widget);
+        } else {
+            // Should the window system never activate it, the dialog is answered anyway.
             QPointer<QWidget> modal(widget);
-            QTimer::singleShot(0, this, [this, modal] {
-                if (modal && modal->isVisible())
-                    Answer(modal);
-            });
+            QTimer::singleShot(1000, this, [this, modal] { AnswerSoon(modal); });
         }
+    } else if (event->type() == QEvent::WindowActivate && m_pending.contains(widget)) {
+        AnswerSoon(widget);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void DialogScript::AnswerSoon(QWidget* modal) {
+    // Show and activation come from inside show(); exec() starts its loop right after.
+    QPointer<QWidget> guard(modal);
+    QTimer::singleShot(0, this, [this, guard] {
+        if (!guard || !m_pending.removeOne(guard))
+            return;
+        if (guard->isVisible())
+            Answer(guard);
+    });
 }
 
 void DialogScript::Answer(QWidget* modal) {

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
 #include <functional>
 
 // Answers the modal dialogs a command opens, one step per dialog in the order they appear.
-// It reacts to the dialog being shown, not to a polling timer: the step runs on the next turn
-// of the event loop, once exec() is running. A dialog nobody planned for is recorded and
+// It reacts to the dialog's own events, not to a polling timer: once the dialog has shown and
+// become the active window (so that its focus is set), the step runs on the next turn of the
+// event loop, inside exec(). A dialog nobody planned for is recorded and
 // cancelled, and so is the dialog of a step that failed, so a test cannot hang on either.
 class DialogScript : public QObject {
     Q_OBJECT
@@ -27,7 +29,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AnswerSoon(QWidget* modal);
     void Answer(QWidget* modal);
+
+    QList<QPointer<QWidget>> m_pending; // shown, not answered yet
 
     QList<Step> m_steps;
     QStringList m_seen;

@@ -77,7 +77,18 @@ void DialogScript::Answer(QWidget* modal) {
     const Step step = m_steps.takeFirst();
     QPointer<QWidget> guard(modal);
     step(modal);
+    if (!guard || !guard->isVisible())
+        return;
     // A failed check left the step early: the dialog would wait for an answer forever.
-    if (QTest::currentTestFailed() && guard && guard->isVisible())
+    if (QTest::currentTestFailed()) {
         Cancel(guard);
+        return;
+    }
+    // A step may leave its dialog to the program (a timer, a later event), but not for long.
+    QTimer::singleShot(10000, this, [guard] {
+        if (!guard || !guard->isVisible())
+            return;
+        QTest::qFail("a dialog stayed open long after its step", __FILE__, __LINE__);
+        Cancel(guard);
+    });
 }

@@ -11,9 +11,9 @@
 // It reacts to the dialog's own events, not to a polling timer: once the dialog has shown and
 // become the active window (so that its focus is set), the step runs on the next turn of the
 // event loop, inside exec(). As for a person at the keyboard, the focused field is theirs: a
-// file chooser's selectFile() leaves its focused name field alone, so type the name there. A dialog
-// nobody planned for is recorded and cancelled, and so is the dialog of a step that failed, so a
-// test cannot hang on either.
+// file chooser's selectFile() leaves its focused name field alone, so type the name there.
+// A dialog nobody planned for is recorded and cancelled, and so is the dialog of a step that
+// failed or that is still up ten seconds after its step, so a test cannot hang on any of them.
 class DialogScript : public QObject {
     Q_OBJECT
 public:

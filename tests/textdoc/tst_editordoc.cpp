@@ -1,4 +1,4 @@
-#include "tst_CEditorDoc.h"
+#include "tst_editordoc.h"
 
 #include "CActivityHost.h"
 #include "CChildFrame.h"
@@ -115,7 +115,10 @@ DialogScript::Step ChooseFile(const QString& path, QString* initial = nullptr) {
             const QList<QLineEdit*> edits = fd->findChildren<QLineEdit*>();
             *initial = edits.isEmpty() ? QString() : edits.first()->text();
         }
-        fd->selectFile(path);
+        // The name field has the focus, so selectFile() would leave it alone: type the path.
+        auto* name = fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
         static_cast<QDialog*>(fd)->accept(); // QFileDialog's own accept reads the name
     };
 }

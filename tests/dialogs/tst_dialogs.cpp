@@ -30,23 +30,13 @@ quint32 g_now = 0;
 using Action = std::function<void(QWidget*)>;
 
 // Shows the dialog modally and answers it with the action, and a dialog the action opens with
-// the second one; a watchdog closes whatever a faulty action left open, so that a fault ends
+// the second one. The script cancels whatever a faulty action left open, so that a fault ends
 // the test instead of hanging it.
 template <class Dialog> int Run(Dialog& dialog, Action action, Action inner = {}) {
     DialogScript script;
     script.Then(std::move(action));
     if (inner)
         script.Then(std::move(inner));
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        while (QWidget* modal = QApplication::activeModalWidget())
-            if (auto* box = qobject_cast<QDialog*>(modal))
-                box->done(-1);
-            else
-                break;
-    });
-    watchdog.start(15000);
     const int result = dialog.DoModal();
     if (!script.Finished())
         QTest::qFail("a planned dialog never showed", __FILE__, __LINE__);

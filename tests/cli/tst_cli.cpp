@@ -1,41 +1,11 @@
 #include "TextFile.h"
 
-#include "../common/TestFiles.h"
+#include "CliRun.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
 #include <sys/stat.h>
-
-namespace {
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs keystow-cli with the password in the environment (null: none) and optional input.
-Run Cli(const QStringList& args, const QByteArray& password = "secret",
-        const QByteArray& input = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("KEYSTOW_PASSWORD"));
-    if (!password.isNull())
-        env.insert(QStringLiteral("KEYSTOW_PASSWORD"), QString::fromUtf8(password));
-    process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli"), args);
-    process.write(input);
-    process.closeWriteChannel();
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -58,8 +28,7 @@ private:
 
 void TestCli::initTestCase() {
     QVERIFY(m_dir.isValid());
-    QVERIFY(QFileInfo(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli"))
-                .isExecutable());
+    QVERIFY(QFileInfo(CliProgram()).isExecutable());
     QCOMPARE(SaveTextFile(Path("good.etx"), QStringLiteral("secret"),
                           QStringLiteral("line 1\r\nline 2")),
              SaveResult::Saved);
@@ -68,12 +37,12 @@ void TestCli::initTestCase() {
 }
 
 void TestCli::helpAndVersion() {
-    const Run help = Cli({QStringLiteral("--help")});
+    const CliResult help = RunCli({QStringLiteral("--help")});
     QCOMPARE(help.code, 0);
     for (const char* word : {"decrypt", "encrypt", "verify", "KEYSTOW_PASSWORD", "--password-file",
                              "6 the file decrypts but does not hold a passwords document"})
         QVERIFY2(help.out.contains(word), word);
-    const Run version = Cli({QStringLiteral("--version")});
+    const CliResult version = RunCli({QStringLiteral("--version")});
     QCOMPARE(version.code, 0);
     QVERIFY(version.out.startsWith("keystow-cli "));
 }
@@ -91,7 +60,7 @@ void TestCli::usageErrors_data() {
 
 void TestCli::usageErrors() {
     QFETCH(QStringList, args);
-    const Run run = Cli(args);
+    const CliResult run = RunCli(args);
     QCOMPARE(run.code, 1);
     QVERIFY(run.err.startsWith("keystow-cli: "));
 }
@@ -99,21 +68,23 @@ void TestCli::usageErrors() {
 void TestCli::encryptThenDecrypt() {
     const QByteArray text = "caf\xC3\xA9 \xE4\xB8\x96\r\n  spaced  \r\n";
     const QString out = Path("piped.etx");
-    const Run enc = Cli({QStringLiteral("encrypt"), QStringLiteral("-"), out}, "secret", text);
+    const CliResult enc =
+        RunCli({QStringLiteral("encrypt"), QStringLiteral("-"), out}, "secret", text);
     QCOMPARE(enc.code, 0);
     QString loaded;
     QCOMPARE(LoadTextFile(out, QStringLiteral("secret"), loaded), LoadResult::Loaded);
     QCOMPARE(loaded, QString::fromUtf8(text));
-    const Run dec = Cli({QStringLiteral("decrypt"), out});
+    const CliResult dec = RunCli({QStringLiteral("decrypt"), out});
     QCOMPARE(dec.code, 0);
     QCOMPARE(dec.out, text);
     QVERIFY(dec.err.contains("not encrypted"));
-    QCOMPARE(Cli({QStringLiteral("verify"), out}).code, 0);
+    QCOMPARE(RunCli({QStringLiteral("verify"), out}).code, 0);
 }
 
 void TestCli::decryptToOwnerOnlyFile() {
     const QString out = Path("plain.txt");
-    const Run run = Cli({QStringLiteral("decrypt"), Path("good.etx"), QStringLiteral("-o"), out});
+    const CliResult run =
+        RunCli({QStringLiteral("decrypt"), Path("good.etx"), QStringLiteral("-o"), out});
     QCOMPARE(run.code, 0);
     QVERIFY(run.out.isEmpty());
     QCOMPARE(ReadAll(out), QByteArray("line 1\r\nline 2"));
@@ -124,14 +95,14 @@ void TestCli::decryptToOwnerOnlyFile() {
 
 void TestCli::passwordFileFirstLine() {
     WriteRaw(Path("pw.txt"), "secret\r\nsecond line\n");
-    const Run run = Cli({QStringLiteral("--password-file"), Path("pw.txt"),
-                         QStringLiteral("verify"), Path("good.etx")},
-                        QByteArray());
+    const CliResult run = RunCli({QStringLiteral("--password-file"), Path("pw.txt"),
+                                  QStringLiteral("verify"), Path("good.etx")},
+                                 QByteArray());
     QCOMPARE(run.code, 0);
     // The file wins over the environment.
-    const Run both = Cli({QStringLiteral("verify"), Path("good.etx"),
-                          QStringLiteral("--password-file"), Path("pw.txt")},
-                         "wrong");
+    const CliResult both = RunCli({QStringLiteral("verify"), Path("good.etx"),
+                                   QStringLiteral("--password-file"), Path("pw.txt")},
+                                  "wrong");
     QCOMPARE(both.code, 0);
 }
 
@@ -139,7 +110,7 @@ void TestCli::accentedPasswordUsesCodePage() {
     // A UTF-8 "é" is keyed as the single byte 0xE9, as the editor does.
     QCOMPARE(SaveTextFile(Path("accent.etx"), QStringLiteral("p\u00e9"), QStringLiteral("x")),
              SaveResult::Saved);
-    QCOMPARE(Cli({QStringLiteral("verify"), Path("accent.etx")}, "p\xC3\xA9").code, 0);
+    QCOMPARE(RunCli({QStringLiteral("verify"), Path("accent.etx")}, "p\xC3\xA9").code, 0);
 }
 
 void TestCli::failures_data() {
@@ -185,7 +156,7 @@ void TestCli::failures() {
     QFETCH(QByteArray, input);
     QFETCH(int, code);
     QFETCH(QString, named);
-    const Run run = Cli(args, password, input);
+    const CliResult run = RunCli(args, password, input);
     QCOMPARE(run.code, code);
     QVERIFY(run.out.isEmpty());
     QCOMPARE(run.err.count('\n'), 1);

@@ -2,20 +2,30 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 // Only the newest script answers; older ones of the same test stay quiet.
 DialogScript* g_active = nullptr;
+
+void Cancel(QWidget* modal) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
 } // namespace
 
 DialogScript::DialogScript() {
     g_active = this;
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, &DialogScript::Tick);
-    m_timer.start();
+    qApp->installEventFilter(this);
 }
 
 DialogScript::~DialogScript() {
+    qApp->removeEventFilter(this);
     if (g_active == this)
         g_active = nullptr;
 }
@@ -25,17 +35,60 @@ DialogScript& DialogScript::Then(Step step) {
     return *this;
 }
 
-void DialogScript::Tick() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (g_active != this || !modal || modal == m_last || !modal->isVisible())
-        return;
-    m_last = modal;
+bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
+    if (g_active != this)
+        return QObject::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !widget->isWindow())
+        return QObject::eventFilter(watched, event);
+    // A spontaneous Show is a window coming back from the window system, not a new dialog.
+    if (event->type() == QEvent::Show && !event->spontaneous() && widget->isModal()) {
+        m_pending << widget;
+        if (widget->isActiveWindow()) {
+            AnswerSoon(widget);
+        } else {
+            // Should the window system never activate it, the dialog is answered anyway.
+            QPointer<QWidget> modal(widget);
+            QTimer::singleShot(1000, this, [this, modal] { AnswerSoon(modal); });
+        }
+    } else if (event->type() == QEvent::WindowActivate && m_pending.contains(widget)) {
+        AnswerSoon(widget);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void DialogScript::AnswerSoon(QWidget* modal) {
+    // Show and activation come from inside show(); exec() starts its loop right after.
+    QPointer<QWidget> guard(modal);
+    QTimer::singleShot(0, this, [this, guard] {
+        if (!guard || !m_pending.removeOne(guard))
+            return;
+        if (guard->isVisible())
+            Answer(guard);
+    });
+}
+
+void DialogScript::Answer(QWidget* modal) {
     m_seen << QString::fromLatin1(modal->metaObject()->className());
     if (m_steps.isEmpty()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
+        Cancel(modal);
         return;
     }
-    Step step = m_steps.takeFirst();
+    const Step step = m_steps.takeFirst();
+    QPointer<QWidget> guard(modal);
     step(modal);
+    if (!guard || !guard->isVisible())
+        return;
+    // A failed check left the step early: the dialog would wait for an answer forever.
+    if (QTest::currentTestFailed()) {
+        Cancel(guard);
+        return;
+    }
+    // A step may leave its dialog to the program (a timer, a later event), but not for long.
+    QTimer::singleShot(10000, this, [guard] {
+        if (!guard || !guard->isVisible())
+            return;
+        QTest::qFail("a dialog stayed open long after its step", __FILE__, __LINE__);
+        Cancel(guard);
+    });
 }

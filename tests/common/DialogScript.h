@@ -3,13 +3,17 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
 // Answers the modal dialogs a command opens, one step per dialog in the order they appear.
-// A dialog nobody planned for is recorded and cancelled, so a test cannot hang on it.
+// It reacts to the dialog's own events, not to a polling timer: once the dialog has shown and
+// become the active window (so that its focus is set), the step runs on the next turn of the
+// event loop, inside exec(). As for a person at the keyboard, the focused field is theirs: a
+// file chooser's selectFile() leaves its focused name field alone, so type the name there.
+// A dialog nobody planned for is recorded and cancelled, and so is the dialog of a step that
+// failed or that is still up ten seconds after its step, so a test cannot hang on any of them.
 class DialogScript : public QObject {
     Q_OBJECT
 public:
@@ -23,11 +27,15 @@ public:
     // Class names of every dialog seen, in order.
     const QStringList& Seen() const { return m_seen; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void Tick();
+    void AnswerSoon(QWidget* modal);
+    void Answer(QWidget* modal);
+
+    QList<QPointer<QWidget>> m_pending; // shown, not answered yet
 
     QList<Step> m_steps;
     QStringList m_seen;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
 };

@@ -1,3 +1,5 @@
+#include "CryptoTestSupport.h"
+
 #include "CipherBuffer.h"
 #include "FileAccess.h"
 #include "ReferenceCipher.h"
@@ -319,5 +321,8 @@ void TestContainer::lockedFileIsNotRead() {
     QCOMPARE(LoadTextFile(path, QStringLiteral("pw"), text), LoadResult::Loaded);
 }
 
-QTEST_APPLESS_MAIN(TestContainer)
+std::unique_ptr<QObject> CreateContainerTest() {
+    return std::make_unique<TestContainer>();
+}
+
 #include "tst_container.moc"

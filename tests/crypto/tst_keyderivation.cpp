@@ -1,3 +1,5 @@
+#include "CryptoTestSupport.h"
+
 #include "KeyDerivation.h"
 #include "PasswordEncoding.h"
 #include "ReferenceCipher.h"
@@ -111,5 +113,8 @@ void TestKeyDerivation::otherCodePage() {
     QVERIFY(SetLegacyCodePage(QStringLiteral("windows-1252")));
 }
 
-QTEST_APPLESS_MAIN(TestKeyDerivation)
+std::unique_ptr<QObject> CreateKeyDerivationTest() {
+    return std::make_unique<TestKeyDerivation>();
+}
+
 #include "tst_keyderivation.moc"

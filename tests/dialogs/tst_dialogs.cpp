@@ -6,6 +6,7 @@
 #include "CSaveChangesDlg.h"
 #include "CSetPasswordDlg.h"
 #include "CTimedFileDialog.h"
+#include "DialogScript.h"
 #include "TickClock.h"
 #include "resource.h"
 
@@ -28,34 +29,43 @@ quint32 g_now = 0;
 
 using Action = std::function<void(QWidget*)>;
 
-// Runs the action on the modal dialog once it is up (exec() is running then).
-void OnModal(Action action, int tries = 300) {
-    QTimer::singleShot(10, qApp, [action, tries] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && tries > 0) {
-            OnModal(action, tries - 1);
-            return;
-        }
-        action(modal);
-    });
+// Shows the dialog modally and answers it with the action, and a dialog the action opens with
+// the second one. The script cancels whatever a faulty action left open, so that a fault ends
+// the test instead of hanging it.
+template <class Dialog> int Run(Dialog& dialog, Action action, Action inner = {}) {
+    DialogScript script;
+    script.Then(std::move(action));
+    if (inner)
+        script.Then(std::move(inner));
+    const int result = dialog.DoModal();
+    if (!script.Finished())
+        QTest::qFail("a planned dialog never showed", __FILE__, __LINE__);
+    return result;
 }
 
-// Shows the dialog modally with the action run on it; a watchdog closes whatever a failed
-// action left open, so that a fault ends the test instead of hanging it.
-template <class Dialog> int Run(Dialog& dialog, Action action) {
-    if (action)
-        OnModal(action);
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        while (QWidget* modal = QApplication::activeModalWidget())
-            if (auto* box = qobject_cast<QDialog*>(modal))
-                box->done(-1);
-            else
-                break;
-    });
-    watchdog.start(15000);
-    return dialog.DoModal();
+// Runs the dialog's idle check once, at once, instead of waiting for its 100 ms timer.
+struct ModalIdleCheck : CModalDialog {
+    static void Run(CModalDialog* dialog) { (dialog->*&ModalIdleCheck::OnIdleCheck)(); }
+};
+struct FileIdleCheck : CTimedFileDialog {
+    static void Run(CTimedFileDialog* dialog) { (dialog->*&FileIdleCheck::OnIdleCheck)(); }
+};
+
+void IdleCheck(QWidget* dialog) {
+    if (auto* chooser = qobject_cast<CTimedFileDialog*>(dialog))
+        FileIdleCheck::Run(chooser);
+    else if (auto* modal = qobject_cast<CModalDialog*>(dialog))
+        ModalIdleCheck::Run(modal);
+    else
+        QFAIL("not a dialog with an idle check");
+}
+
+// The timers the dialog itself runs; its idle check is one of them while it is on.
+int ActiveTimers(QWidget* dialog) {
+    int active = 0;
+    for (QTimer* timer : dialog->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+        active += timer->isActive() ? 1 : 0;
+    return active;
 }
 
 // Types into the field: key by key where QtTest can, by insertion for other characters.
@@ -490,12 +500,24 @@ void TestDialogs::setPasswordMismatch() {
     QString firstAfter = QStringLiteral("unset"), secondAfter = QStringLiteral("unset");
     bool stillOpen = false;
     bool okEnabled = true;
-    const int got = Run(dlg, [&](QWidget* w) {
-        QLineEdit* a = Edit(w, IDC_PASSWORD);
-        QLineEdit* b = Edit(w, IDC_CONFIRM_PASSWORD);
-        Type(a, first);
-        Type(b, second);
-        OnModal([&](QWidget* box) {
+    const int got = Run(
+        dlg,
+        [&](QWidget* w) {
+            QLineEdit* a = Edit(w, IDC_PASSWORD);
+            QLineEdit* b = Edit(w, IDC_CONFIRM_PASSWORD);
+            Type(a, first);
+            Type(b, second);
+            QTest::mouseClick(Button(w, IDOK), Qt::LeftButton);
+            stillOpen = w->isVisible();
+            firstAfter = a->text();
+            secondAfter = b->text();
+            okEnabled = Button(w, IDOK)->isEnabled();
+            // Both typed alike now: accepted.
+            QTest::keyClicks(a, QStringLiteral("same"));
+            QTest::keyClicks(b, QStringLiteral("same"));
+            QTest::keyClick(b, Qt::Key_Return);
+        },
+        [&](QWidget* box) {
             if (auto* message = qobject_cast<QMessageBox*>(box)) {
                 boxText = message->text();
                 boxTitle = message->windowTitle();
@@ -503,16 +525,6 @@ void TestDialogs::setPasswordMismatch() {
             }
             QTest::keyClick(box, Qt::Key_Return);
         });
-        QTest::mouseClick(Button(w, IDOK), Qt::LeftButton);
-        stillOpen = w->isVisible();
-        firstAfter = a->text();
-        secondAfter = b->text();
-        okEnabled = Button(w, IDOK)->isEnabled();
-        // Both typed alike now: accepted.
-        QTest::keyClicks(a, QStringLiteral("same"));
-        QTest::keyClicks(b, QStringLiteral("same"));
-        QTest::keyClick(b, Qt::Key_Return);
-    });
     QCOMPARE(boxText, QStringLiteral("The passwords you typed do not match. Type the password "
                                      "in both text boxes."));
     QCOMPARE(boxTitle, QStringLiteral("Set Password"));
@@ -563,16 +575,18 @@ void TestDialogs::setPasswordMismatchMessageClosedByLock() {
     m_host->m_lastActivity = g_now;
     CSetPasswordDlg dlg;
     bool boxSeen = false;
-    const int got = Run(dlg, [&](QWidget* w) {
-        Edit(w, IDC_PASSWORD)->setText(QStringLiteral("a"));
-        Edit(w, IDC_CONFIRM_PASSWORD)->setText(QStringLiteral("b"));
-        OnModal([&](QWidget* box) {
+    const int got = Run(
+        dlg,
+        [&](QWidget* w) {
+            Edit(w, IDC_PASSWORD)->setText(QStringLiteral("a"));
+            Edit(w, IDC_CONFIRM_PASSWORD)->setText(QStringLiteral("b"));
+            Button(w, IDOK)->click();
+        },
+        [&](QWidget* box) {
             boxSeen = qobject_cast<QMessageBox*>(box) != nullptr;
-            // The person walks away with the message up.
+            // The person walks away with the message up; the dialog's own timer notices.
             g_now += 61000;
         });
-        Button(w, IDOK)->click();
-    });
     QVERIFY(boxSeen);
     QCOMPARE(got, int(IDCANCEL));
     QVERIFY(!QApplication::activeModalWidget());
@@ -959,8 +973,9 @@ void TestDialogs::idleClose() {
         m_host->m_lastActivity = lastActivity;
         openBefore = w->isVisible();
         QVERIFY(m_host->ResumeRequests().isEmpty());
-        // Locked: its own check closes it within a tick, however the lock fell and even one
+        // Locked: the check closes it at the first tick, however the lock fell and even one
         // millisecond short of the idle time.
+        IdleCheck(w);
     });
     QVERIFY(openBefore);
     QCOMPARE(got, result);
@@ -976,15 +991,29 @@ void TestDialogs::idleCheckOffWhileLocked() {
     dlg.m_screenMode = true;
     dlg.m_useIdleTimer = false;
     bool open = false;
+    int timers = -1;
     const int got = Run(dlg, [&](QWidget* w) {
-        QTest::qWait(350);
+        // With its idle check stopped nothing can close the prompt while someone types.
+        timers = ActiveTimers(w);
         open = w->isVisible();
         QTest::keyClicks(Edit(w, IDC_PASSWORD), QStringLiteral("screen"));
         Finish(w, End::Enter);
     });
     QVERIFY(open);
+    QCOMPARE(timers, 0);
     QCOMPARE(got, int(IDOK));
     QCOMPARE(dlg.m_password, QStringLiteral("screen"));
+
+    // The same prompt with its idle check on does run it: the count above means something.
+    m_host->m_locked = 0;
+    CPasswordDlg checked;
+    checked.m_screenMode = true;
+    int checkedTimers = 0;
+    Run(checked, [&](QWidget* w) {
+        checkedTimers = ActiveTimers(w);
+        Finish(w, End::Cancel);
+    });
+    QVERIFY(checkedTimers > 0);
 }
 
 void TestDialogs::idleCheckNeedsLock() {
@@ -995,7 +1024,7 @@ void TestDialogs::idleCheckNeedsLock() {
         std::unique_ptr<AnyDialog> dialog = Make(kind);
         bool open = false;
         dialog->Exec([&](QWidget* w) {
-            QTest::qWait(350);
+            IdleCheck(w);
             open = w->isVisible();
             QTest::keyClick(w, Qt::Key_Escape);
         });

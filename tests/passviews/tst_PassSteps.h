@@ -5,6 +5,7 @@
 #include "CModalDialog.h"
 #include "CShellDialog.h"
 #include "CTimedFileDialog.h"
+#include "DialogSteps.h"
 #include "DialogScript.h"
 #include "resource.h"
 
@@ -60,19 +61,6 @@ inline DialogScript::Step Cancel(const char* className) {
     return [className](QWidget* d) {
         QCOMPARE(QString(d->metaObject()->className()), QString(className));
         static_cast<QDialog*>(d)->reject();
-    };
-}
-
-inline DialogScript::Step ChooseFile(const QString& path, QString* initial = nullptr) {
-    return [=](QWidget* d) {
-        auto* fd = qobject_cast<CTimedFileDialog*>(d);
-        QVERIFY(fd);
-        if (initial) {
-            const QList<QLineEdit*> edits = fd->findChildren<QLineEdit*>();
-            *initial = edits.isEmpty() ? QString() : edits.first()->text();
-        }
-        fd->selectFile(path);
-        static_cast<QDialog*>(fd)->accept();
     };
 }
 

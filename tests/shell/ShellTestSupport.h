@@ -4,7 +4,7 @@
 
 #include <memory>
 
-// Each part of the shell tests is its own QtTest class; tst_main runs them in turn.
+// Each part of the shell tests is its own QtTest class; tst_shell runs them in turn.
 std::unique_ptr<QObject> CreateLockSettingsTest();
 std::unique_ptr<QObject> CreateSettingsTest();
 std::unique_ptr<QObject> CreateMainFrameTest();

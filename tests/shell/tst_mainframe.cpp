@@ -10,6 +10,7 @@
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
 #include "CView.h"
+#include "DialogScript.h"
 #include "TickClock.h"
 #include "resource.h"
 
@@ -67,13 +68,19 @@ QStringList MenuTitles(CMainFrame* frame) {
     return titles;
 }
 
-// Answers the next modal dialog with fn once it shows.
-template <class Dialog, class Fn> void WhenModal(Fn fn) {
-    QTimer::singleShot(0, [fn] {
-        QTRY_VERIFY(qobject_cast<Dialog*>(QApplication::activeModalWidget()));
-        fn(qobject_cast<Dialog*>(QApplication::activeModalWidget()));
-    });
+// A dialog script step for a dialog of the given class.
+template <class Dialog, class Fn> DialogScript::Step As(Fn fn) {
+    return [fn](QWidget* widget) {
+        auto* dialog = qobject_cast<Dialog*>(widget);
+        QVERIFY2(dialog, widget->metaObject()->className());
+        fn(dialog);
+    };
 }
+
+// Runs the frame's 100 ms timer tick at once.
+struct FrameTimer : CMainFrame {
+    static void Tick(CMainFrame* frame) { (frame->*&FrameTimer::OnFrameTimer)(); }
+};
 
 } // namespace
 
@@ -293,11 +300,13 @@ void TestMainFrame::newThroughChooser_data() {
 void TestMainFrame::newThroughChooser() {
     QFETCH(int, result);
     QFETCH(int, templateIndex);
-    WhenModal<CNewDocumentDlg>([result](CNewDocumentDlg* dlg) {
+    DialogScript script;
+    script.Then(As<CNewDocumentDlg>([result](CNewDocumentDlg* dlg) {
         QCOMPARE(dlg->windowTitle(), QStringLiteral("New Document..."));
         dlg->done(result);
-    });
+    }));
     QVERIFY(m_frame->ExecuteCommand(ID_FILE_NEW));
+    QVERIFY(script.Finished());
     const QList<CDocument*> docs = m_app->GetDocManager()->GetDocuments();
     if (templateIndex < 0) {
         QVERIFY(docs.isEmpty());
@@ -323,12 +332,17 @@ void TestMainFrame::openThroughFileDialogBringsOpenFileToFront() {
     QVERIFY(other);
     QCOMPARE(m_frame->GetActiveDocument(), other);
 
-    WhenModal<CTimedFileDialog>([path](CTimedFileDialog* dlg) {
+    DialogScript script;
+    script.Then(As<CTimedFileDialog>([path](CTimedFileDialog* dlg) {
         QVERIFY(dlg->m_openMode);
-        dlg->selectFile(path);
+        // The name field has the focus, as for a person typing: the path goes there.
+        auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
         QMetaObject::invokeMethod(dlg, "accept");
-    });
+    }));
     QVERIFY(m_frame->ExecuteCommand(ID_FILE_OPEN));
+    QVERIFY(script.Finished());
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
     QCOMPARE(m_frame->GetActiveDocument(), open);
 }
@@ -356,10 +370,11 @@ void TestMainFrame::droppedFileOpens() {
         target = existing->GetFirstView()->GetWidget();
     }
     bool asked = false;
-    WhenModal<CPasswordDlg>([&asked](CPasswordDlg* dlg) {
+    DialogScript script;
+    script.Then(As<CPasswordDlg>([&asked](CPasswordDlg* dlg) {
         asked = true;
         dlg->reject();
-    });
+    }));
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -388,7 +403,8 @@ void TestMainFrame::openMenuCountsAsActivity() {
     QTRY_COMPARE(m_frame->m_lastActivity, now);
     menu->close();
     now += 5000;
-    QTest::qWait(300);
+    // Closed: a tick of the frame's timer stamps nothing.
+    FrameTimer::Tick(m_frame);
     QVERIFY(m_frame->m_lastActivity != now);
 }
 
@@ -432,12 +448,15 @@ void TestMainFrame::passwordsFileOpensIntoWindow() {
     store.other.append(other);
     QCOMPARE(SavePasswordsFile(path, QStringLiteral("vault pw"), store), SaveResult::Saved);
 
-    WhenModal<CPasswordDlg>([](CPasswordDlg* dlg) {
+    DialogScript script;
+    script.Then(As<CPasswordDlg>([](CPasswordDlg* dlg) {
         QLineEdit* edit = dlg->findChild<QLineEdit*>();
+        QVERIFY(edit);
         QTest::keyClicks(edit, QStringLiteral("vault pw"));
         QTest::keyClick(edit, Qt::Key_Return);
-    });
+    }));
     CDocument* doc = m_app->OpenDocumentFile(path);
+    QVERIFY(script.Finished());
     QVERIFY(doc);
     QCOMPARE(doc->GetDocTemplate(), m_app->m_pPasswordsTemplate);
     QCOMPARE(doc->GetTitle(), QStringLiteral("vault.ksw"));

@@ -7,6 +7,7 @@
 #include "ShellRegistration.h"
 
 #include "CDocManager.h"
+#include "DialogScript.h"
 
 #include <CPasswordDlg.h>
 #include <TextFile.h>
@@ -227,9 +228,14 @@ void TestSettings::fileTypesRegistered() {
     QCOMPARE(desktop.value(QStringLiteral("Desktop Entry/Name")).toString(),
              QStringLiteral("Keystow Editor"));
 
-    // Every start registers again; an unchanged file is left alone.
-    const QDateTime before = QFileInfo(desktopPath).lastModified();
-    QTest::qWait(20);
+    // Every start registers again; an unchanged file is left alone. Its time is set back an
+    // hour first, so that a rewrite shows whatever the file system's time resolution.
+    const QDateTime before = QFileInfo(desktopPath).lastModified().addSecs(-3600);
+    {
+        QFile entry(desktopPath);
+        QVERIFY(entry.open(QIODevice::ReadWrite));
+        QVERIFY(entry.setFileTime(before, QFileDevice::FileModificationTime));
+    }
     QVERIFY(RegisterShellFileTypes(QStringLiteral("/opt/keystow/bin/keystow"), home));
     QCOMPARE(QFileInfo(desktopPath).lastModified(), before);
     // A moved program is written anew.
@@ -275,31 +281,33 @@ void TestSettings::commandLineFileAsksPassword() {
     QCOMPARE(SaveTextFile(path, QStringLiteral("right one"), QStringLiteral("hello")),
              SaveResult::Saved);
     bool asked = false;
-    QTimer::singleShot(0, [&] {
-        QTRY_VERIFY(qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget()));
-        auto* dlg = qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget());
+    DialogScript script;
+    script.Then([&](QWidget* dialog) {
+        QVERIFY(qobject_cast<CPasswordDlg*>(dialog));
         asked = true;
-        QLineEdit* edit = dlg->findChild<QLineEdit*>();
+        QLineEdit* edit = dialog->findChild<QLineEdit*>();
         QVERIFY(edit);
         if (typed.isEmpty()) {
             QTest::keyClick(edit, Qt::Key_Escape);
             return;
         }
         QTest::keyClicks(edit, typed);
-        // A wrong password is answered by the decrypt-failed message, closed with Enter.
-        if (typed != QStringLiteral("right one")) {
-            QTimer::singleShot(0, [] {
-                QTRY_VERIFY(QApplication::activeModalWidget() &&
-                            !qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget()));
-                QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
-            });
-        }
         QTest::keyClick(edit, Qt::Key_Return);
     });
+    // A wrong password is answered by the decrypt-failed message, closed with Esc.
+    const bool wrong = !typed.isEmpty() && typed != QStringLiteral("right one");
+    if (wrong) {
+        script.Then([](QWidget* dialog) {
+            QVERIFY(!qobject_cast<CPasswordDlg*>(dialog));
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+    }
     CEditorApp app;
     app.SetCommandLineFile(path);
     QCOMPARE(app.InitInstance(), started);
     QVERIFY(asked);
+    QVERIFY(script.Finished());
+    QCOMPARE(script.Seen().size(), wrong ? 2 : 1);
     QCOMPARE(app.MainFrame()->isVisible(), started);
     QCOMPARE(app.GetDocManager()->GetOpenDocumentCount(), started ? 1 : 0);
 }

@@ -1,8 +1,8 @@
-#include "TestAccountList.h"
-#include "TestAccountsExport.h"
-#include "TestPasswordsCli.h"
-#include "TestPasswordsMarkup.h"
-#include "TestXmlText.h"
+#include "tst_accountlist.h"
+#include "tst_accountsexport.h"
+#include "tst_passwordscli.h"
+#include "tst_passwordsmarkup.h"
+#include "tst_xmltext.h"
 
 #include <QCoreApplication>
 #include <QtTest>

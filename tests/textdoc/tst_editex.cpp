@@ -1,4 +1,4 @@
-#include "tst_CEditEx.h"
+#include "tst_editex.h"
 
 #include "CCmdUI.h"
 #include "CDocManager.h"

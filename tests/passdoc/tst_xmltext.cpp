@@ -1,4 +1,4 @@
-#include "TestXmlText.h"
+#include "tst_xmltext.h"
 
 #include "CXmlText.h"
 #include "CXmlTextInspector.h"

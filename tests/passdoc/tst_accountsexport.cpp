@@ -1,4 +1,4 @@
-#include "TestAccountsExport.h"
+#include "tst_accountsexport.h"
 
 #include "AccountsCsv.h"
 #include "AccountsJson.h"

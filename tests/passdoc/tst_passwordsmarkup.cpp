@@ -1,4 +1,4 @@
-#include "TestPasswordsMarkup.h"
+#include "tst_passwordsmarkup.h"
 
 #include "CXmlText.h"
 #include "PasswordsFile.h"

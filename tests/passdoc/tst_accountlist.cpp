@@ -1,4 +1,4 @@
-#include "TestAccountList.h"
+#include "tst_accountlist.h"
 
 #include "AccountList.h"
 #include "AccountRecords.h"

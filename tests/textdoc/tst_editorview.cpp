@@ -1,4 +1,4 @@
-#include "tst_CEditorView.h"
+#include "tst_editorview.h"
 
 #include "CActivityHost.h"
 #include "CEditorView.h"
@@ -455,4 +455,4 @@ void TestCEditorView::statusGoesToPaneOne() {
     QVERIFY(!window.panes.contains(0));
 }
 
-#include "tst_CEditorView.moc"
+#include "tst_editorview.moc"

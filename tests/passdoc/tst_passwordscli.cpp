@@ -1,4 +1,4 @@
-#include "TestPasswordsCli.h"
+#include "tst_passwordscli.h"
 
 #include "AccountsJson.h"
 #include "PasswordsFile.h"
@@ -6,49 +6,15 @@
 
 #include <TextFile.h>
 
+#include "CliRun.h"
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 namespace {
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs keystow-cli with the password in the environment.
-Run Cli(const QStringList& args, const QByteArray& input = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KEYSTOW_PASSWORD"), QStringLiteral("secret"));
-    process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli"), args);
-    process.write(input);
-    process.closeWriteChannel();
-    Run run;
-    if (!process.waitForFinished(60000)) {
-        return run;
-    }
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray Crlf(const char* lines) {
     return QByteArray(lines).replace("\n", "\r\n");
@@ -61,13 +27,12 @@ const QByteArray kAccountA = "<ACCOUNT><NAME>A</NAME><ADDRESS>B</ADDRESS><USERID
 
 void TestPasswordsCli::initTestCase() {
     QVERIFY(m_dir.isValid());
-    QVERIFY(QFileInfo(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli"))
-                .isExecutable());
+    QVERIFY(QFileInfo(CliProgram()).isExecutable());
 }
 
 void TestPasswordsCli::importWritesTheLayout() {
-    WriteFile(Path("one.json"), R"({"web":[{"name":"A","address":"B"}]})");
-    const Run run = Cli({"import", Path("one.json"), Path("one.ksw")});
+    WriteRaw(Path("one.json"), R"({"web":[{"name":"A","address":"B"}]})");
+    const CliResult run = RunCli({"import", Path("one.json"), Path("one.ksw")});
     QCOMPARE(run.code, 0);
     QByteArray text;
     QCOMPARE(LoadTextFileUtf8(Path("one.ksw"), QStringLiteral("secret"), text), LoadResult::Loaded);
@@ -75,14 +40,14 @@ void TestPasswordsCli::importWritesTheLayout() {
                         "<WEB_ACCOUNTS>\n<ACCOUNT>\n<NAME>A</NAME>\n<ADDRESS>B</ADDRESS>\n"
                         "<USERID/>\n<PASSWORD/>\n<NOTES/>\n</ACCOUNT>\n</WEB_ACCOUNTS>\n"
                         "<MAIL_ACCOUNTS/>\n<OTHER_ACCOUNTS/>\n</DOC>\n"));
-    QVERIFY(!ReadFile(Path("one.ksw")).contains("ACCOUNT"));
+    QVERIFY(!ReadAll(Path("one.ksw")).contains("ACCOUNT"));
 }
 
 void TestPasswordsCli::listNamesKindAndName() {
-    WriteFile(Path("list.json"), R"({"web":[{"name":"bank"},{"name":"two\r\nlines"}],
+    WriteRaw(Path("list.json"), R"({"web":[{"name":"bank"},{"name":"two\r\nlines"}],
         "mail":[{"name":"post"}],"other":[{"name":"card"},{"name":""}]})");
-    QCOMPARE(Cli({"import", Path("list.json"), Path("list.ksw")}).code, 0);
-    const Run run = Cli({"list", Path("list.ksw")});
+    QCOMPARE(RunCli({"import", Path("list.json"), Path("list.ksw")}).code, 0);
+    const CliResult run = RunCli({"list", Path("list.ksw")});
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray("web\tbank\nweb\ttwo  lines\nmail\tpost\nother\tcard\nother\t\n"));
     QVERIFY(run.err.isEmpty());
@@ -126,12 +91,12 @@ void TestPasswordsCli::notAPasswordsDocument() {
     // A text document renamed to .ksw decrypts with its password but holds no accounts.
     const QString path = Path("note.ksw");
     QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), "just a note"), SaveResult::Saved);
-    const QByteArray before = ReadFile(path);
-    const Run run = Cli({command, path});
+    const QByteArray before = ReadAll(path);
+    const CliResult run = RunCli({command, path});
     QCOMPARE(run.code, 6);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains(NotPasswordsDocumentMessage(path).toUtf8()), run.err);
-    QCOMPARE(ReadFile(path), before);
+    QCOMPARE(ReadAll(path), before);
 }
 
 void TestPasswordsCli::exportJsonGivesTheReaderRules() {
@@ -139,20 +104,21 @@ void TestPasswordsCli::exportJsonGivesTheReaderRules() {
     QFETCH(QByteArray, json);
     const QString path = Path("hand.ksw");
     QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), markup), SaveResult::Saved);
-    const Run run = Cli({"export", path, "--format", "json"});
+    const CliResult run = RunCli({"export", path, "--format", "json"});
     QCOMPARE(run.code, 0);
     QCOMPARE(QJsonDocument::fromJson(run.out), QJsonDocument::fromJson(json));
     QVERIFY(run.err.contains("not encrypted"));
 }
 
 void TestPasswordsCli::exportCsvToOwnerOnlyFile() {
-    WriteFile(Path("csv.json"), R"({"mail":[{"name":"m","password":"p\"w","popServer":"pop"}]})");
-    QCOMPARE(Cli({"import", Path("csv.json"), Path("csv.ksw")}).code, 0);
-    const Run run = Cli({"export", Path("csv.ksw"), "--format", "csv", "-o", Path("out.csv")});
+    WriteRaw(Path("csv.json"), R"({"mail":[{"name":"m","password":"p\"w","popServer":"pop"}]})");
+    QCOMPARE(RunCli({"import", Path("csv.json"), Path("csv.ksw")}).code, 0);
+    const CliResult run =
+        RunCli({"export", Path("csv.ksw"), "--format", "csv", "-o", Path("out.csv")});
     QCOMPARE(run.code, 0);
     QVERIFY(run.out.isEmpty());
     QVERIFY(run.err.contains("not encrypted"));
-    QCOMPARE(ReadFile(Path("out.csv")),
+    QCOMPARE(ReadAll(Path("out.csv")),
              QByteArray("\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\r\n"
                         "\"Email Accounts\",\"m\",\"\",\"p\"\"w\",\"\",\"POP Server: pop\"\r\n"));
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
@@ -163,8 +129,8 @@ void TestPasswordsCli::exportCsvToOwnerOnlyFile() {
 }
 
 void TestPasswordsCli::importFromStandardInput() {
-    const Run run =
-        Cli({"import", "-", Path("stdin.ksw")}, R"({"other":[{"name":"c","pin":"9"}]})");
+    const CliResult run = RunCli({"import", "-", Path("stdin.ksw")}, "secret",
+                                 R"({"other":[{"name":"c","pin":"9"}]})");
     QCOMPARE(run.code, 0);
     AccountStore store;
     QByteArray text;
@@ -176,14 +142,14 @@ void TestPasswordsCli::importFromStandardInput() {
 }
 
 void TestPasswordsCli::importReplacesOnlyWithForce() {
-    WriteFile(Path("force.json"), R"({"web":[{"name":"new"}]})");
-    WriteFile(Path("force.ksw"), "old contents");
-    const Run refused = Cli({"import", Path("force.json"), Path("force.ksw")});
+    WriteRaw(Path("force.json"), R"({"web":[{"name":"new"}]})");
+    WriteRaw(Path("force.ksw"), "old contents");
+    const CliResult refused = RunCli({"import", Path("force.json"), Path("force.ksw")});
     QCOMPARE(refused.code, 4);
     QVERIFY(refused.err.contains("--force"));
-    QCOMPARE(ReadFile(Path("force.ksw")), QByteArray("old contents"));
-    QCOMPARE(Cli({"import", "--force", Path("force.json"), Path("force.ksw")}).code, 0);
-    QCOMPARE(Cli({"list", Path("force.ksw")}).out, QByteArray("web\tnew\n"));
+    QCOMPARE(ReadAll(Path("force.ksw")), QByteArray("old contents"));
+    QCOMPARE(RunCli({"import", "--force", Path("force.json"), Path("force.ksw")}).code, 0);
+    QCOMPARE(RunCli({"list", Path("force.ksw")}).out, QByteArray("web\tnew\n"));
 }
 
 void TestPasswordsCli::failures_data() {
@@ -212,9 +178,9 @@ void TestPasswordsCli::failures() {
     QFETCH(QStringList, args);
     QFETCH(int, code);
     QFETCH(QByteArray, message);
-    WriteFile(Path("bad.json"), "{\"web\":[\n {\"name\": 1,}\n]}");
-    WriteFile(Path("form.json"), R"({"web":[{"name":1}]})");
-    WriteFile(Path("empty.ksw"), QByteArray());
+    WriteRaw(Path("bad.json"), "{\"web\":[\n {\"name\": 1,}\n]}");
+    WriteRaw(Path("form.json"), R"({"web":[{"name":1}]})");
+    WriteRaw(Path("empty.ksw"), QByteArray());
     QCOMPARE(SaveTextFileUtf8(Path("good.ksw"), QStringLiteral("secret"), "<DOC/>"),
              SaveResult::Saved);
     QCOMPARE(SaveTextFileUtf8(Path("other.ksw"), QStringLiteral("not the one"), "<DOC/>"),
@@ -224,7 +190,7 @@ void TestPasswordsCli::failures() {
             arg = Path(arg);
         }
     }
-    const Run run = Cli(args);
+    const CliResult run = RunCli(args);
     QCOMPARE(run.code, code);
     QVERIFY2(run.err.contains(message), run.err.constData());
     QVERIFY(run.out.isEmpty());

@@ -1,6 +1,6 @@
-#include "tst_CEditEx.h"
-#include "tst_CEditorDoc.h"
-#include "tst_CEditorView.h"
+#include "tst_editex.h"
+#include "tst_editordoc.h"
+#include "tst_editorview.h"
 
 #include <QApplication>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "tst_CEditorDoc.h"
+#include "tst_editordoc.h"
 
 #include "CActivityHost.h"
 #include "CChildFrame.h"
@@ -13,6 +13,7 @@
 #include "CView.h"
 #include "CWinApp.h"
 #include "DialogScript.h"
+#include "DialogSteps.h"
 #include "TestFiles.h"
 #include "TextDocType.h"
 #include "TextFile.h"
@@ -108,19 +109,6 @@ DialogScript::Step Cancel(const char* className) {
     return [className](QWidget* d) {
         QCOMPARE(QString(d->metaObject()->className()), QString(className));
         static_cast<QDialog*>(d)->reject();
-    };
-}
-
-DialogScript::Step ChooseFile(const QString& path, QString* initial = nullptr) {
-    return [=](QWidget* d) {
-        auto* fd = qobject_cast<CTimedFileDialog*>(d);
-        QVERIFY(fd);
-        if (initial) {
-            const QList<QLineEdit*> edits = fd->findChildren<QLineEdit*>();
-            *initial = edits.isEmpty() ? QString() : edits.first()->text();
-        }
-        fd->selectFile(path);
-        static_cast<QDialog*>(fd)->accept(); // QFileDialog's own accept reads the name
     };
 }
 

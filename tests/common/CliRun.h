@@ -1,0 +1,21 @@
+#pragma once
+
+// Runs keystow-cli, as built next to the tests, as a separate process.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct CliResult {
+    int code = -1; // -1: did not finish in time, -2: crashed
+    QByteArray out;
+    QByteArray err;
+};
+
+// The program's path, from KEYSTOW_BIN_DIR.
+QString CliProgram();
+
+// Runs it with the password in KEYSTOW_PASSWORD (a null password: none given, even if the
+// environment had one) and input on its standard input.
+CliResult RunCli(const QStringList& args, const QByteArray& password = "secret",
+                 const QByteArray& input = {});

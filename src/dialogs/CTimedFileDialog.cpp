@@ -12,7 +12,7 @@ CTimedFileDialog::CTimedFileDialog(bool openMode, const QString& defaultExt,
                                    const QString& fileName, unsigned flags, const QString& filter,
                                    QWidget* parent)
     : QFileDialog(parent), m_openMode(openMode),
-      m_lockWatch(new CLockWatch(this, [this] { CloseForLock(); })) {
+      m_lockWatch(new CLockWatch(this, [this] { OnIdleCheck(); })) {
     // Only a dialog of our own can be closed by its own timer.
     setOption(QFileDialog::DontUseNativeDialog);
     setWindowTitle(openMode ? tr("Open") : tr("Save As"));

@@ -4,7 +4,7 @@
 
 CModalDialog::CModalDialog(QWidget* parent)
     : QDialog(parent),
-      m_lockWatch(new CLockWatch(this, [this] { CloseForLock(); })) {
+      m_lockWatch(new CLockWatch(this, [this] { OnIdleCheck(); })) {
 }
 
 void CModalDialog::SetIdleClose(int result, int resumeCommand) {
@@ -25,7 +25,7 @@ void CModalDialog::reject() {
 }
 
 void CModalDialog::OnIdleCheck() {
-    if (m_lockWatch->LockConditionHolds())
+    if (m_lockWatch->IsEnabled() && m_lockWatch->LockConditionHolds())
         CloseForLock();
 }
 

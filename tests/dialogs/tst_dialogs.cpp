@@ -60,10 +60,10 @@ void IdleCheck(QWidget* dialog) {
         QFAIL("not a dialog with an idle check");
 }
 
-// The timers the dialog itself runs; its idle check is one of them while it is on.
+// The timers the dialog and its helpers run; its idle check is one of them while it is on.
 int ActiveTimers(QWidget* dialog) {
     int active = 0;
-    for (QTimer* timer : dialog->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QTimer* timer : dialog->findChildren<QTimer*>())
         active += timer->isActive() ? 1 : 0;
     return active;
 }

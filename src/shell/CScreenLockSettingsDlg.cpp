@@ -230,10 +230,3 @@ void CScreenLockSettingsDlg::OnOk() {
     m_settings.setTimeoutIndex(static_cast<quint32>(m_timeout->currentIndex()));
     done(IDOK);
 }
-
-void CScreenLockSettingsDlg::done(int result) {
-    // A message still up when the lock closes the dialog goes with it.
-    for (QMessageBox* box : findChildren<QMessageBox*>())
-        box->done(QMessageBox::Ok);
-    CShellDialog::done(result);
-}

@@ -23,8 +23,6 @@ public:
     // Entries of the idle-time list; the entry's index is what the record stores.
     static constexpr int kTimeoutEntries = 8;
 
-    void done(int result) override;
-
 protected:
     void OnInitDialog() override;
 

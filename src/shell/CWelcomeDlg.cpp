@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -168,6 +169,16 @@ void CWelcomeDlg::OnInitDialog() {
     m_switchRead = true;
     if (QWidget* first = GetDlgItem(IDC_WELCOME_NEW))
         first->setFocus();
+}
+
+void CWelcomeDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the picture button that has the focus, as it would a push button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (auto* button = qobject_cast<QToolButton*>(focusWidget()); enter && button) {
+        button->click();
+        return;
+    }
+    CShellDialog::keyPressEvent(event);
 }
 
 void CWelcomeDlg::done(int result) {

@@ -34,6 +34,7 @@ public:
 
 protected:
     void OnInitDialog() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QToolButton* AddPictureButton(int id, const QIcon& icon, const QString& text);

@@ -586,7 +586,7 @@ void TestLockDialogs::damagedIndexShowsShortest() {
 
 // ---- Welcome page and About box
 
-enum class Close { Escape, CloseBox, New, Open };
+enum class Close { Escape, CloseBox, New, Open, EnterOnNew };
 Q_DECLARE_METATYPE(Close)
 
 void TestLockDialogs::welcomeSwitch_data() {
@@ -604,6 +604,8 @@ void TestLockDialogs::welcomeSwitch_data() {
         << 1 << false << Close::New << int(CWelcomeDlg::NewDocument) << 1;
     QTest::newRow("untick, New") << 1 << true << Close::New << int(ID_FILE_NEW) << 0;
     QTest::newRow("left off, Open") << 0 << false << Close::Open << int(ID_FILE_OPEN) << 0;
+    QTest::newRow("Enter on the first button")
+        << 1 << false << Close::EnterOnNew << int(ID_FILE_NEW) << 1;
 }
 
 void TestLockDialogs::welcomeSwitch() {
@@ -643,6 +645,10 @@ void TestLockDialogs::welcomeSwitch() {
             case Close::Open:
                 Item<QToolButton>(w, IDC_WELCOME_OPEN)->setFocus();
                 QTest::keyClick(Item(w, IDC_WELCOME_OPEN), Qt::Key_Space);
+                break;
+            case Close::EnterOnNew:
+                // The page opens with the focus on "Create a new encrypted document...".
+                QTest::keyClick(w->focusWidget(), Qt::Key_Return);
                 break;
             }
         });

@@ -65,6 +65,7 @@ CScreenLockSettingsDlg::CScreenLockSettingsDlg(LockSettings& settings, QWidget* 
 
     auto* banner = new QLabel(this);
     banner->setPixmap(LockBanner(DluX(222), DluY(34)));
+    banner->setAlignment(Qt::AlignCenter);
 
     m_lockEnabled = new QCheckBox(tr("Lock the screen if idle for more then "), this);
     SetControlId(m_lockEnabled, IDC_LOCK_ENABLED);

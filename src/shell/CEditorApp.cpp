@@ -114,9 +114,19 @@ void CEditorApp::LoadLockSettings() {
     }
 }
 
-void CEditorApp::SaveLockSettings() {
+bool CEditorApp::SaveLockSettings(QString* reason) {
     QMutexLocker locker(&m_lockSettingsMutex);
-    LockSettingsFile::Write(LockSettingsPath(), m_lockSettings);
+    const QString path = LockSettingsPath();
+    QString why;
+    if (LockSettingsFile::Write(path, m_lockSettings, &why))
+        return true;
+    // A sentence for the person: which file and why, never the settings themselves.
+    if (reason)
+        *reason = path.isEmpty()
+                      ? QStringLiteral("The screen lock settings could not be saved: %1").arg(why)
+                      : QStringLiteral("The screen lock settings could not be saved to %1: %2")
+                            .arg(QDir::toNativeSeparators(path), why);
+    return false;
 }
 
 int CEditorApp::TimeoutMinutes(int index) {

@@ -29,7 +29,7 @@ public:
     // The lock settings record: LoadLockSettings replaces it from the file (when the file reads
     // and decrypts) and pushes the idle time and prompt into the main frame.
     void LoadLockSettings();
-    void SaveLockSettings();
+    bool SaveLockSettings(QString* reason = nullptr);
     LockSettings& GetLockSettings() { return m_lockSettings; }
     QString LockSettingsPath() const;
     void SetLockSettingsPath(const QString& path) { m_lockSettingsPath = path; }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSysInfo>
 
 namespace {
@@ -56,15 +57,42 @@ bool LockSettingsFile::Read(const QString& path, LockSettings& record) {
     return taken;
 }
 
-bool LockSettingsFile::Write(const QString& path, const LockSettings& record) {
-    if (path.isEmpty())
+bool LockSettingsFile::Write(const QString& path, const LockSettings& record, QString* reason) {
+    const auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
         return false;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("There is no folder for the program's data."));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("The folder %1 could not be created.")
+                        .arg(QDir::toNativeSeparators(folder)));
     DesKey key = MachineKey();
     QByteArray plain = record.ToBytes();
     QByteArray cipher;
     const bool encrypted = EncryptBuffer(key, plain, cipher);
     WipeKey(key);
     WipeBytes(plain);
-    return encrypted && WriteWholeFile(path, cipher);
+    if (!encrypted)
+        return fail(QStringLiteral("The settings could not be encrypted."));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    // The temporary file takes over an existing file's mode; this one is the owner's alone.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!WriteAll(file, cipher.constData(), cipher.size())) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
 }

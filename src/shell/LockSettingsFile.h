@@ -16,6 +16,8 @@ QByteArray MachinePassword();
 // Replaces record with the file's content. False, leaving record as it was, when the file is
 // missing, does not decrypt or holds fewer than 1080 bytes.
 bool Read(const QString& path, LockSettings& record);
-// Encrypts and writes the record atomically; false when that failed.
-bool Write(const QString& path, const LockSettings& record);
+// Encrypts and writes the record through a temporary file and a rename. The file is readable
+// and writable by its owner only, whatever mode an earlier file had: it holds the screen
+// password. False, with a short reason when asked, when that failed; the old file then stays.
+bool Write(const QString& path, const LockSettings& record, QString* reason = nullptr);
 } // namespace LockSettingsFile

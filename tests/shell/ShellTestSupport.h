@@ -10,3 +10,4 @@ std::unique_ptr<QObject> CreateSettingsTest();
 std::unique_ptr<QObject> CreateMainFrameTest();
 std::unique_ptr<QObject> CreateDocumentWindowsTest();
 std::unique_ptr<QObject> CreateScreenLockTest();
+std::unique_ptr<QObject> CreateLockDialogsTest();

@@ -9,3 +9,4 @@ std::unique_ptr<QObject> CreateLockSettingsTest();
 std::unique_ptr<QObject> CreateSettingsTest();
 std::unique_ptr<QObject> CreateMainFrameTest();
 std::unique_ptr<QObject> CreateDocumentWindowsTest();
+std::unique_ptr<QObject> CreateLockWindowTest();

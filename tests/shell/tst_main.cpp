@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
     QStandardPaths::setTestModeEnabled(true);
     int failures = 0;
     for (auto create : {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest,
-                        CreateDocumentWindowsTest}) {
+                        CreateDocumentWindowsTest, CreateLockWindowTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);
     }

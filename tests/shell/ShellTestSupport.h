@@ -11,3 +11,4 @@ std::unique_ptr<QObject> CreateMainFrameTest();
 std::unique_ptr<QObject> CreateDocumentWindowsTest();
 std::unique_ptr<QObject> CreateScreenLockTest();
 std::unique_ptr<QObject> CreateLockDialogsTest();
+std::unique_ptr<QObject> CreateLockWindowTest();

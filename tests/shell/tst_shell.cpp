@@ -12,7 +12,8 @@ int main(int argc, char* argv[]) {
     QStandardPaths::setTestModeEnabled(true);
     int failures = 0;
     for (auto create : {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest,
-                        CreateLockDialogsTest, CreateDocumentWindowsTest, CreateScreenLockTest}) {
+                        CreateLockDialogsTest, CreateLockWindowTest, CreateDocumentWindowsTest,
+                        CreateScreenLockTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QRandomGenerator>
 #include <QRegion>
@@ -18,7 +19,7 @@
 //
 // Only the cells that change are repainted, so the animation costs next to nothing while it
 // runs for hours. Time is a seam: with manual timers the animation only moves when Advance()
-// is called, and the random source can be seeded.
+// is called, and the random source can be seeded. Hidden, it does not run at all.
 class CScreenLockWnd : public QWidget {
     Q_OBJECT
 
@@ -53,7 +54,8 @@ public:
     void SetSweep(bool on, char16_t glyph);
     void Start();
 
-    // Time and randomness, for tests and measurements.
+    // Time and randomness, for tests and measurements. Advance runs every step due within the
+    // given time, in order; the Tick functions are one step of each timer.
     void SetManualTimers(bool manual);
     void Advance(int ms);
     void SetRandomSeed(quint32 seed);
@@ -108,7 +110,6 @@ private:
         char16_t glyph = u' ';
     };
     struct TimerState {
-        QTimer timer;
         bool running = false;
         int interval = 0;
         qint64 due = 0;
@@ -124,7 +125,8 @@ private:
     void StartTimer(Timer timer, int ms);
     void StopTimer(Timer timer);
     void RunTimer(Timer timer);
-    void ApplyRealTimers();
+    void RunUntil(qint64 target);
+    void Schedule();
 
     void StartRainColumn();
     void SetRainCell(int column, int row, char16_t glyph, QRgb color);
@@ -170,6 +172,8 @@ private:
     int m_sweepRow = -1;
 
     std::array<TimerState, TimerCount> m_timers;
+    QTimer m_driver;
+    QElapsedTimer m_clock;
     bool m_manual = false;
     bool m_paused = false;
     bool m_started = false;

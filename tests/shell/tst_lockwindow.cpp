@@ -355,6 +355,9 @@ void TestLockWindow::noTimerWhileHidden() {
         for (int i = 0; i < CScreenLockWnd::TimerCount; ++i)
             if (lock->IsTimerActive(static_cast<CScreenLockWnd::Timer>(i)))
                 return false;
+        for (const QTimer* timer : lock->findChildren<QTimer*>())
+            if (timer->isActive())
+                return false;
         return true;
     };
     QWidget frame;
@@ -368,6 +371,7 @@ void TestLockWindow::noTimerWhileHidden() {
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QVERIFY(lock->IsTimerActive(CScreenLockWnd::RainTimer));
     QVERIFY(lock->IsTimerActive(CScreenLockWnd::BlockTimer));
+    QTRY_VERIFY(lock->ActiveRainColumns() > 0); // real time moves it
 
     lock->hide();
     QVERIFY(allStopped(lock));

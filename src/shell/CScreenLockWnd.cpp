@@ -1,5 +1,7 @@
 #include "CScreenLockWnd.h"
 
+#include "LockTimerSet.h"
+
 #include <QDateTime>
 #include <QEvent>
 #include <QFontMetrics>
@@ -16,7 +18,6 @@ constexpr int kRevealMs = 10;
 constexpr int kSweepMs = 30;
 constexpr int kRainMs = 80;
 constexpr int kSparkleMs = 10;
-constexpr qint64 kMaxCatchUpMs = 100;
 constexpr char16_t kBlank = u' ';
 
 // A glyph byte as the Western code page shows it; the control codes become blanks.
@@ -42,8 +43,7 @@ char16_t GreekGlyph(int byte) {
 } // namespace
 
 CScreenLockWnd::CScreenLockWnd(QWidget* parent)
-    : QWidget(parent), m_driver(this),
-      m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())) {
+    : QWidget(parent), m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())) {
     // Nothing of the documents below may show through, not even for one frame.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(true);
@@ -63,17 +63,10 @@ CScreenLockWnd::CScreenLockWnd(QWidget* parent)
     m_cellWidth = std::max(1, metrics.averageCharWidth() + 2);
     m_ascent = metrics.ascent();
 
-    // One real timer wakes the window when the next of the five is due: fewer wake-ups than
-    // five timers of their own, and the same steps whether time is real or driven by hand.
-    m_driver.setTimerType(Qt::PreciseTimer);
-    m_driver.setSingleShot(true);
-    connect(&m_driver, &QTimer::timeout, this, [this] {
-        // A process held up for a while skips the missed steps instead of racing through them.
-        RunUntil(m_now + std::min<qint64>(m_clock.restart(), kMaxCatchUpMs));
-        Schedule();
-    });
+    m_timers = new LockTimerSet(
+        TimerCount, [this](int timer) { RunTimer(static_cast<Timer>(timer)); }, this);
     // Until it is shown nothing needs to move.
-    m_paused = true;
+    m_timers->SetPaused(true);
 
     if (parent) {
         setGeometry(parent->rect());
@@ -82,9 +75,7 @@ CScreenLockWnd::CScreenLockWnd(QWidget* parent)
     BuildCells();
 }
 
-CScreenLockWnd::~CScreenLockWnd() {
-    m_driver.stop();
-}
+CScreenLockWnd::~CScreenLockWnd() = default;
 
 void CScreenLockWnd::StartWithPrompt(const QString& prompt) {
     AddLine(prompt);
@@ -113,16 +104,12 @@ void CScreenLockWnd::Start() {
     m_started = true;
     StartTimer(BlockTimer, kInitialPauseMs);
     StartTimer(RainTimer, kRainMs);
-    m_clock.restart();
-    Schedule();
     show();
     raise();
 }
 
 void CScreenLockWnd::SetManualTimers(bool manual) {
-    m_manual = manual;
-    m_clock.restart();
-    Schedule();
+    m_timers->SetManual(manual);
 }
 
 void CScreenLockWnd::SetRandomSeed(quint32 seed) {
@@ -130,63 +117,23 @@ void CScreenLockWnd::SetRandomSeed(quint32 seed) {
 }
 
 void CScreenLockWnd::Advance(int ms) {
-    if (m_paused)
-        return;
-    RunUntil(m_now + ms);
-    Schedule();
-}
-
-void CScreenLockWnd::RunUntil(qint64 target) {
-    for (;;) {
-        int next = -1;
-        for (int i = 0; i < TimerCount; ++i) {
-            const TimerState& state = m_timers[static_cast<size_t>(i)];
-            if (state.running && state.due <= target &&
-                (next < 0 || state.due < m_timers[static_cast<size_t>(next)].due))
-                next = i;
-        }
-        if (next < 0)
-            break;
-        TimerState& state = m_timers[static_cast<size_t>(next)];
-        m_now = state.due;
-        state.due += state.interval;
-        RunTimer(static_cast<Timer>(next));
-    }
-    m_now = target;
+    m_timers->Advance(ms);
 }
 
 bool CScreenLockWnd::IsTimerActive(Timer timer) const {
-    const TimerState& state = m_timers[static_cast<size_t>(timer)];
-    return state.running && !m_paused && (m_manual || m_driver.isActive());
+    return m_timers->IsActive(timer);
 }
 
 int CScreenLockWnd::TimerInterval(Timer timer) const {
-    return m_timers[static_cast<size_t>(timer)].interval;
+    return m_timers->Interval(timer);
 }
 
 void CScreenLockWnd::StartTimer(Timer timer, int ms) {
-    TimerState& state = m_timers[static_cast<size_t>(timer)];
-    state.running = true;
-    state.interval = std::max(1, ms);
-    state.due = m_now + state.interval;
+    m_timers->Start(timer, ms);
 }
 
 void CScreenLockWnd::StopTimer(Timer timer) {
-    TimerState& state = m_timers[static_cast<size_t>(timer)];
-    state.running = false;
-}
-
-void CScreenLockWnd::Schedule() {
-    qint64 next = -1;
-    for (const TimerState& state : m_timers) {
-        if (state.running && (next < 0 || state.due < next))
-            next = state.due;
-    }
-    if (m_manual || m_paused || next < 0) {
-        m_driver.stop();
-        return;
-    }
-    m_driver.start(static_cast<int>(std::max<qint64>(0, next - m_now)));
+    m_timers->Stop(timer);
 }
 
 void CScreenLockWnd::RunTimer(Timer timer) {
@@ -575,16 +522,13 @@ void CScreenLockWnd::resizeEvent(QResizeEvent* event) {
 
 void CScreenLockWnd::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    m_paused = false;
-    m_clock.restart();
-    Schedule();
+    m_timers->SetPaused(false);
     setFocus(Qt::OtherFocusReason);
 }
 
 void CScreenLockWnd::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    m_paused = true;
-    Schedule();
+    m_timers->SetPaused(true);
 }
 
 bool CScreenLockWnd::eventFilter(QObject* watched, QEvent* event) {

@@ -1,16 +1,14 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QRandomGenerator>
 #include <QRegion>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <QVector>
 #include <QWidget>
 
-#include <array>
+class LockTimerSet;
 
 // The window that covers the main frame while the screen is locked: falling green glyphs (the
 // rain), short-lived flickering glyphs (sparkles) and, in the middle, the lock prompt revealed
@@ -109,11 +107,6 @@ private:
         int row = 0;
         char16_t glyph = u' ';
     };
-    struct TimerState {
-        bool running = false;
-        int interval = 0;
-        qint64 due = 0;
-    };
     struct Content {
         char16_t glyph = u' ';
         QRgb color = 0;
@@ -125,8 +118,6 @@ private:
     void StartTimer(Timer timer, int ms);
     void StopTimer(Timer timer);
     void RunTimer(Timer timer);
-    void RunUntil(qint64 target);
-    void Schedule();
 
     void StartRainColumn();
     void SetRainCell(int column, int row, char16_t glyph, QRgb color);
@@ -171,13 +162,8 @@ private:
     int m_sweepColumn = 0;
     int m_sweepRow = -1;
 
-    std::array<TimerState, TimerCount> m_timers;
-    QTimer m_driver;
-    QElapsedTimer m_clock;
-    bool m_manual = false;
-    bool m_paused = false;
+    LockTimerSet* m_timers = nullptr;
     bool m_started = false;
-    qint64 m_now = 0;
     QRandomGenerator m_random;
     QRegion m_dirty;
 };

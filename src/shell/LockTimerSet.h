@@ -19,6 +19,8 @@ public:
     // Running and able to fire: started, not paused, and armed or driven by hand.
     bool IsActive(int id) const;
     int Interval(int id) const;
+    // The set's own time in milliseconds: the due time of the step being run.
+    qint64 Now() const { return m_now; }
 
     void SetManual(bool manual);
     void SetPaused(bool paused);

@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "CScreenLockWnd.h"
+#include "LockTimerSet.h"
 
 #include <QApplication>
 #include <QImage>
@@ -93,6 +94,7 @@ private slots:
     void resizeRebuildsCells();
     void noTimerWhileHidden();
     void repaintsOnlyChangedCells();
+    void timerStepsInTimeOrder();
 };
 
 void TestLockWindow::opaqueOverTheFrameAndFocused() {
@@ -433,6 +435,46 @@ void TestLockWindow::repaintsOnlyChangedCells() {
     // On average a tick repaints about a hundredth of the window.
     QVERIFY2(total / ticks * 100 < window, qPrintable(QString::number(total / ticks)));
     QVERIFY(total > 0);
+}
+
+void TestLockWindow::timerStepsInTimeOrder() {
+    QStringList steps;
+    LockTimerSet* timers = nullptr;
+    LockTimerSet set(
+        3,
+        [&](int id) {
+            steps << QStringLiteral("%1@%2").arg(id).arg(timers->Now());
+            // A step may stop itself and start another, as the lock window's steps do.
+            if (id == 2) {
+                timers->Stop(2);
+                timers->Start(0, 25);
+            }
+        },
+        nullptr);
+    timers = &set;
+    set.SetManual(true);
+    set.Start(0, 30);
+    set.Start(1, 20);
+    set.Start(2, 50);
+    for (int t = 0; t < 100; t += 5)
+        set.Advance(5);
+    QCOMPARE(steps, (QStringList{"1@20", "0@30", "1@40", "2@50", "1@60", "0@75", "1@80", "0@100",
+                                 "1@100"}));
+    QVERIFY(!set.IsActive(2));
+    QCOMPARE(set.Interval(0), 25);
+
+    // Paused: no step runs, however much time passes, and no real timer is armed.
+    set.SetPaused(true);
+    steps.clear();
+    set.Advance(1000);
+    QVERIFY(steps.isEmpty());
+    QVERIFY(!set.IsActive(0));
+    set.SetManual(false);
+    for (const QTimer* timer : set.findChildren<QTimer*>())
+        QVERIFY(!timer->isActive());
+    set.SetPaused(false);
+    QVERIFY(set.IsActive(0));
+    QVERIFY(!set.IsActive(2));
 }
 
 std::unique_ptr<QObject> CreateLockWindowTest() {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QtTest>
 
 #include <memory>
@@ -95,6 +96,7 @@ private slots:
     void noTimerWhileHidden();
     void repaintsOnlyChangedCells();
     void timerStepsInTimeOrder();
+    void repaintedScreenMatchesFullPaint();
 };
 
 void TestLockWindow::opaqueOverTheFrameAndFocused() {
@@ -475,6 +477,33 @@ void TestLockWindow::timerStepsInTimeOrder() {
     set.SetPaused(false);
     QVERIFY(set.IsActive(0));
     QVERIFY(!set.IsActive(2));
+}
+
+// What the screen shows after many small repaints is what one full paint would show: no cell
+// that changed was left out of the repaint.
+void TestLockWindow::repaintedScreenMatchesFullPaint() {
+    Host host({360, 240}, 17);
+    CScreenLockWnd* lock = host.lock;
+    QVERIFY(QTest::qWaitForWindowExposed(&host.frame));
+    lock->StartWithPrompt(kPrompt);
+    QApplication::processEvents();
+    int compared = 0;
+    for (int t = 10; t <= 30000; t += 10) {
+        lock->Advance(10);
+        QApplication::processEvents();
+        if (t % 1500 != 0)
+            continue;
+        const QImage screen = host.frame.screen()
+                                  ->grabWindow(host.frame.winId())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+        if (screen.size() != lock->size())
+            QSKIP("this platform cannot read back the window");
+        const QImage full = lock->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(screen == full, qPrintable(QStringLiteral("differs at %1 ms").arg(t)));
+        ++compared;
+    }
+    QCOMPARE(compared, 20);
 }
 
 std::unique_ptr<QObject> CreateLockWindowTest() {

@@ -26,7 +26,7 @@ public:
     enum Timer {
         BlockTimer = 0,   // start the next block after the pause
         RevealTimer = 1,  // sparkles and one reveal step while a block is shown
-        SweepTimer = 2,   // the block moves one column right
+        SweepTimer = 2,   // the sweep moves one column right
         RainTimer = 3,    // one rain step, always
         SparkleTimer = 4, // sparkles during pauses
         TimerCount = 5

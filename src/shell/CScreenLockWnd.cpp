@@ -1,5 +1,7 @@
 #include "CScreenLockWnd.h"
 
+#include "LockTimerSet.h"
+
 #include <QDateTime>
 #include <QEvent>
 #include <QFontMetrics>
@@ -61,13 +63,10 @@ CScreenLockWnd::CScreenLockWnd(QWidget* parent)
     m_cellWidth = std::max(1, metrics.averageCharWidth() + 2);
     m_ascent = metrics.ascent();
 
-    for (int i = 0; i < TimerCount; ++i) {
-        TimerState& state = m_timers[static_cast<size_t>(i)];
-        connect(&state.timer, &QTimer::timeout, this,
-                [this, i] { RunTimer(static_cast<Timer>(i)); });
-    }
+    m_timers = new LockTimerSet(
+        TimerCount, [this](int timer) { RunTimer(static_cast<Timer>(timer)); }, this);
     // Until it is shown nothing needs to move.
-    m_paused = true;
+    m_timers->SetPaused(true);
 
     if (parent) {
         setGeometry(parent->rect());
@@ -76,10 +75,7 @@ CScreenLockWnd::CScreenLockWnd(QWidget* parent)
     BuildCells();
 }
 
-CScreenLockWnd::~CScreenLockWnd() {
-    for (TimerState& state : m_timers)
-        state.timer.stop();
-}
+CScreenLockWnd::~CScreenLockWnd() = default;
 
 void CScreenLockWnd::StartWithPrompt(const QString& prompt) {
     AddLine(prompt);
@@ -113,8 +109,7 @@ void CScreenLockWnd::Start() {
 }
 
 void CScreenLockWnd::SetManualTimers(bool manual) {
-    m_manual = manual;
-    ApplyRealTimers();
+    m_timers->SetManual(manual);
 }
 
 void CScreenLockWnd::SetRandomSeed(quint32 seed) {
@@ -122,58 +117,23 @@ void CScreenLockWnd::SetRandomSeed(quint32 seed) {
 }
 
 void CScreenLockWnd::Advance(int ms) {
-    if (!m_manual || m_paused)
-        return;
-    const qint64 target = m_now + ms;
-    for (;;) {
-        int next = -1;
-        for (int i = 0; i < TimerCount; ++i) {
-            const TimerState& state = m_timers[static_cast<size_t>(i)];
-            if (state.running && state.due <= target &&
-                (next < 0 || state.due < m_timers[static_cast<size_t>(next)].due))
-                next = i;
-        }
-        if (next < 0)
-            break;
-        TimerState& state = m_timers[static_cast<size_t>(next)];
-        m_now = state.due;
-        state.due += state.interval;
-        RunTimer(static_cast<Timer>(next));
-    }
-    m_now = target;
+    m_timers->Advance(ms);
 }
 
 bool CScreenLockWnd::IsTimerActive(Timer timer) const {
-    const TimerState& state = m_timers[static_cast<size_t>(timer)];
-    return m_manual ? state.running && !m_paused : state.timer.isActive();
+    return m_timers->IsActive(timer);
 }
 
 int CScreenLockWnd::TimerInterval(Timer timer) const {
-    return m_timers[static_cast<size_t>(timer)].interval;
+    return m_timers->Interval(timer);
 }
 
 void CScreenLockWnd::StartTimer(Timer timer, int ms) {
-    TimerState& state = m_timers[static_cast<size_t>(timer)];
-    state.running = true;
-    state.interval = std::max(1, ms);
-    state.due = m_now + state.interval;
-    if (!m_manual && !m_paused)
-        state.timer.start(state.interval);
+    m_timers->Start(timer, ms);
 }
 
 void CScreenLockWnd::StopTimer(Timer timer) {
-    TimerState& state = m_timers[static_cast<size_t>(timer)];
-    state.running = false;
-    state.timer.stop();
-}
-
-void CScreenLockWnd::ApplyRealTimers() {
-    for (TimerState& state : m_timers) {
-        if (state.running && !m_manual && !m_paused)
-            state.timer.start(state.interval);
-        else
-            state.timer.stop();
-    }
+    m_timers->Stop(timer);
 }
 
 void CScreenLockWnd::RunTimer(Timer timer) {
@@ -562,15 +522,13 @@ void CScreenLockWnd::resizeEvent(QResizeEvent* event) {
 
 void CScreenLockWnd::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    m_paused = false;
-    ApplyRealTimers();
+    m_timers->SetPaused(false);
     setFocus(Qt::OtherFocusReason);
 }
 
 void CScreenLockWnd::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    m_paused = true;
-    ApplyRealTimers();
+    m_timers->SetPaused(true);
 }
 
 bool CScreenLockWnd::eventFilter(QObject* watched, QEvent* event) {

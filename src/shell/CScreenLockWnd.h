@@ -5,11 +5,10 @@
 #include <QRegion>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <QVector>
 #include <QWidget>
 
-#include <array>
+class LockTimerSet;
 
 // The window that covers the main frame while the screen is locked: falling green glyphs (the
 // rain), short-lived flickering glyphs (sparkles) and, in the middle, the lock prompt revealed
@@ -18,7 +17,7 @@
 //
 // Only the cells that change are repainted, so the animation costs next to nothing while it
 // runs for hours. Time is a seam: with manual timers the animation only moves when Advance()
-// is called, and the random source can be seeded.
+// is called, and the random source can be seeded. Hidden, it does not run at all.
 class CScreenLockWnd : public QWidget {
     Q_OBJECT
 
@@ -27,7 +26,7 @@ public:
     enum Timer {
         BlockTimer = 0,   // start the next block after the pause
         RevealTimer = 1,  // sparkles and one reveal step while a block is shown
-        SweepTimer = 2,   // the block moves one column right
+        SweepTimer = 2,   // the sweep moves one column right
         RainTimer = 3,    // one rain step, always
         SparkleTimer = 4, // sparkles during pauses
         TimerCount = 5
@@ -53,7 +52,8 @@ public:
     void SetSweep(bool on, char16_t glyph);
     void Start();
 
-    // Time and randomness, for tests and measurements.
+    // Time and randomness, for tests and measurements. Advance runs every step due within the
+    // given time, in order; the Tick functions are one step of each timer.
     void SetManualTimers(bool manual);
     void Advance(int ms);
     void SetRandomSeed(quint32 seed);
@@ -107,12 +107,6 @@ private:
         int row = 0;
         char16_t glyph = u' ';
     };
-    struct TimerState {
-        QTimer timer;
-        bool running = false;
-        int interval = 0;
-        qint64 due = 0;
-    };
     struct Content {
         char16_t glyph = u' ';
         QRgb color = 0;
@@ -124,7 +118,6 @@ private:
     void StartTimer(Timer timer, int ms);
     void StopTimer(Timer timer);
     void RunTimer(Timer timer);
-    void ApplyRealTimers();
 
     void StartRainColumn();
     void SetRainCell(int column, int row, char16_t glyph, QRgb color);
@@ -169,11 +162,8 @@ private:
     int m_sweepColumn = 0;
     int m_sweepRow = -1;
 
-    std::array<TimerState, TimerCount> m_timers;
-    bool m_manual = false;
-    bool m_paused = false;
+    LockTimerSet* m_timers = nullptr;
     bool m_started = false;
-    qint64 m_now = 0;
     QRandomGenerator m_random;
     QRegion m_dirty;
 };

@@ -3,9 +3,7 @@
 #include "CLockWatch.h"
 
 CModalDialog::CModalDialog(QWidget* parent)
-    : QDialog(parent),
-      m_lockWatch(new CLockWatch(this, [this] { OnIdleCheck(); })) {
-}
+    : QDialog(parent), m_lockWatch(new CLockWatch(this, [this] { OnIdleCheck(); })) {}
 
 void CModalDialog::SetIdleClose(int result, int resumeCommand) {
     m_idleResult = result;
@@ -30,6 +28,10 @@ void CModalDialog::OnIdleCheck() {
 }
 
 void CModalDialog::CloseForLock() {
+    // A message the dialog itself shows goes too, so that nothing stays above the lock.
+    for (QDialog* inner : findChildren<QDialog*>())
+        if (inner->isVisible())
+            inner->reject();
     if (CActivityHost* host = CActivityHost::Current(); host && m_resumeCommand != 0)
         host->RequestResume(m_resumeCommand);
     done(m_idleResult);

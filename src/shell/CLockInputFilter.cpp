@@ -20,9 +20,10 @@ bool CLockInputFilter::IsUnlockWindow(QObject* watched) const {
     QWidget* window = nullptr;
     if (auto* widget = qobject_cast<QWidget*>(watched))
         window = widget->window();
-    else if (auto* shortcut = qobject_cast<QShortcut*>(watched))
-        window = shortcut->parentWidget() ? shortcut->parentWidget()->window() : nullptr;
-    else if (auto* qwindow = qobject_cast<QWindow*>(watched))
+    else if (auto* shortcut = qobject_cast<QShortcut*>(watched)) {
+        auto* owner = qobject_cast<QWidget*>(shortcut->parent());
+        window = owner ? owner->window() : nullptr;
+    } else if (auto* qwindow = qobject_cast<QWindow*>(watched))
         return qwindow != m_frame->windowHandle();
     // The prompt and its Retry box are separate windows above the frame.
     return window && window != m_frame;

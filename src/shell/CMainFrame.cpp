@@ -12,6 +12,7 @@
 #include "CScreenLockWnd.h"
 #include "CWelcomeDlg.h"
 #include "KeyIndicators.h"
+#include "LegacyText.h"
 #include "ResString.h"
 #include "resource.h"
 
@@ -20,6 +21,7 @@
 #include <DocumentCommands.h>
 #include <PasswordEncoding.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,6 +44,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 const char* const CMainFrame::kWebSiteAddress = "https://keystow.example.org/";
 
@@ -422,13 +425,10 @@ bool CMainFrame::event(QEvent* event) {
         SyncMenuToActiveFrame();
     // While locked the caption names the program only: a document window that changes its
     // title must not show it.
-    if (event->type() == QEvent::WindowTitleChange && m_locked && !m_settingCaption &&
-        windowTitle() != ResString(IDS_APP_TITLE)) {
-        m_settingCaption = true;
-        setWindowTitle(ResString(IDS_APP_TITLE));
-        m_settingCaption = false;
-    }
-    return CMDIFrameWnd::event(event);
+    const bool result = CMDIFrameWnd::event(event);
+    if (event->type() == QEvent::WindowTitleChange && m_locked)
+        ShowLockedCaption();
+    return result;
 }
 
 QString CMainFrame::ReadyMessage() {
@@ -674,7 +674,7 @@ void CMainFrame::RequestResume(int commandId) {
 void CMainFrame::LockWithPrompt() {
     if (CEditorApp* app = App())
         app->LoadLockSettings();
-    LockScreen(QString::fromLatin1(m_promptText));
+    LockScreen(LegacyBytesToText(m_promptText));
 }
 
 void CMainFrame::LockWithDefaultText() {
@@ -702,11 +702,20 @@ void CMainFrame::LockScreen(const QString& prompt) {
     lockWnd->StartWithPrompt(prompt);
     lockWnd->setFocus();
     m_locked = 1;
-    m_captionBeforeLock = windowTitle();
-    m_settingCaption = true;
-    setWindowTitle(ResString(IDS_APP_TITLE));
-    m_settingCaption = false;
+    ShowLockedCaption();
     CloseMessageBoxesForLock();
+}
+
+QString CMainFrame::ShownCaption() const {
+    const QWindow* handle = windowHandle();
+    return handle ? handle->title() : windowTitle();
+}
+
+void CMainFrame::ShowLockedCaption() {
+    // On the window itself: the widget's own title keeps following the document windows
+    // (they rewrite it), but none of that reaches the screen until the unlock.
+    if (QWindow* handle = windowHandle())
+        handle->setTitle(ResString(IDS_APP_TITLE));
 }
 
 void CMainFrame::CloseMessageBoxesForLock() {
@@ -715,7 +724,19 @@ void CMainFrame::CloseMessageBoxesForLock() {
     // A question or a message open when the lock falls goes as No or Cancel; the program's
     // own dialogs and the choosers close themselves.
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible())
+        auto* box = qobject_cast<QMessageBox*>(top);
+        if (!box || !box->isVisible())
+            continue;
+        // As Esc would: the box's Cancel or No answers.
+        QAbstractButton* answer = box->escapeButton();
+        for (QMessageBox::ButtonRole role : {QMessageBox::RejectRole, QMessageBox::NoRole}) {
+            for (QAbstractButton* button : box->buttons())
+                if (!answer && box->buttonRole(button) == role)
+                    answer = button;
+        }
+        if (answer)
+            answer->click();
+        else
             box->reject();
     }
 }
@@ -773,9 +794,9 @@ bool CMainFrame::RemoveLock() {
     delete m_pLockWnd;
     m_pLockWnd = nullptr;
     m_locked = 0;
-    m_settingCaption = true;
-    setWindowTitle(m_captionBeforeLock);
-    m_settingCaption = false;
+    // The caption the windows kept asking for while locked.
+    if (QWindow* handle = windowHandle())
+        handle->setTitle(windowTitle());
     StampActivity();
     if (CMDIChildWnd* frame = MDIGetActive())
         frame->ActivateFrame();
@@ -844,7 +865,16 @@ void CMainFrame::OnScreenLockOptions() {
 
 void CMainFrame::OnWelcome() {
     CWelcomeDlg dlg(this);
-    dlg.DoModal();
+    switch (dlg.DoModal()) {
+    case CWelcomeDlg::NewDocument:
+        RunFileNewCommand(this);
+        break;
+    case CWelcomeDlg::OpenDocument:
+        RunFileOpenCommand(this);
+        break;
+    default:
+        break;
+    }
 }
 
 void CMainFrame::OnAbout() {

@@ -76,6 +76,8 @@ public:
     // once when no password is set.
     bool AskScreenPassword(bool useIdleTimer);
     bool CommandsAllowed() const override { return !m_locked; }
+    // The caption the window system shows now (the program's name alone while locked).
+    QString ShownCaption() const;
 
     QByteArray m_promptText;
     QWidget* m_pLockWnd = nullptr;
@@ -122,6 +124,7 @@ private:
     // Keeps the lock window over everything below the menu bar.
     void PlaceLockWindow();
     void CloseMessageBoxesForLock();
+    void ShowLockedCaption();
     void UpdateIndicators();
     void RefreshRecentFiles(QMenu* fileMenu);
     void OpenDroppedFiles(const QMimeData* mime);
@@ -139,6 +142,4 @@ private:
     CLockInputFilter* m_lockInput = nullptr;
     bool m_unlocking = false;
     bool m_unlockQueued = false;
-    QString m_captionBeforeLock;
-    bool m_settingCaption = false;
 };

@@ -53,6 +53,17 @@ bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (event->type() == QEvent::WindowActivate && m_pending.contains(widget)) {
         AnswerSoon(widget);
+    } else if (event->type() == QEvent::Hide && !event->spontaneous() && widget->isModal()) {
+        // A dialog in front again after the one it opened (a message) went: its next step.
+        QTimer::singleShot(0, this, [this] {
+            if (g_active != this)
+                return;
+            QWidget* front = QApplication::activeModalWidget();
+            if (front && front != m_last && front->isVisible() && !m_pending.contains(front)) {
+                m_pending << front;
+                AnswerSoon(front);
+            }
+        });
     }
     return QObject::eventFilter(watched, event);
 }
@@ -69,6 +80,7 @@ void DialogScript::AnswerSoon(QWidget* modal) {
 }
 
 void DialogScript::Answer(QWidget* modal) {
+    m_last = modal;
     m_seen << QString::fromLatin1(modal->metaObject()->className());
     if (m_steps.isEmpty()) {
         Cancel(modal);

@@ -35,6 +35,7 @@ private:
     void Answer(QWidget* modal);
 
     QList<QPointer<QWidget>> m_pending; // shown, not answered yet
+    QPointer<QWidget> m_last;           // the dialog answered last
 
     QList<Step> m_steps;
     QStringList m_seen;

@@ -418,10 +418,10 @@ void TestMainFrame::toolbarAndStatusBarToggle() {
     QVERIFY(!ui.m_checked);
     QVERIFY(m_frame->ExecuteCommand(ID_VIEW_STATUS_BAR));
     QVERIFY(!m_frame->StatusBar()->isVisible());
-    // The lock commands do nothing yet and show disabled.
+    // Locking is there to use.
     CCmdUI lock(ID_LOCK);
     m_frame->UpdateCmdUI(&lock);
-    QVERIFY(!lock.m_enabled);
+    QVERIFY(lock.m_enabled);
 }
 
 void TestMainFrame::recentFilesInMenu() {

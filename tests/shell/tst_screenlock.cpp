@@ -14,6 +14,7 @@
 #include "TickClock.h"
 #include "resource.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -22,7 +23,9 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <memory>
@@ -310,18 +313,16 @@ void TestScreenLock::closingWhileLockedAsksFirst() {
 void TestScreenLock::captionNamesTheProgramOnly() {
     CEditorDoc* doc = OpenTextDocument(QStringLiteral("x"));
     doc->GetFrames().first()->SubWindow()->showMaximized();
-    QTRY_VERIFY(m_frame->windowTitle().contains(doc->GetTitle()));
-    const QString before = m_frame->windowTitle();
+    QTRY_VERIFY(m_frame->ShownCaption().contains(doc->GetTitle()));
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
-    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Keystow Editor"));
+    QCOMPARE(m_frame->ShownCaption(), QStringLiteral("Keystow Editor"));
     // A document window renamed while locked does not reach the caption.
     doc->SetTitle(QStringLiteral("renamed.etx"));
     QCoreApplication::processEvents();
-    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Keystow Editor"));
+    QCOMPARE(m_frame->ShownCaption(), QStringLiteral("Keystow Editor"));
     SetSettings(false, QByteArray());
     QVERIFY(m_frame->UnlockScreen());
-    QVERIFY(m_frame->windowTitle() != QStringLiteral("Keystow Editor"));
-    Q_UNUSED(before);
+    QTRY_VERIFY(m_frame->ShownCaption().contains(QStringLiteral("renamed.etx")));
 }
 
 void TestScreenLock::questionsOpenWhenTheLockFallsGoAsNo() {

@@ -77,6 +77,10 @@ private slots:
     void closingWhileLockedAsksFirst();
     void captionNamesTheProgramOnly();
     void questionsOpenWhenTheLockFallsGoAsNo();
+    void interruptedCommandsComeBackInOrder();
+    void dialogClosedByTheLockReopens_data();
+    void dialogClosedByTheLockReopens();
+    void startupLockThenWelcome();
 
 private:
     void SetSettings(bool lockEnabled, const QByteArray& password, int timeoutIndex = 0);
@@ -338,6 +342,73 @@ void TestScreenLock::questionsOpenWhenTheLockFallsGoAsNo() {
                                    QStringLiteral("Delete?"), QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(answer, QMessageBox::No);
     QVERIFY(m_frame->m_locked);
+}
+
+void TestScreenLock::interruptedCommandsComeBackInOrder() {
+    SetSettings(false, QByteArray());
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    // Asked in another order than they run.
+    for (int command : {ID_APP_ABOUT, ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_SCREEN_LOCK_OPTIONS,
+                        ID_FILE_NEW, ID_WIZARD})
+        m_frame->RequestResume(command);
+    m_frame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 1;
+    DialogScript script; // every dialog cancelled as it comes
+    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QTRY_COMPARE(script.Seen().size(), 5);
+    // Save As needs a document, so it has nothing to show here; both welcome flags open the
+    // page once.
+    QCOMPARE(script.Seen(), (QStringList{"CWelcomeDlg", "CNewDocumentDlg", "CScreenLockSettingsDlg",
+                                         "CTimedFileDialog", "CAboutDlg"}));
+    for (quint8 flag : m_frame->m_resume)
+        QCOMPARE(flag, quint8(0));
+}
+
+void TestScreenLock::dialogClosedByTheLockReopens_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("About") << int(ID_APP_ABOUT) << "CAboutDlg";
+    QTest::newRow("welcome") << int(ID_WIZARD) << "CWelcomeDlg";
+    QTest::newRow("New") << int(ID_FILE_NEW) << "CNewDocumentDlg";
+    QTest::newRow("Open") << int(ID_FILE_OPEN) << "CTimedFileDialog";
+    QTest::newRow("Screen Lock Options") << int(ID_SCREEN_LOCK_OPTIONS) << "CScreenLockSettingsDlg";
+}
+
+void TestScreenLock::dialogClosedByTheLockReopens() {
+    QFETCH(int, command);
+    QFETCH(QString, dialog);
+    SetSettings(true, QByteArray(), 0);
+    DialogScript script;
+    script.Then([](QWidget*) {
+        // Left alone past the idle time: the frame locks and the dialog closes itself.
+        g_now += 3600000;
+    });
+    QVERIFY(m_frame->ExecuteCommand(command));
+    QTRY_VERIFY(m_frame->m_locked);
+    QVERIFY(script.Finished());
+    QVERIFY(!QApplication::activeModalWidget());
+    // After the unlock the same dialog opens again (cancelled here by the script).
+    QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QTRY_COMPARE(script.Seen(), (QStringList{dialog, dialog}));
+}
+
+void TestScreenLock::startupLockThenWelcome() {
+    SetSettings(false, QByteArray());
+    m_app->GetLockSettings().setLockAtStartup(1);
+    QVERIFY(LockSettingsFile::Write(m_app->LockSettingsPath(), m_app->GetLockSettings()));
+    m_app->SetShowWelcome(1);
+    m_app.reset();
+    m_app = std::make_unique<CEditorApp>();
+    m_app->SetLockSettingsPath(m_dir->filePath(QStringLiteral("locksettings.dat")));
+    QVERIFY(m_app->InitInstance());
+    m_frame = m_app->MainFrame();
+    QVERIFY(m_frame->m_locked);
+    m_app->ShowStartupWelcome(); // waits for the unlock
+    DialogScript script;
+    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QTRY_COMPARE(script.Seen(), QStringList{"CWelcomeDlg"});
 }
 
 std::unique_ptr<QObject> CreateScreenLockTest() {

@@ -36,10 +36,9 @@ CLockInputFilter::Verdict CLockInputFilter::Judge(QObject* watched, QEvent* even
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        if (IsUnlockWindow(watched))
-            return Pass;
-        // Only the widget level starts an unlock; the window level sees the same input first.
-        return qobject_cast<QWidget*>(watched) ? SwallowAndUnlock : Swallow;
+        // On a window system the window level sees the input first and it stops there; a
+        // second request while one is queued changes nothing.
+        return IsUnlockWindow(watched) ? Pass : SwallowAndUnlock;
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:

@@ -69,6 +69,7 @@ private slots:
     void idleLockThreshold();
     void neverWhileMinimisedOrSwitchedOff();
     void lockCoversEverythingBelowTheMenuBar();
+    void emptyPasswordUnlocksAtOnce_data();
     void emptyPasswordUnlocksAtOnce();
     void wrongPasswordThenCancelStaysLocked();
     void retryThenRightPasswordUnlocks();
@@ -203,11 +204,32 @@ void TestScreenLock::lockCoversEverythingBelowTheMenuBar() {
     QVERIFY(lock->hasFocus());
 }
 
+void TestScreenLock::emptyPasswordUnlocksAtOnce_data() {
+    QTest::addColumn<bool>("throughWindow");
+    QTest::addColumn<bool>("click");
+    QTest::newRow("key to the lock window") << false << false;
+    QTest::newRow("click on the lock window") << false << true;
+    // A window system hands input to the native window first.
+    QTest::newRow("key through the window") << true << false;
+    QTest::newRow("click through the window") << true << true;
+}
+
 void TestScreenLock::emptyPasswordUnlocksAtOnce() {
+    QFETCH(bool, throughWindow);
+    QFETCH(bool, click);
     SetSettings(false, QByteArray());
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     DialogScript script; // no prompt expected
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_A);
+    QWindow* window = m_frame->windowHandle();
+    const QPoint inside = m_frame->m_pLockWnd->geometry().center();
+    if (throughWindow && click)
+        QTest::mouseClick(window, Qt::LeftButton, {}, inside);
+    else if (throughWindow)
+        QTest::keyClick(window, Qt::Key_A);
+    else if (click)
+        QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+    else
+        QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_A);
     QTRY_VERIFY(!m_frame->m_locked);
     QVERIFY(script.Seen().isEmpty());
     QVERIFY(!m_frame->m_pLockWnd);

@@ -10,12 +10,11 @@
 
 namespace {
 constexpr int kSide = 64;
+} // namespace
 
-using Painter = void (*)(QPainter&);
-
-QIcon Draw(Painter paint) {
+QIcon DrawIcon(IconPainter paint, const QList<int>& sides) {
     QIcon icon;
-    for (int side : {16, 24, 32, 48, 64}) {
+    for (int side : sides) {
         QPixmap pixmap(side, side);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -26,20 +25,6 @@ QIcon Draw(Painter paint) {
         icon.addPixmap(pixmap);
     }
     return icon;
-}
-
-void PaintKey(QPainter& p) {
-    const QColor gold(214, 160, 30);
-    p.setPen(QPen(QColor(120, 84, 10), 3));
-    p.setBrush(gold);
-    p.drawEllipse(QRectF(4, 18, 26, 26));
-    QPainterPath shaft;
-    shaft.addRect(QRectF(28, 27, 32, 8));
-    shaft.addRect(QRectF(48, 35, 6, 10));
-    shaft.addRect(QRectF(39, 35, 5, 7));
-    p.drawPath(shaft.simplified());
-    p.setBrush(Qt::white);
-    p.drawEllipse(QRectF(11, 26, 10, 10));
 }
 
 void PaintPage(QPainter& p, const QColor& paper) {
@@ -55,6 +40,22 @@ void PaintPage(QPainter& p, const QColor& paper) {
     p.drawPath(page);
     p.drawLine(QPointF(42, 4), QPointF(42, 16));
     p.drawLine(QPointF(42, 16), QPointF(54, 16));
+}
+
+namespace {
+
+void PaintKey(QPainter& p) {
+    const QColor gold(214, 160, 30);
+    p.setPen(QPen(QColor(120, 84, 10), 3));
+    p.setBrush(gold);
+    p.drawEllipse(QRectF(4, 18, 26, 26));
+    QPainterPath shaft;
+    shaft.addRect(QRectF(28, 27, 32, 8));
+    shaft.addRect(QRectF(48, 35, 6, 10));
+    shaft.addRect(QRectF(39, 35, 5, 7));
+    p.drawPath(shaft.simplified());
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(11, 26, 10, 10));
 }
 
 void PaintPadlock(QPainter& p, const QPointF& at) {
@@ -90,11 +91,11 @@ void PaintPasswordsDocument(QPainter& p) {
 QIcon DialogIcon(int id) {
     switch (id) {
     case IDI_PASSWORD:
-        return Draw(PaintKey);
+        return DrawIcon(PaintKey);
     case IDI_NEWDOC_TEXT:
-        return Draw(PaintTextDocument);
+        return DrawIcon(PaintTextDocument);
     case IDI_NEWDOC_PASSWORDS:
-        return Draw(PaintPasswordsDocument);
+        return DrawIcon(PaintPasswordsDocument);
     case IDI_DECRYPT_FAILED:
         return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     case IDI_SAVE_QUESTION:

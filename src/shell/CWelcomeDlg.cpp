@@ -1,5 +1,7 @@
 #include "CWelcomeDlg.h"
 
+#include <DialogIcons.h>
+
 #include "CEditorApp.h"
 #include "CMainFrame.h"
 
@@ -17,44 +19,8 @@
 #include <cmath>
 
 namespace {
-constexpr int kSide = 64;
-
-using Painter = void (*)(QPainter&);
-
-QIcon Draw(Painter paint) {
-    QIcon icon;
-    for (int side : {32, 48, 64}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(side / double(kSide), side / double(kSide));
-        paint(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
-void PaintSheet(QPainter& p) {
-    QPainterPath page;
-    page.moveTo(10, 4);
-    page.lineTo(38, 4);
-    page.lineTo(50, 16);
-    page.lineTo(50, 60);
-    page.lineTo(10, 60);
-    page.closeSubpath();
-    p.setPen(QPen(QColor(70, 70, 90), 2.5));
-    p.setBrush(QColor(255, 255, 245));
-    p.drawPath(page);
-    p.drawPolyline(QPolygonF({QPointF(38, 4), QPointF(38, 16), QPointF(50, 16)}));
-    p.setPen(QPen(QColor(150, 150, 170), 2));
-    for (int y = 24; y <= 48; y += 6)
-        p.drawLine(QPointF(16, y), QPointF(44, y));
-}
-
 void PaintNew(QPainter& p) {
-    PaintSheet(p);
+    PaintPage(p, QColor(255, 255, 245));
     // A spark in the corner: something new.
     QPainterPath star;
     for (int i = 0; i < 10; ++i) {
@@ -107,14 +73,14 @@ CWelcomeDlg::CWelcomeDlg(QWidget* parent) : CShellDialog(parent) {
     titleFont.setBold(true);
     title->setFont(titleFont);
 
-    QToolButton* create =
-        AddPictureButton(IDC_WELCOME_NEW, Draw(PaintNew), tr("Create a new encrypted document..."));
+    QToolButton* create = AddPictureButton(IDC_WELCOME_NEW, DrawIcon(PaintNew, {32, 48, 64}),
+                                           tr("Create a new encrypted document..."));
     connect(create, &QToolButton::clicked, this, [this] { done(NewDocument); });
-    QToolButton* open = AddPictureButton(IDC_WELCOME_OPEN, Draw(PaintOpen),
+    QToolButton* open = AddPictureButton(IDC_WELCOME_OPEN, DrawIcon(PaintOpen, {32, 48, 64}),
                                          tr("Open an existing encrypted document..."));
     connect(open, &QToolButton::clicked, this, [this] { done(OpenDocument); });
-    QToolButton* web =
-        AddPictureButton(IDC_WELCOME_WEB, Draw(PaintWeb), tr("Keystow Editor on the Web..."));
+    QToolButton* web = AddPictureButton(IDC_WELCOME_WEB, DrawIcon(PaintWeb, {32, 48, 64}),
+                                        tr("Keystow Editor on the Web..."));
     web->setCursor(Qt::PointingHandCursor);
     // The page stays open; a site that cannot be opened is not worth a message.
     connect(web, &QToolButton::clicked, this, [] {

@@ -48,25 +48,11 @@ CKeystowDoc* TestCKeystowChildFrame::NewDoc() {
 }
 
 void TestCKeystowChildFrame::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_app = std::make_unique<CWinApp>(QStringLiteral("Keystow Editor"));
-    m_app->SetRegistryKey(QStringLiteral("Keystow"));
-    m_app->AddDocTemplate(CreatePasswordsDocTemplate());
-    m_frame = std::make_unique<CMDIFrameWnd>();
-    m_app->SetMainWnd(m_frame.get());
-    m_frame->resize(1000, 700);
-    m_frame->show();
+    StartFramework({CreatePasswordsDocTemplate()}, QSize(1000, 700));
 }
 
 void TestCKeystowChildFrame::cleanup() {
-    for (CDocument* doc : m_app->GetDocManager()->GetDocuments()) {
-        doc->SetModifiedFlag(false);
-        doc->OnCloseDocument();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_frame.reset();
-    m_app.reset();
-    m_dir.reset();
+    StopFramework();
 }
 
 void TestCKeystowChildFrame::newWindowLayout() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FrameworkFixture.h"
+
 #include <QObject>
 #include <QTemporaryDir>
 
@@ -9,7 +11,7 @@ class CKeystowDoc;
 class CMDIFrameWnd;
 class CWinApp;
 
-class TestCKeystowChildFrame : public QObject {
+class TestCKeystowChildFrame : public QObject, protected FrameworkFixture {
     Q_OBJECT
 public:
     TestCKeystowChildFrame();
@@ -29,8 +31,4 @@ private slots:
 
 private:
     CKeystowDoc* NewDoc();
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CWinApp> m_app;
-    std::unique_ptr<CMDIFrameWnd> m_frame;
 };

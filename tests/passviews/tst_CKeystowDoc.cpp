@@ -124,28 +124,13 @@ CKeystowDoc* TestCKeystowDoc::NewDoc() {
 }
 
 void TestCKeystowDoc::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
     m_host = std::make_unique<PassTestHost>();
-    m_app = std::make_unique<CWinApp>(QStringLiteral("Keystow Editor"));
-    m_app->SetRegistryKey(QStringLiteral("Keystow"));
-    m_app->AddDocTemplate(CreateTextDocTemplate());
-    m_app->AddDocTemplate(CreatePasswordsDocTemplate());
-    m_frame = std::make_unique<CMDIFrameWnd>();
-    m_app->SetMainWnd(m_frame.get());
-    m_frame->resize(900, 700);
-    m_frame->show();
+    StartFramework({CreateTextDocTemplate(), CreatePasswordsDocTemplate()}, QSize(900, 700));
 }
 
 void TestCKeystowDoc::cleanup() {
-    for (CDocument* doc : m_app->GetDocManager()->GetDocuments()) {
-        doc->SetModifiedFlag(false);
-        doc->OnCloseDocument();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_frame.reset();
-    m_app.reset();
+    StopFramework();
     m_host.reset();
-    m_dir.reset();
 }
 
 void TestCKeystowDoc::documentString() {

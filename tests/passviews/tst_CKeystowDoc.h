@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FrameworkFixture.h"
+
 #include <QObject>
 #include <QTemporaryDir>
 
@@ -11,7 +13,7 @@ class CWinApp;
 class PassTestHost;
 struct AccountStore;
 
-class TestCKeystowDoc : public QObject {
+class TestCKeystowDoc : public QObject, protected FrameworkFixture {
     Q_OBJECT
 public:
     TestCKeystowDoc();
@@ -46,13 +48,9 @@ private slots:
     void closingWhileLockedAsksScreenPasswordFirst();
 
 private:
-    QString WriteAccounts(const QString& name, const QString& password,
-                          const AccountStore& store);
+    QString WriteAccounts(const QString& name, const QString& password, const AccountStore& store);
     CKeystowDoc* Open(const QString& path, const QString& password);
     CKeystowDoc* NewDoc();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CWinApp> m_app;
-    std::unique_ptr<CMDIFrameWnd> m_frame;
     std::unique_ptr<PassTestHost> m_host;
 };

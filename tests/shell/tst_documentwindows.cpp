@@ -27,7 +27,7 @@
 
 // How the main frame treats its document windows: the Window menu, the menu bar, Cascade, the
 // idle message and the order of questions on Exit.
-class TestDocumentWindows : public QObject {
+class TestDocumentWindows : public QObject, protected ShellFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -42,26 +42,14 @@ private slots:
 private:
     QList<CDocument*> NewTextDocuments(int count);
     QMenu* WindowMenu() const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CEditorApp> m_app;
-    CMainFrame* m_frame = nullptr;
 };
 
 void TestDocumentWindows::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->path());
-    m_app = std::make_unique<CEditorApp>();
-    m_app->SetLockSettingsPath(m_dir->filePath(QStringLiteral("locksettings.dat")));
-    QVERIFY(m_app->InitInstance());
-    m_frame = m_app->MainFrame();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+    QVERIFY(StartShell());
 }
 
 void TestDocumentWindows::cleanup() {
-    m_app.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_dir.reset();
+    StopShell();
 }
 
 QList<CDocument*> TestDocumentWindows::NewTextDocuments(int count) {

@@ -84,7 +84,7 @@ struct FrameTimer : CMainFrame {
 
 } // namespace
 
-class TestMainFrame : public QObject {
+class TestMainFrame : public QObject, protected ShellFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -108,26 +108,15 @@ private slots:
     void passwordsFileOpensIntoWindow();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CEditorApp> m_app;
-    CMainFrame* m_frame = nullptr;
 };
 
 void TestMainFrame::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->path());
-    m_app = std::make_unique<CEditorApp>();
-    m_app->SetLockSettingsPath(m_dir->filePath(QStringLiteral("locksettings.dat")));
-    QVERIFY(m_app->InitInstance());
-    m_frame = m_app->MainFrame();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+    QVERIFY(StartShell());
 }
 
 void TestMainFrame::cleanup() {
     TickClock::SetSource({});
-    m_app.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_dir.reset();
+    StopShell();
 }
 
 void TestMainFrame::menu128WithNoDocument() {

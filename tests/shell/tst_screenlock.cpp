@@ -59,7 +59,7 @@ DialogScript::Step AnswerBox(QMessageBox::StandardButton button, QString* text =
 
 // The screen lock as a person meets it: when it falls, what gets past it (nothing), how it
 // lifts, and what comes back afterwards.
-class TestScreenLock : public QObject {
+class TestScreenLock : public QObject, protected ShellFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -86,22 +86,12 @@ private slots:
 private:
     void SetSettings(bool lockEnabled, const QByteArray& password, int timeoutIndex = 0);
     CEditorDoc* OpenTextDocument(const QString& text);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CEditorApp> m_app;
-    CMainFrame* m_frame = nullptr;
 };
 
 void TestScreenLock::init() {
     g_now = 5000000;
     TickClock::SetSource([] { return g_now; });
-    m_dir = std::make_unique<QTemporaryDir>();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->path());
-    m_app = std::make_unique<CEditorApp>();
-    m_app->SetLockSettingsPath(m_dir->filePath(QStringLiteral("locksettings.dat")));
-    QVERIFY(m_app->InitInstance());
-    m_frame = m_app->MainFrame();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+    QVERIFY(StartShell());
 }
 
 void TestScreenLock::cleanup() {
@@ -110,10 +100,8 @@ void TestScreenLock::cleanup() {
         SetSettings(false, QByteArray());
         m_frame->UnlockForClose();
     }
-    m_app.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    StopShell();
     TickClock::SetSource({});
-    m_dir.reset();
 }
 
 void TestScreenLock::SetSettings(bool lockEnabled, const QByteArray& password, int timeoutIndex) {

@@ -176,34 +176,21 @@ QString TestCEditorDoc::WriteFile(const QString& name, const QString& password,
 }
 
 void TestCEditorDoc::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
     g_passwordsOpened.clear();
     m_host = std::make_unique<TestHost>();
-    m_app = std::make_unique<CWinApp>(QStringLiteral("Keystow Editor"));
-    m_app->SetRegistryKey(QStringLiteral("Keystow"));
-    m_app->AddDocTemplate(CreateTextDocTemplate());
-    m_app->AddDocTemplate(new CMultiDocTemplate(
-        IDR_KEYSTOWTYPE,
-        "\nUntitled\nKeystow\nKeystow Encrypted Data Files (*.ksw)\n.ksw\nKsw.Document\nKeystow "
-        "Encrypted Data",
-        [] { return new StubPasswordsDoc; }, [] { return new CMDIChildWnd; },
-        [] { return new StubView; }));
-    m_frame = std::make_unique<CMDIFrameWnd>();
-    m_app->SetMainWnd(m_frame.get());
-    m_frame->resize(800, 600);
-    m_frame->show();
+    StartFramework({CreateTextDocTemplate(),
+                    new CMultiDocTemplate(
+                        IDR_KEYSTOWTYPE,
+                        "\nUntitled\nKeystow\nKeystow Encrypted Data Files (*.ksw)\n.ksw\nKsw."
+                        "Document\nKeystow Encrypted Data",
+                        [] { return new StubPasswordsDoc; }, [] { return new CMDIChildWnd; },
+                        [] { return new StubView; })},
+                   QSize(800, 600));
 }
 
 void TestCEditorDoc::cleanup() {
-    for (CDocument* doc : m_app->GetDocManager()->GetDocuments()) {
-        doc->SetModifiedFlag(false);
-        doc->OnCloseDocument();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_frame.reset();
-    m_app.reset();
+    StopFramework();
     m_host.reset();
-    m_dir.reset();
 }
 
 void TestCEditorDoc::documentString() {

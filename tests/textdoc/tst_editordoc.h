@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FrameworkFixture.h"
+
 #include <QObject>
 #include <QTemporaryDir>
 
@@ -9,7 +11,7 @@ class CMDIFrameWnd;
 class CWinApp;
 class TestHost;
 
-class TestCEditorDoc : public QObject {
+class TestCEditorDoc : public QObject, protected FrameworkFixture {
     Q_OBJECT
 public:
     TestCEditorDoc();
@@ -47,8 +49,5 @@ private slots:
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CWinApp> m_app;
-    std::unique_ptr<CMDIFrameWnd> m_frame;
     std::unique_ptr<TestHost> m_host;
 };

@@ -82,6 +82,8 @@ private slots:
     void dialogClosedByTheLockReopens_data();
     void dialogClosedByTheLockReopens();
     void startupLockThenWelcome();
+    void welcomeButtonsLeadOn_data();
+    void welcomeButtonsLeadOn();
 
 private:
     void SetSettings(bool lockEnabled, const QByteArray& password, int timeoutIndex = 0);
@@ -419,6 +421,29 @@ void TestScreenLock::startupLockThenWelcome() {
     QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen(), QStringList{"CWelcomeDlg"});
+}
+
+void TestScreenLock::welcomeButtonsLeadOn_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("new") << int(IDC_WELCOME_NEW) << "CNewDocumentDlg";
+    QTest::newRow("open") << int(IDC_WELCOME_OPEN) << "CTimedFileDialog";
+}
+
+void TestScreenLock::welcomeButtonsLeadOn() {
+    QFETCH(int, button);
+    QFETCH(QString, next);
+    DialogScript script;
+    script.Then([button](QWidget* d) {
+        auto* page = qobject_cast<CShellDialog*>(d);
+        QVERIFY(page);
+        auto* picture = qobject_cast<QAbstractButton*>(page->GetDlgItem(button));
+        QVERIFY(picture);
+        picture->click();
+    });
+    QVERIFY(m_frame->ExecuteCommand(ID_WIZARD));
+    // The chooser or the file dialog follows (cancelled by the script).
+    QTRY_COMPARE(script.Seen(), (QStringList{"CWelcomeDlg", next}));
 }
 
 std::unique_ptr<QObject> CreateScreenLockTest() {

@@ -4,94 +4,310 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <openssl/crypto.h>
+
+#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <memory>
+#include <new>
 
 namespace {
 
-// Holds an advisory exclusive lock for as long as it lives. Other programs that honour
-// advisory locks (and our own processes) see the file as busy while it is read or written.
-class AdvisoryLock {
-public:
-    explicit AdvisoryLock(int fd) : m_fd(fd) {
-        m_ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    }
-    ~AdvisoryLock() {
-        if (m_ok)
-            ::flock(m_fd, LOCK_UN);
-    }
-    AdvisoryLock(const AdvisoryLock&) = delete;
-    AdvisoryLock& operator=(const AdvisoryLock&) = delete;
-    bool ok() const { return m_ok; }
+LockCall g_lockCall = nullptr;
 
-private:
-    int m_fd;
-    bool m_ok = false;
-};
+int CallLock(int fd, int operation) {
+    return g_lockCall ? g_lockCall(fd, operation) : ::flock(fd, operation);
+}
+
+QString ErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 void SetReason(QString* reason, const QString& text) {
     if (reason)
         *reason = text;
 }
 
-} // namespace
+QString InUseText() {
+    return QStringLiteral("The file is in use by another program.");
+}
 
-bool ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
-                       qint64& size, QString* reason) {
-    size = 0;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetReason(reason, file.errorString());
+QString NoMemoryText(const QString& path) {
+    return QStringLiteral("Not enough memory to open %1.").arg(QFileInfo(path).fileName());
+}
+
+// Holds an advisory lock for as long as it lives: shared for readers, who do not exclude each
+// other, exclusive for a writer. Where the file system has no locks the work goes on without.
+class AdvisoryLock {
+public:
+    AdvisoryLock(int fd, int operation) : m_fd(fd) {
+        int rc;
+        do
+            rc = CallLock(fd, operation | LOCK_NB);
+        while (rc != 0 && errno == EINTR);
+        if (rc == 0) {
+            m_held = true;
+            return;
+        }
+        m_error = errno;
+        if (m_error == ENOLCK || m_error == EOPNOTSUPP || m_error == ENOSYS)
+            m_error = 0; // no locks here: nobody else can hold one either
+    }
+    ~AdvisoryLock() {
+        if (m_held)
+            CallLock(m_fd, LOCK_UN);
+    }
+    AdvisoryLock(const AdvisoryLock&) = delete;
+    AdvisoryLock& operator=(const AdvisoryLock&) = delete;
+
+    // False with a reason when the work must not go on.
+    bool Usable(QString* reason) const {
+        if (m_error == 0)
+            return true;
+        SetReason(reason, m_error == EWOULDBLOCK ? InUseText() : ErrorText(m_error));
         return false;
     }
-    AdvisoryLock lock(file.handle());
-    if (!lock.ok()) {
-        SetReason(reason, QStringLiteral("The file is in use by another program."));
-        return false;
+
+private:
+    int m_fd;
+    bool m_held = false;
+    int m_error = 0;
+};
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    // The size is taken now, under the lock, so the buffer never outgrows the file.
-    const qint64 length = file.size();
-    char* buffer = length >= 0 && length <= std::numeric_limits<qint32>::max() * qint64(64)
-                       ? allocate(length)
-                       : nullptr;
-    if (!buffer && length != 0) {
-        SetReason(reason, QStringLiteral("The file is too large."));
-        return false;
-    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+int OpenRetrying(const QByteArray& name, int flags) {
+    int fd;
+    do
+        fd = ::open(name.constData(), flags);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Reads up to length bytes; returns the count read (short only at the end) or -1.
+qint64 ReadFully(int fd, char* buffer, qint64 length) {
     qint64 done = 0;
     while (done < length) {
-        const qint64 n = file.read(buffer + done, length - done);
-        if (n <= 0)
+        const ssize_t n = ::read(fd, buffer + done, static_cast<size_t>(length - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
             break;
         done += n;
     }
-    if (done != length) {
-        SetReason(reason, file.error() != QFileDevice::NoError
-                              ? file.errorString()
-                              : QStringLiteral("The file changed while it was read."));
-        return false;
-    }
-    size = length;
-    return true;
+    return done;
 }
 
-bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason) {
+// Room that grows while a sequential input is read; every copy it leaves behind is wiped,
+// since the input may be a password or plain text.
+class WipedBuffer {
+public:
+    ~WipedBuffer() { Release(); }
+    char* data() { return m_data.get(); }
+    qint64 size() const { return m_size; }
+    // Makes room for at least extra more bytes; throws std::bad_alloc.
+    char* Reserve(qint64 extra) {
+        if (m_size + extra > m_capacity) {
+            const qint64 capacity = qMax(m_capacity * 2, m_size + extra);
+            std::unique_ptr<char[]> bigger(new char[static_cast<size_t>(capacity)]);
+            if (m_size > 0)
+                std::memcpy(bigger.get(), m_data.get(), static_cast<size_t>(m_size));
+            Release();
+            m_data = std::move(bigger);
+            m_capacity = capacity;
+        }
+        return m_data.get() + m_size;
+    }
+    void Grow(qint64 n) { m_size += n; }
+
+private:
+    void Release() {
+        if (m_data)
+            OPENSSL_cleanse(m_data.get(), static_cast<size_t>(m_capacity));
+        m_data.reset();
+    }
+    std::unique_ptr<char[]> m_data;
+    qint64 m_size = 0;
+    qint64 m_capacity = 0;
+};
+
+char* AllocateOrNull(const std::function<char*(qint64)>& allocate, qint64 length) {
+    try {
+        return allocate(length);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+ReadStatus CheckLength(qint64 length, const ReadOptions& options, QString* reason) {
+    if (length > options.limit) {
+        SetReason(reason, QStringLiteral("The file is too large."));
+        return ReadStatus::Failed;
+    }
+    if (options.multipleOf > 1 && length % options.multipleOf != 0) {
+        SetReason(reason,
+                  QStringLiteral("The file is damaged or was not written by this program."));
+        return ReadStatus::BadLength;
+    }
+    return ReadStatus::Read;
+}
+
+// A pipe, FIFO, terminal or /proc file: its size says nothing, so it is read to its end.
+ReadStatus ReadSequential(int fd, const QString& path,
+                          const std::function<char*(qint64 size)>& allocate, qint64& size,
+                          QString* reason, const ReadOptions& options) {
+    constexpr qint64 kPiece = 64 * 1024;
+    WipedBuffer staging;
+    try {
+        for (;;) {
+            char* at = staging.Reserve(kPiece);
+            const qint64 n = ReadFully(fd, at, kPiece);
+            if (n < 0) {
+                SetReason(reason, ErrorText(errno));
+                return ReadStatus::Failed;
+            }
+            staging.Grow(n);
+            if (staging.size() > options.limit) {
+                SetReason(reason, QStringLiteral("The file is too large."));
+                return ReadStatus::Failed;
+            }
+            if (n < kPiece)
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        SetReason(reason, NoMemoryText(path));
+        return ReadStatus::Failed;
+    }
+    const ReadStatus checked = CheckLength(staging.size(), options, reason);
+    if (checked != ReadStatus::Read)
+        return checked;
+    char* buffer = AllocateOrNull(allocate, staging.size());
+    if (!buffer && staging.size() != 0) {
+        SetReason(reason, NoMemoryText(path));
+        return ReadStatus::Failed;
+    }
+    if (staging.size() != 0)
+        std::memcpy(buffer, staging.data(), static_cast<size_t>(staging.size()));
+    size = staging.size();
+    return ReadStatus::Read;
+}
+
+} // namespace
+
+void SetLockCallForTesting(LockCall call) {
+    g_lockCall = call;
+}
+
+ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
+                             qint64& size, QString* reason, const ReadOptions& options) {
+    size = 0;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer: only callers that accept
+    // sequential inputs may wait.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (options.regularOnly ? O_NONBLOCK : 0);
+    FileDescriptor fd(OpenRetrying(QFile::encodeName(path), flags));
+    if (fd.get() < 0) {
+        SetReason(reason, ErrorText(errno));
+        return ReadStatus::Failed;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        SetReason(reason, ErrorText(errno));
+        return ReadStatus::Failed;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        SetReason(reason, QStringLiteral("It is a folder, not a file."));
+        return ReadStatus::Failed;
+    }
+    if (options.regularOnly && !S_ISREG(info.st_mode)) {
+        SetReason(reason, QStringLiteral("It is not a regular file (a pipe, device or the like), "
+                                         "so it is not opened."));
+        return ReadStatus::Failed;
+    }
+    // Files of /proc and the like say they are empty: read them to their end as well.
+    if (!S_ISREG(info.st_mode) || info.st_size == 0)
+        return ReadSequential(fd.get(), path, allocate, size, reason, options);
+
+    AdvisoryLock lock(fd.get(), LOCK_SH);
+    if (!lock.Usable(reason))
+        return ReadStatus::Failed;
+    // The size is taken again under the lock, so the buffer never outgrows the file.
+    if (::fstat(fd.get(), &info) != 0) {
+        SetReason(reason, ErrorText(errno));
+        return ReadStatus::Failed;
+    }
+    const qint64 length = info.st_size;
+    const ReadStatus checked = CheckLength(length, options, reason);
+    if (checked != ReadStatus::Read)
+        return checked;
+    char* buffer = AllocateOrNull(allocate, length);
+    if (!buffer && length != 0) {
+        SetReason(reason, NoMemoryText(path));
+        return ReadStatus::Failed;
+    }
+    const qint64 done = ReadFully(fd.get(), buffer, length);
+    if (done != length) {
+        SetReason(reason, done < 0 ? ErrorText(errno)
+                                   : QStringLiteral("The file changed while it was read."));
+        return ReadStatus::Failed;
+    }
+    size = length;
+    return ReadStatus::Read;
+}
+
+bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason,
+                   const ReadOptions& options) {
     out.clear();
     qint64 size = 0;
-    const bool ok = ReadWholeFileInto(
+    const ReadStatus status = ReadWholeFileInto(
         path,
         [&out](qint64 length) {
             out.resize(static_cast<qsizetype>(length));
             return out.data();
         },
-        size, reason);
-    if (!ok)
+        size, reason, options);
+    if (status != ReadStatus::Read) {
+        OPENSSL_cleanse(out.data(), static_cast<size_t>(out.size()));
         out.clear();
-    return ok;
+    }
+    return status == ReadStatus::Read;
+}
+
+bool ReadWholeDescriptor(int fd, const QString& name, QByteArray& out, QString* reason,
+                         const ReadOptions& options) {
+    out.clear();
+    qint64 size = 0;
+    const ReadStatus status = ReadSequential(
+        fd, name,
+        [&out](qint64 length) {
+            out.resize(static_cast<qsizetype>(length));
+            return out.data();
+        },
+        size, reason, options);
+    if (status != ReadStatus::Read) {
+        OPENSSL_cleanse(out.data(), static_cast<size_t>(out.size()));
+        out.clear();
+    }
+    return status == ReadStatus::Read;
 }
 
 bool WriteAll(QIODevice& out, const char* data, qint64 length) {
@@ -105,17 +321,41 @@ bool WriteAll(QIODevice& out, const char* data, qint64 length) {
     return true;
 }
 
+namespace {
+
+// Makes the rename that completed a save durable. File systems that cannot sync a folder
+// (EINVAL, as some network and virtual ones) have nothing more to give.
+bool SyncFolderOf(const QString& path, QString* reason) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QString folder = QFileInfo(target.isEmpty() ? path : target).absolutePath();
+    FileDescriptor fd(OpenRetrying(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return true; // a folder we may write into but not read: the rename stands as it is
+    if (::fsync(fd.get()) == 0 || errno == EINVAL || errno == EROFS || errno == EOPNOTSUPP)
+        return true;
+    SetReason(reason, QStringLiteral("The file was written, but the folder could not be synced "
+                                     "to disk: %1")
+                          .arg(ErrorText(errno)));
+    return false;
+}
+
+} // namespace
+
 bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
                         QString* reason) {
-    const bool existed = QFileInfo::exists(path);
-    // Keep others out of the old file while its replacement is prepared.
-    QFile old(path);
+    // Keep others out of the old file while its replacement is prepared, and keep its mode.
+    std::unique_ptr<FileDescriptor> old;
     std::unique_ptr<AdvisoryLock> lock;
-    if (existed && old.open(QIODevice::ReadOnly)) {
-        lock = std::make_unique<AdvisoryLock>(old.handle());
-        if (!lock->ok()) {
-            SetReason(reason, QStringLiteral("The file is in use by another program."));
-            return false;
+    mode_t mode = S_IRUSR | S_IWUSR;
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        mode = info.st_mode & 07777;
+        old = std::make_unique<FileDescriptor>(
+            OpenRetrying(QFile::encodeName(path), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        if (old->get() >= 0) {
+            lock = std::make_unique<AdvisoryLock>(old->get(), LOCK_EX);
+            if (!lock->Usable(reason))
+                return false;
         }
     }
     QSaveFile file(path);
@@ -123,8 +363,12 @@ bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice&
         SetReason(reason, file.errorString());
         return false;
     }
-    if (!existed)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // The temporary file takes the final mode before any content reaches it.
+    if (::fchmod(file.handle(), mode) != 0) {
+        SetReason(reason, ErrorText(errno));
+        file.cancelWriting();
+        return false;
+    }
     if (!produce(file)) {
         SetReason(reason, file.errorString());
         file.cancelWriting();
@@ -135,7 +379,7 @@ bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice&
         SetReason(reason, file.errorString());
         return false;
     }
-    return true;
+    return SyncFolderOf(path, reason);
 }
 
 bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason) {

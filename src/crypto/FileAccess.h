@@ -7,19 +7,52 @@ class QIODevice;
 
 #include <functional>
 
-// Reads a whole existing file, holding an advisory lock while it reads. On failure returns
-// false and, when asked, a short reason ("No such file or directory", ...).
-bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason = nullptr);
+// The most a document file may hold: far beyond any real document, small enough that a
+// mistaken or hostile input cannot make the program try to hold it.
+constexpr qint64 kMaxDocumentBytes = qint64(1) << 30;
+
+// How a whole-file read treats what it is given.
+struct ReadOptions {
+    // Inputs larger than this fail with "The file is too large." before anything is allocated.
+    qint64 limit = kMaxDocumentBytes;
+    // The size must be a multiple of this, checked before anything is allocated.
+    qint64 multipleOf = 1;
+    // Regular files only (the editor): anything else is refused at once, so that a FIFO can
+    // never block the program. When false, pipes, FIFOs, /dev/stdin and /proc files are read
+    // to their end, whatever size they claim.
+    bool regularOnly = true;
+};
+
+enum class ReadStatus {
+    Read,
+    Failed,   // could not be opened, read or held; the reason says why
+    BadLength // read, but its size is not a multiple of ReadOptions::multipleOf
+};
+
+// Reads a whole existing file, holding a shared advisory lock while it reads (other readers
+// may read at the same time; a writer holding its lock makes the read fail as "in use"). On
+// failure returns false and, when asked, a short reason ("No such file or directory", ...).
+bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason = nullptr,
+                   const ReadOptions& options = ReadOptions());
 
 // The same into memory the caller provides once the size is known: allocate returns room for
-// that many bytes (or null to refuse). Lets large documents be read straight into their
-// final buffer. size receives the number of bytes read.
-bool ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
-                       qint64& size, QString* reason = nullptr);
+// that many bytes (or null, or throws std::bad_alloc, when there is not enough memory). Lets
+// large documents be read straight into their final buffer. size receives the number of bytes
+// read.
+ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
+                             qint64& size, QString* reason = nullptr,
+                             const ReadOptions& options = ReadOptions());
+
+// Reads an open descriptor (standard input) to its end, within options.limit; name is what a
+// message calls it. The descriptor stays open.
+bool ReadWholeDescriptor(int fd, const QString& name, QByteArray& out, QString* reason = nullptr,
+                         const ReadOptions& options = ReadOptions());
 
 // Replaces the file's contents atomically: a temporary file in the same folder is written,
-// flushed and synced, then renamed over the target. On failure the old file is untouched and
-// the temporary file is gone. New files are readable and writable by the owner only.
+// flushed and synced, then renamed over the target, and the folder is synced so the rename
+// survives a power cut. On failure the old file is untouched and the temporary file is gone.
+// An existing file keeps its mode bits; new files are readable and writable by the owner only.
+// The name then refers to a new file: other hard links to the old one keep the old content.
 bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason = nullptr);
 
 // The same, with the contents written piece by piece by produce, which returns false when a
@@ -29,3 +62,8 @@ bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice&
 
 // Writes all bytes, or returns false.
 bool WriteAll(QIODevice& out, const char* data, qint64 length);
+
+// For tests: replaces the call that takes advisory locks (flock's signature), so that file
+// systems without locks can be imitated. Null restores the real one.
+using LockCall = int (*)(int fd, int operation);
+void SetLockCallForTesting(LockCall call);

@@ -83,8 +83,34 @@ bool WriteContainer(QIODevice& out, DesCbcStream& cipher, const QString& text) {
 
 } // namespace
 
+bool FindZeroCharacter(const QString& text, int& line, int& column) {
+    const qsizetype at = text.indexOf(QChar(0));
+    if (at < 0)
+        return false;
+    line = 1;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < at; ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\n' || (c == u'\r' && (i + 1 >= at || text.at(i + 1) != u'\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    column = static_cast<int>(at - lineStart + 1);
+    return true;
+}
+
 SaveResult SaveTextFile(const QString& path, const QString& password, const QString& text,
                         QString* reason) {
+    // A zero would end the text for every reader: storing it would lose what follows.
+    int line = 0, column = 0;
+    if (FindZeroCharacter(text, line, column)) {
+        SetReason(reason, QStringLiteral("The text holds a zero character (U+0000) at line %1, "
+                                         "column %2. Remove it and save again.")
+                              .arg(line)
+                              .arg(column));
+        return SaveResult::NotWritten;
+    }
     DesKey key;
     if (!KeyForPassword(password, key, reason))
         return SaveResult::PasswordRefused;
@@ -109,7 +135,7 @@ SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const 
 }
 
 LoadResult LoadTextFile(const QString& path, const QString& password, QString& text,
-                        QString* reason) {
+                        QString* reason, const ReadOptions& options) {
     text.clear();
     // The file is read straight into the text's own memory and decrypted there, so a large
     // document needs one buffer, not two.
@@ -124,13 +150,18 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
             SetReason(reason, why);
         return result;
     };
-    if (!ReadWholeFileInto(path, allocate, size, reason))
+    ReadOptions container = options;
+    container.multipleOf = kDesBlockSize; // checked before the buffer is allocated
+    switch (ReadWholeFileInto(path, allocate, size, reason, container)) {
+    case ReadStatus::Read:
+        break;
+    case ReadStatus::Failed:
         return fail(LoadResult::NotRead, QString());
+    case ReadStatus::BadLength:
+        return fail(LoadResult::NotDecrypted, QString());
+    }
     if (size == 0)
         return fail(LoadResult::NotRead, QStringLiteral("The file is empty."));
-    if (size % kDesBlockSize != 0)
-        return fail(LoadResult::NotDecrypted,
-                    QStringLiteral("The file is damaged or was not written by this program."));
     char* bytes = reinterpret_cast<char*>(text.data());
     RotateWordsRight(bytes, size);
     DesKey key;
@@ -157,9 +188,9 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
 }
 
 LoadResult LoadTextFileUtf8(const QString& path, const QString& password, QByteArray& text,
-                            QString* reason) {
+                            QString* reason, const ReadOptions& options) {
     QString wide;
-    const LoadResult result = LoadTextFile(path, password, wide, reason);
+    const LoadResult result = LoadTextFile(path, password, wide, reason, options);
     text = wide.toUtf8();
     WipeString(wide);
     return result;

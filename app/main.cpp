@@ -1,5 +1,6 @@
 // keystow [FILE]: starts the editor, opening FILE at once when it is named.
 #include "CEditorApp.h"
+#include "CoreDumps.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -7,6 +8,8 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // Before any document is decrypted: a crash must not leave its text in a core file.
+    DisableCoreDumps();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Keystow"));
     QCoreApplication::setApplicationName(QStringLiteral("Keystow Editor"));

@@ -11,11 +11,14 @@
 
 #include <openssl/crypto.h>
 
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "keystow-cli: %s\n", text.toLocal8Bit().constData());
@@ -33,26 +36,87 @@ void WipeString(QString& text) {
 
 namespace {
 
+// The terminal settings to put back when a signal arrives while echo is off.
+int g_quietTty = -1;
+termios g_savedTermios{};
+termios g_quietTermios{};
+constexpr int kEchoSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+struct sigaction g_previousActions[std::size(kEchoSignals)];
+
+void OnSignalWhileQuiet(int sig);
+
+void CatchSignalsWhileQuiet() {
+    struct sigaction action {};
+    action.sa_handler = OnSignalWhileQuiet;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kEchoSignals); ++i)
+        sigaction(kEchoSignals[i], &action, nullptr);
+}
+
+// Gives the terminal its echo back, then lets the signal do what it would have done. A stop
+// (Ctrl+Z) comes back here when the program continues, and echo goes off again.
+void OnSignalWhileQuiet(int sig) {
+    const int savedErrno = errno;
+    if (g_quietTty >= 0)
+        tcsetattr(g_quietTty, TCSANOW, &g_savedTermios);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(sig, &fallback, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(sig);
+    // Only a stop returns here, once the program is continued.
+    CatchSignalsWhileQuiet();
+    if (g_quietTty >= 0)
+        tcsetattr(g_quietTty, TCSANOW, &g_quietTermios);
+    errno = savedErrno;
+}
+
+// Turns echo off for as long as it lives; the terminal gets its settings back on every way
+// out, signals included.
+class QuietTerminal {
+public:
+    explicit QuietTerminal(int fd) {
+        if (tcgetattr(fd, &g_savedTermios) != 0)
+            return;
+        g_quietTermios = g_savedTermios;
+        g_quietTermios.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        g_quietTermios.c_lflag |= ECHONL;
+        for (size_t i = 0; i < std::size(kEchoSignals); ++i)
+            sigaction(kEchoSignals[i], nullptr, &g_previousActions[i]);
+        g_quietTty = fd;
+        CatchSignalsWhileQuiet();
+        tcsetattr(fd, TCSAFLUSH, &g_quietTermios);
+    }
+    ~QuietTerminal() {
+        if (g_quietTty < 0)
+            return;
+        tcsetattr(g_quietTty, TCSAFLUSH, &g_savedTermios);
+        g_quietTty = -1;
+        for (size_t i = 0; i < std::size(kEchoSignals); ++i)
+            sigaction(kEchoSignals[i], &g_previousActions[i], nullptr);
+    }
+    QuietTerminal(const QuietTerminal&) = delete;
+    QuietTerminal& operator=(const QuietTerminal&) = delete;
+};
+
 // Reads one line from the terminal with echo off. False when there is no terminal.
 bool PromptTerminal(const char* prompt, QString& password) {
     FILE* tty = std::fopen("/dev/tty", "r+");
     if (!tty)
         return false;
-    const int fd = fileno(tty);
-    termios saved{};
-    const bool haveTermios = tcgetattr(fd, &saved) == 0;
-    if (haveTermios) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        tcsetattr(fd, TCSAFLUSH, &quiet);
-    }
-    std::fputs(prompt, tty);
-    std::fflush(tty);
     char buffer[1024];
-    const bool got = std::fgets(buffer, sizeof buffer, tty) != nullptr;
-    if (haveTermios)
-        tcsetattr(fd, TCSAFLUSH, &saved);
+    bool got = false;
+    {
+        const QuietTerminal quiet(fileno(tty));
+        std::fputs(prompt, tty);
+        std::fflush(tty);
+        got = std::fgets(buffer, sizeof buffer, tty) != nullptr;
+    }
     std::fclose(tty);
     if (!got) {
         OPENSSL_cleanse(buffer, sizeof buffer);
@@ -73,7 +137,11 @@ bool ObtainPassword(const CliOptions& options, bool confirm, QString& password, 
     if (!options.passwordFile.isEmpty()) {
         QByteArray bytes;
         QString reason;
-        if (!ReadWholeFile(options.passwordFile, bytes, &reason)) {
+        // <(command) and pipes are read to their end; a password file is small.
+        ReadOptions passwordInput;
+        passwordInput.regularOnly = false;
+        passwordInput.limit = 64 * 1024;
+        if (!ReadWholeFile(options.passwordFile, bytes, &reason, passwordInput)) {
             PrintError(QStringLiteral("cannot read the password file %1: %2")
                            .arg(options.passwordFile, reason));
             exitCode = ExitUsage;
@@ -88,8 +156,14 @@ bool ObtainPassword(const CliOptions& options, bool confirm, QString& password, 
         WipeBytes(bytes);
         return true;
     }
-    if (const char* env = std::getenv("KEYSTOW_PASSWORD")) {
+    if (char* env = std::getenv("KEYSTOW_PASSWORD")) {
         password = QString::fromUtf8(env);
+        // Gone from this process's environment, from what it starts and from its /proc view:
+        // the entry ("KEYSTOW_PASSWORD=" and the value) is wiped where it lies.
+        char* entry = env - std::strlen("KEYSTOW_PASSWORD=");
+        const size_t length = std::strlen(entry);
+        unsetenv("KEYSTOW_PASSWORD");
+        OPENSSL_cleanse(entry, length);
         return true;
     }
     if (!PromptTerminal("Password: ", password)) {
@@ -146,18 +220,23 @@ int WritePlaintext(const QString& out, const QByteArray& bytes) {
     return ExitOk;
 }
 
+ReadOptions AnyInput() {
+    ReadOptions options;
+    options.regularOnly = false;
+    return options;
+}
+
 bool ReadInput(const QString& in, QByteArray& bytes) {
+    QString reason;
     if (in == u"-") {
-        QFile stdinFile;
-        if (!stdinFile.open(stdin, QIODevice::ReadOnly)) {
-            PrintError(QStringLiteral("cannot read standard input"));
+        if (!ReadWholeDescriptor(STDIN_FILENO, QStringLiteral("standard input"), bytes, &reason,
+                                 AnyInput())) {
+            PrintError(QStringLiteral("cannot read standard input: %1").arg(reason));
             return false;
         }
-        bytes = stdinFile.readAll();
         return true;
     }
-    QString reason;
-    if (!ReadWholeFile(in, bytes, &reason)) {
+    if (!ReadWholeFile(in, bytes, &reason, AnyInput())) {
         PrintError(QStringLiteral("cannot read %1: %2").arg(in, reason));
         return false;
     }
@@ -167,13 +246,15 @@ bool ReadInput(const QString& in, QByteArray& bytes) {
 int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     const QString path = options.positional.at(0);
     const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable()) {
+    if (!info.exists() || info.isDir() || !info.isReadable()) {
         PrintError(QStringLiteral("cannot read %1: %2")
-                       .arg(path, info.exists() ? QStringLiteral("permission denied")
-                                                : QStringLiteral("no such file")));
+                       .arg(path, !info.exists() ? QStringLiteral("no such file")
+                                  : info.isDir() ? QStringLiteral("it is a folder")
+                                                 : QStringLiteral("permission denied")));
         return ExitNotRead;
     }
-    if (info.size() == 0) {
+    // Only a regular file's size can be trusted; pipes and FIFOs are read to their end.
+    if (info.isFile() && info.size() == 0) {
         PrintError(QStringLiteral("%1 is empty").arg(path));
         return ExitNotRead;
     }
@@ -199,6 +280,38 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     }
     PrintError(QStringLiteral("%1 does not decrypt: wrong password or damaged file").arg(path));
     return ExitNotDecrypted;
+}
+
+namespace {
+
+// The file behind a name on the command line ("-" is standard input); false when there is none.
+bool StatInput(const QString& name, struct stat& info) {
+    if (name == u"-")
+        return ::fstat(STDIN_FILENO, &info) == 0;
+    return ::stat(QFile::encodeName(name).constData(), &info) == 0;
+}
+
+} // namespace
+
+int CheckOutput(const QString& out, const QStringList& inputs, bool force) {
+    struct stat target {};
+    if (out.isEmpty() || out == u"-" || ::stat(QFile::encodeName(out).constData(), &target) != 0)
+        return ExitOk; // standard output, or a new file
+    for (const QString& in : inputs) {
+        struct stat source {};
+        if (!in.isEmpty() && StatInput(in, source) && source.st_dev == target.st_dev &&
+            source.st_ino == target.st_ino) {
+            // Writing it would destroy what is being read, --force or not.
+            PrintError(QStringLiteral("%1 is the same file as %2; it is not replaced")
+                           .arg(out, in == u"-" ? QStringLiteral("standard input") : in));
+            return ExitNotWritten;
+        }
+    }
+    if (!force) {
+        PrintError(QStringLiteral("%1 exists; use --force to replace it").arg(out));
+        return ExitNotWritten;
+    }
+    return ExitOk;
 }
 
 int SaveWithNewPassword(const CliOptions& options, const QString& out,

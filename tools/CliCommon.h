@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileAccess.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -46,7 +48,11 @@ bool AcceptPassword(const QString& password);
 // warns on standard error that it is not encrypted. Returns an exit code.
 int WritePlaintext(const QString& out, const QByteArray& bytes);
 
-// Reads IN whole ("-" is standard input). Returns false with a message printed.
+// What the commands read: regular files, and pipes, FIFOs and /proc files to their end.
+ReadOptions AnyInput();
+
+// Reads IN whole ("-" is standard input; pipes, FIFOs and /proc files are read to their end).
+// Returns false with a message printed.
 bool ReadInput(const QString& in, QByteArray& bytes);
 
 // Opens the file named first on the command line: checks that it can be read and is not empty,
@@ -60,6 +66,12 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load);
 using SaveWithPassword = std::function<SaveResult(const QString& password, QString* reason)>;
 int SaveWithNewPassword(const CliOptions& options, const QString& out,
                         const SaveWithPassword& save);
+
+// Before a command writes OUT: an existing OUT is replaced only with force, and never when it
+// is the same file (device and inode, so links too) as one of the inputs ("-" is standard
+// input). Returns ExitOk, or prints why and returns ExitNotWritten. An empty OUT or "-" is
+// standard output.
+int CheckOutput(const QString& out, const QStringList& inputs, bool force);
 
 // Overwrites a string that held a secret.
 void WipeString(QString& text);

@@ -76,6 +76,10 @@ int Export(const CliOptions& options) {
         PrintError(QStringLiteral("unknown format \"%1\" (use json or csv)").arg(options.format));
         return ExitUsage;
     }
+    if (const int refused = CheckOutput(
+            options.output, {options.positional.at(0), options.passwordFile}, options.force)) {
+        return refused;
+    }
     AccountStore store;
     const int code = LoadAccounts(options, store);
     if (code != ExitOk) {
@@ -90,9 +94,8 @@ int Export(const CliOptions& options) {
 int Import(const CliOptions& options) {
     const QString in = options.positional.at(0);
     const QString out = options.positional.at(1);
-    if (QFileInfo::exists(out) && !options.force) {
-        PrintError(QStringLiteral("%1 exists; use --force to replace it").arg(out));
-        return ExitNotWritten;
+    if (const int refused = CheckOutput(out, {in, options.passwordFile}, options.force)) {
+        return refused;
     }
     QByteArray json;
     if (!ReadInput(in, json)) {
@@ -118,7 +121,7 @@ QList<CliCommand> PasswordsCommands() {
     return {
         {"list", "list FILE.ksw", "print the kind and name of each account, one per line", 1, 1,
          List},
-        {"export", "export FILE.ksw [--format json|csv] [-o OUT]",
+        {"export", "export FILE.ksw [--format json|csv] [-o OUT] [--force]",
          "print the accounts as JSON or CSV, or write them to OUT (owner-only)", 1, 1, Export},
         {"import", "import IN.json OUT.ksw [--force]",
          "write the accounts of a JSON document (- for standard input) into a new passwords "

@@ -1,11 +1,13 @@
 // keystow-cli: reads and writes Keystow Editor's encrypted files from scripts.
 #include "CliCommand.h"
+#include "CoreDumps.h"
 #include "PasswordsCommands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -23,7 +25,9 @@ QString CommandList() {
     text += QStringLiteral(
         "\nThe password comes from --password-file FILE (its first line), else the environment\n"
         "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
-        "command line.\n\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
+        "command line.\n\nA command that writes a file (encrypt, decrypt -o, export -o, import)\n"
+        "replaces an existing one only with --force, and never writes over its own input.\n"
+        "\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
         "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is "
         "refused,\n6 the file decrypts but does not hold a passwords document.\n");
     return text;
@@ -32,6 +36,8 @@ QString CommandList() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any password or text is read: a crash must not leave them in a core file.
+    DisableCoreDumps();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("keystow-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KEYSTOW_VERSION));
@@ -88,7 +94,14 @@ int main(int argc, char** argv) {
         options.format = parser.value(formatOption);
         options.force = parser.isSet(forceOption);
         options.positional = args;
-        return command.run(options);
+        try {
+            return command.run(options);
+        } catch (const std::bad_alloc&) {
+            // Nothing was written: every output goes through a temporary file.
+            PrintError(QStringLiteral("not enough memory to open %1")
+                           .arg(args.isEmpty() ? QStringLiteral("the input") : args.first()));
+            return ExitNotRead;
+        }
     }
     PrintError(QStringLiteral("unknown command \"%1\" (see keystow-cli --help)").arg(name));
     return ExitUsage;

@@ -5,7 +5,17 @@
 
 #include <QtTest>
 
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <vector>
+
+extern char** environ;
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -20,6 +30,13 @@ private slots:
     void accentedPasswordUsesCodePage();
     void failures_data();
     void failures();
+    void writingCommandsGuardTheirOutput_data();
+    void writingCommandsGuardTheirOutput();
+    void sequentialInputs_data();
+    void sequentialInputs();
+    void fifoInputAndNoPasswordInEnvironment();
+    void promptGivesEchoBack_data();
+    void promptGivesEchoBack();
 
 private:
     QTemporaryDir m_dir;
@@ -40,7 +57,9 @@ void TestCli::helpAndVersion() {
     const CliResult help = RunCli({QStringLiteral("--help")});
     QCOMPARE(help.code, 0);
     for (const char* word : {"decrypt", "encrypt", "verify", "KEYSTOW_PASSWORD", "--password-file",
-                             "6 the file decrypts but does not hold a passwords document"})
+                             "6 the file decrypts but does not hold a passwords document",
+                             "verify checks the password and the padding, not the content",
+                             "Keep backups", "only with --force"})
         QVERIFY2(help.out.contains(word), word);
     const CliResult version = RunCli({QStringLiteral("--version")});
     QCOMPARE(version.code, 0);
@@ -148,6 +167,11 @@ void TestCli::failures_data() {
         << QStringList{QStringLiteral("encrypt"), QStringLiteral("-"), Path("y.etx")}
         << QByteArray("secret") << QByteArray("\xFF\xFE\x00") << 2
         << QStringLiteral("standard input");
+    // Stored, the zero would end the text: everything after it would be lost.
+    QTest::newRow("text holding a zero")
+        << QStringList{QStringLiteral("encrypt"), QStringLiteral("-"), Path("x.etx")}
+        << QByteArray("secret") << QByteArray("one\ntwo x\0y", 13) << 2
+        << QStringLiteral("line 2, column 6");
 }
 
 void TestCli::failures() {
@@ -164,6 +188,208 @@ void TestCli::failures() {
         QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
     QVERIFY(!run.err.contains(password.isEmpty() ? QByteArray("\x01") : password));
     QVERIFY(!QFileInfo::exists(Path("x.etx")) && !QFileInfo::exists(Path("y.etx")));
+}
+
+void TestCli::writingCommandsGuardTheirOutput_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("guarded");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("reason");
+    const QString good = Path("good.etx"), json = Path("in.json"), text = Path("in.txt");
+    const QString exists = Path("exists.txt"), force = QStringLiteral("--force");
+    const QString o = QStringLiteral("-o"), dec = QStringLiteral("decrypt");
+    const QString same = QStringLiteral("same file"), noForce = QStringLiteral("use --force");
+    QTest::newRow("decrypt onto itself") << QStringList{dec, good, o, good} << good << 4 << same;
+    QTest::newRow("decrypt onto itself, forced")
+        << QStringList{dec, good, o, good, force} << good << 4 << same;
+    QTest::newRow("decrypt onto a hard link of itself, forced")
+        << QStringList{dec, good, o, Path("hard.etx"), force} << good << 4 << same;
+    QTest::newRow("decrypt onto a symbolic link to itself, forced")
+        << QStringList{dec, Path("soft.etx"), o, good, force} << good << 4 << same;
+    QTest::newRow("decrypt onto its password file, forced")
+        << QStringList{dec, good, o, Path("pw-guard.txt"), QStringLiteral("--password-file"),
+                       Path("pw-guard.txt"), force}
+        << Path("pw-guard.txt") << 4 << same;
+    QTest::newRow("decrypt onto another file") << QStringList{dec, good, o, exists} << exists << 4
+                                               << noForce;
+    QTest::newRow("decrypt onto another file, forced")
+        << QStringList{dec, good, o, exists, force} << exists << 0 << QString();
+    QTest::newRow("encrypt onto another file")
+        << QStringList{QStringLiteral("encrypt"), text, exists} << exists << 4 << noForce;
+    QTest::newRow("encrypt onto itself, forced")
+        << QStringList{QStringLiteral("encrypt"), text, text, force} << text << 4 << same;
+    QTest::newRow("export onto another file")
+        << QStringList{QStringLiteral("export"), good, o, exists} << exists << 4 << noForce;
+    QTest::newRow("export onto itself, forced")
+        << QStringList{QStringLiteral("export"), good, o, good, force} << good << 4 << same;
+    QTest::newRow("import onto another file")
+        << QStringList{QStringLiteral("import"), json, exists} << exists << 4 << noForce;
+    QTest::newRow("import onto itself, forced")
+        << QStringList{QStringLiteral("import"), json, json, force} << json << 4 << same;
+}
+
+void TestCli::writingCommandsGuardTheirOutput() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, guarded);
+    QFETCH(int, code);
+    QFETCH(QString, reason);
+    WriteRaw(Path("exists.txt"), "keep me");
+    WriteRaw(Path("in.txt"), "plain text");
+    WriteRaw(Path("in.json"), "{}");
+    WriteRaw(Path("pw-guard.txt"), "secret\n");
+    QFile::remove(Path("hard.etx"));
+    QFile::remove(Path("soft.etx"));
+    QCOMPARE(::link(QFile::encodeName(Path("good.etx")).constData(),
+                    QFile::encodeName(Path("hard.etx")).constData()),
+             0);
+    QVERIFY(QFile::link(Path("good.etx"), Path("soft.etx")));
+    const QByteArray before = ReadAll(guarded);
+    const CliResult run = RunCli(args);
+    QCOMPARE(run.code, code);
+    if (code == 0) {
+        QCOMPARE(ReadAll(guarded), QByteArray("line 1\r\nline 2"));
+        return;
+    }
+    QVERIFY2(run.err.contains(reason.toUtf8()), run.err.constData());
+    QVERIFY2(run.err.contains(QFileInfo(guarded).fileName().toUtf8()), run.err.constData());
+    QCOMPARE(ReadAll(guarded), before);
+}
+
+void TestCli::sequentialInputs_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("stored"); // what out.etx must hold afterwards
+    const QString out = Path("out.etx");
+    // A pipe says it holds 0 bytes: what it carries must be read all the same.
+    QTest::newRow("encrypt from /dev/stdin")
+        << QStringList{QStringLiteral("encrypt"), QStringLiteral("/dev/stdin"), out}
+        << QByteArray("secret") << QByteArray("important") << 0 << QStringLiteral("important");
+    QTest::newRow("encrypt a large piped text")
+        << QStringList{QStringLiteral("encrypt"), QStringLiteral("/dev/stdin"), out}
+        << QByteArray("secret") << QByteArray(300000, 'p') << 0 << QString(300000, QChar('p'));
+    QTest::newRow("password file from a pipe")
+        << QStringList{QStringLiteral("--password-file"), QStringLiteral("/dev/stdin"),
+                       QStringLiteral("verify"), Path("good.etx")}
+        << QByteArray() << QByteArray("secret\n") << 0 << QString();
+    QTest::newRow("empty pipe is refused")
+        << QStringList{QStringLiteral("decrypt"), QStringLiteral("/dev/stdin")}
+        << QByteArray("secret") << QByteArray() << 2 << QString();
+}
+
+void TestCli::sequentialInputs() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, password);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    QFETCH(QString, stored);
+    QFile::remove(Path("out.etx"));
+    const CliResult run = RunCli(args, password, input);
+    QCOMPARE(run.code, code);
+    if (!stored.isEmpty()) {
+        QString text;
+        QCOMPARE(LoadTextFile(Path("out.etx"), QStringLiteral("secret"), text), LoadResult::Loaded);
+        QCOMPARE(text, stored);
+    }
+}
+
+void TestCli::fifoInputAndNoPasswordInEnvironment() {
+    const QString fifo = Path("pipe.etx");
+    QFile::remove(fifo);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KEYSTOW_PASSWORD"), QStringLiteral("secret"));
+    process.setProcessEnvironment(env);
+    process.start(CliProgram(), {QStringLiteral("decrypt"), fifo});
+    QVERIFY(process.waitForStarted());
+    const QString proc = QStringLiteral("/proc/%1/").arg(process.processId());
+    // It waits for the FIFO's writer with the password read: by then nothing of it may be
+    // left in its environment, where /proc shows it to the user's other programs.
+    QTRY_VERIFY_WITH_TIMEOUT(!ReadAll(proc + "environ").contains("KEYSTOW_PASSWORD"), 10000);
+    QVERIFY(ReadAll(proc + "environ").contains("PATH="));
+    const QByteArray limits = ReadAll(proc + "limits");
+    const qsizetype core = limits.indexOf("Max core file size");
+    QVERIFY2(core >= 0, limits.constData());
+    QCOMPARE(limits.mid(core).split('\n').first().simplified().split(' ').mid(4, 2),
+             QList<QByteArray>({"0", "0"}));
+    WriteRaw(fifo, ReadAll(Path("good.etx")));
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("line 1\r\nline 2"));
+}
+
+void TestCli::promptGivesEchoBack_data() {
+    QTest::addColumn<int>("sig");
+    QTest::addColumn<QByteArray>("typed"); // typed at the terminal instead of sending sig
+    QTest::newRow("Ctrl+C") << SIGINT << QByteArray("\x03");
+    QTest::newRow("SIGTERM") << SIGTERM << QByteArray();
+    QTest::newRow("SIGHUP") << SIGHUP << QByteArray();
+    QTest::newRow("wrong password typed") << 0 << QByteArray("not it\r");
+}
+
+void TestCli::promptGivesEchoBack() {
+    QFETCH(int, sig);
+    QFETCH(QByteArray, typed);
+    // Everything the child needs is made before the fork: after it, only exec.
+    const QByteArray program = QFile::encodeName(CliProgram());
+    const QByteArray file = QFile::encodeName(Path("good.etx"));
+    std::vector<char*> argv{const_cast<char*>(program.constData()), const_cast<char*>("verify"),
+                            const_cast<char*>(file.constData()), nullptr};
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e)
+        if (qstrncmp(*e, "KEYSTOW_PASSWORD=", 17) != 0)
+            envp.push_back(*e);
+    envp.push_back(nullptr);
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    QVERIFY(pid >= 0);
+    if (pid == 0) {
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    QByteArray shown;
+    QElapsedTimer clock;
+    clock.start();
+    while (!shown.contains("Password: ") && clock.elapsed() < 20000) {
+        pollfd p{master, POLLIN, 0};
+        if (poll(&p, 1, 100) > 0) {
+            char buffer[256];
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            if (n > 0)
+                shown.append(buffer, n);
+        }
+    }
+    QVERIFY2(shown.contains("Password: "), shown.constData());
+    termios mode{};
+    QCOMPARE(tcgetattr(master, &mode), 0);
+    QVERIFY(!(mode.c_lflag & ECHO)); // the password is not shown while typed
+    if (!typed.isEmpty())
+        QCOMPARE(write(master, typed.constData(), typed.size()), ssize_t(typed.size()));
+    else
+        QCOMPARE(kill(pid, sig), 0);
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && clock.elapsed() < 40000) {
+        pollfd p{master, POLLIN, 0};
+        if (poll(&p, 1, 20) > 0) {
+            char buffer[256];
+            (void)!read(master, buffer, sizeof buffer);
+        }
+    }
+    QCOMPARE(done, pid);
+    QCOMPARE(tcgetattr(master, &mode), 0);
+    ::close(master);
+    QVERIFY2(mode.c_lflag & ECHO, "echo stays off after the program ended");
+    if (sig != 0) {
+        // The signal still ends the program as it would have, for the shell to see.
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), sig);
+    } else {
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 3);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -70,6 +70,18 @@ void CEncryptedDoc::TellNotOpened(const QString& path, const QString& reason) co
                             reason.isEmpty() ? tr("The file could not be read.") : reason));
 }
 
+bool CEncryptedDoc::CheckRegularFile(const QString& path) const {
+    const QFileInfo info(path);
+    // A missing file is for the load to report; anything else that is not a plain file is
+    // refused here, before the password prompt.
+    if (!info.exists() || info.isFile())
+        return true;
+    TellNotOpened(path, info.isDir() ? tr("It is a folder, not a file.")
+                                     : tr("It is not a regular file (a pipe, device or the like), "
+                                          "so it is not opened."));
+    return false;
+}
+
 bool CEncryptedDoc::OnFileSave() {
     if (GetPathName().isEmpty())
         return OnFileSaveAs();

@@ -51,6 +51,9 @@ protected:
     void TellNotSaved(const QString& path, const QString& reason) const;
     // Tells the person that a file could not be opened, naming it and the reason.
     void TellNotOpened(const QString& path, const QString& reason) const;
+    // Before asking for a password: only regular files are opened, since reading a pipe,
+    // FIFO or device could block the window for good. False, with the person told, otherwise.
+    bool CheckRegularFile(const QString& path) const;
 
     QString m_filePassword;
 

@@ -41,6 +41,8 @@ bool CKeystowDoc::OnNewDocument() {
 }
 
 bool CKeystowDoc::OnOpenDocument(const QString& path) {
+    if (!CheckRegularFile(path))
+        return false;
     CPasswordDlg dlg(DialogParent());
     dlg.m_useIdleTimer = true;
     dlg.m_screenMode = false;

@@ -24,6 +24,8 @@ CEditorView* CEditorDoc::GetView() const {
 }
 
 bool CEditorDoc::OnOpenDocument(const QString& path) {
+    if (!CheckRegularFile(path))
+        return false;
     CPasswordDlg dlg(DialogParent());
     dlg.m_useIdleTimer = true;
     dlg.m_screenMode = false;

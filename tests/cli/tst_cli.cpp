@@ -207,11 +207,16 @@ void TestCli::writingCommandsGuardTheirOutput_data() {
     QTest::newRow("decrypt onto a symbolic link to itself, forced")
         << QStringList{dec, Path("soft.etx"), o, good, force} << good << 4 << same;
     QTest::newRow("decrypt onto its password file, forced")
-        << QStringList{dec, good, o, Path("pw-guard.txt"), QStringLiteral("--password-file"),
-                       Path("pw-guard.txt"), force}
+        << QStringList{dec,
+                       good,
+                       o,
+                       Path("pw-guard.txt"),
+                       QStringLiteral("--password-file"),
+                       Path("pw-guard.txt"),
+                       force}
         << Path("pw-guard.txt") << 4 << same;
-    QTest::newRow("decrypt onto another file") << QStringList{dec, good, o, exists} << exists << 4
-                                               << noForce;
+    QTest::newRow("decrypt onto another file")
+        << QStringList{dec, good, o, exists} << exists << 4 << noForce;
     QTest::newRow("decrypt onto another file, forced")
         << QStringList{dec, good, o, exists, force} << exists << 0 << QString();
     QTest::newRow("encrypt onto another file")

@@ -33,6 +33,7 @@
 #include <QTest>
 
 #include <sys/file.h>
+#include <sys/stat.h>
 
 // Stands in for the main frame's lock state.
 class TestHost : public CActivityHost {
@@ -631,4 +632,60 @@ void TestCEditorDoc::printSetupConfirmsWithOk() {
     QVERIFY(script.Finished());
     // Setting up the printer prints nothing, so the button does not say Print.
     QCOMPARE(confirm, QString("OK"));
+}
+
+void TestCEditorDoc::openOnlyRegularFiles_data() {
+    QTest::addColumn<bool>("fifo");
+    QTest::addColumn<bool>("fromRecentList");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO from Open") << true << false << QStringLiteral("not a regular file");
+    QTest::newRow("FIFO from the recent-file list")
+        << true << true << QStringLiteral("not a regular file");
+    QTest::newRow("folder from Open") << false << false << QStringLiteral("a folder");
+}
+
+void TestCEditorDoc::openOnlyRegularFiles() {
+    QFETCH(bool, fifo);
+    QFETCH(bool, fromRecentList);
+    QFETCH(QString, reason);
+    // Nobody ever writes to this FIFO: reading it would hang the window for good.
+    const QString path = m_dir->filePath("pipe.etx");
+    if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        QVERIFY(QDir(m_dir->path()).mkdir("pipe.etx"));
+    QString message;
+    DialogScript script;
+    script.Then(AcceptMessage(&message)); // no password prompt first
+    if (fromRecentList) {
+        m_app->LoadStdProfileSettings(4);
+        m_app->AddToRecentFileList(path);
+        m_app->OnOpenRecentFile(ID_FILE_MRU_FILE1);
+    } else {
+        QVERIFY(!m_app->OpenDocumentFile(path));
+    }
+    QVERIFY(script.Finished());
+    QVERIFY2(message.contains("pipe.etx"), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
+}
+
+void TestCEditorDoc::saveRefusesZeroCharacter() {
+    const QString path = WriteFile("zero.etx", "pw", "the old text");
+    QVERIFY(!path.isEmpty());
+    CEditorDoc* doc = NewTextDoc();
+    doc->SetPathName(path, false);
+    // A paste can bring a zero character along; stored, it would end the text there.
+    doc->GetView()->textCursor().insertText(QStringLiteral("first\nab") + QChar(0) +
+                                            QStringLiteral("after"));
+    QVERIFY(doc->IsModified());
+    QString message;
+    DialogScript script;
+    script.Then(SetPassword("pw")).Then(AcceptMessage(&message));
+    QVERIFY(!doc->OnSaveDocument(path));
+    QVERIFY(script.Finished());
+    QVERIFY2(message.contains("zero.etx"), qPrintable(message));
+    QVERIFY2(message.contains("line 2, column 3"), qPrintable(message));
+    QCOMPARE(Decrypt(path, "pw"), QStringLiteral("the old text"));
+    QVERIFY(doc->IsModified());
 }

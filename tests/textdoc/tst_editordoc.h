@@ -45,6 +45,9 @@ private slots:
     void openThatCannotReadTellsWhy_data();
     void openThatCannotReadTellsWhy();
     void printSetupConfirmsWithOk();
+    void openOnlyRegularFiles_data();
+    void openOnlyRegularFiles();
+    void saveRefusesZeroCharacter();
 
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);

@@ -37,6 +37,8 @@ private slots:
     void fifoInputAndNoPasswordInEnvironment();
     void promptGivesEchoBack_data();
     void promptGivesEchoBack();
+    void largeFilesFailCleanly_data();
+    void largeFilesFailCleanly();
 
 private:
     QTemporaryDir m_dir;
@@ -395,6 +397,49 @@ void TestCli::promptGivesEchoBack() {
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 3);
     }
+}
+
+void TestCli::largeFilesFailCleanly_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("memoryKiB"); // the address space the program gets; 0: no limit
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("over the size limit")
+        << (qint64(1) << 30) + 8 << 0 << QStringLiteral("The file is too large.");
+    QTest::newRow("more than memory allows")
+        << (qint64(1) << 29) << 400000 << QStringLiteral("Not enough memory to open big.etx.");
+}
+
+void TestCli::largeFilesFailCleanly() {
+    QFETCH(qint64, size);
+    QFETCH(int, memoryKiB);
+    QFETCH(QString, reason);
+#if defined(__SANITIZE_ADDRESS__)
+    if (memoryKiB > 0)
+        QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#endif
+    // Sparse: the file takes no room on disk.
+    const QString path = Path("big.etx");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.resize(size));
+    }
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KEYSTOW_PASSWORD"), QStringLiteral("secret"));
+    process.setProcessEnvironment(env);
+    const QString limit = memoryKiB > 0 ? QStringLiteral("ulimit -v %1; ").arg(memoryKiB)
+                                        : QString();
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), limit + QStringLiteral("exec \"$0\" verify \"$1\""),
+                   CliProgram(), path});
+    QVERIFY(process.waitForFinished(60000));
+    QFile::remove(path);
+    // A clear refusal, not an abort.
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains(reason.toUtf8()), err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

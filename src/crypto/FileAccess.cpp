@@ -19,6 +19,7 @@
 namespace {
 
 LockCall g_lockCall = nullptr;
+FolderSyncCall g_folderSyncCall = nullptr;
 
 int CallLock(int fd, int operation) {
     return g_lockCall ? g_lockCall(fd, operation) : ::flock(fd, operation);
@@ -218,6 +219,10 @@ void SetLockCallForTesting(LockCall call) {
     g_lockCall = call;
 }
 
+void SetFolderSyncCallForTesting(FolderSyncCall call) {
+    g_folderSyncCall = call;
+}
+
 ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
                              qint64& size, QString* reason, const ReadOptions& options) {
     size = 0;
@@ -331,7 +336,8 @@ bool SyncFolderOf(const QString& path, QString* reason) {
     FileDescriptor fd(OpenRetrying(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() < 0)
         return true; // a folder we may write into but not read: the rename stands as it is
-    if (::fsync(fd.get()) == 0 || errno == EINVAL || errno == EROFS || errno == EOPNOTSUPP)
+    const int rc = g_folderSyncCall ? g_folderSyncCall(fd.get()) : ::fsync(fd.get());
+    if (rc == 0 || errno == EINVAL || errno == EROFS || errno == EOPNOTSUPP)
         return true;
     SetReason(reason, QStringLiteral("The file was written, but the folder could not be synced "
                                      "to disk: %1")

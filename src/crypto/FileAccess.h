@@ -67,3 +67,6 @@ bool WriteAll(QIODevice& out, const char* data, qint64 length);
 // systems without locks can be imitated. Null restores the real one.
 using LockCall = int (*)(int fd, int operation);
 void SetLockCallForTesting(LockCall call);
+// For tests: replaces the fsync that makes a completed save's rename durable in its folder.
+using FolderSyncCall = int (*)(int fd);
+void SetFolderSyncCallForTesting(FolderSyncCall call);

@@ -29,6 +29,20 @@ int FailingLock(int, int operation) {
     return -1;
 }
 
+// What the imitated folder sync saw and answers.
+int g_folderSyncs = 0;
+ino_t g_syncedInode = 0;
+int g_syncErrno = 0;
+int RecordingFolderSync(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ++g_folderSyncs;
+        g_syncedInode = info.st_ino;
+    }
+    errno = g_syncErrno;
+    return g_syncErrno == 0 ? 0 : -1;
+}
+
 QByteArray Pattern(int size) {
     QByteArray bytes(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
@@ -60,6 +74,8 @@ private slots:
     void lockErrors_data();
     void lockErrors();
     void saveKeepsModeAndReplacesLinks();
+    void saveSyncsTheFolder_data();
+    void saveSyncsTheFolder();
     void zeroCharacterRefused_data();
     void zeroCharacterRefused();
     void coreDumpsSwitchedOff();
@@ -75,6 +91,7 @@ void TestFileAccess::init() {
 
 void TestFileAccess::cleanup() {
     SetLockCallForTesting(nullptr);
+    SetFolderSyncCallForTesting(nullptr);
 }
 
 void TestFileAccess::fifoReadToItsEnd_data() {
@@ -278,6 +295,36 @@ void TestFileAccess::saveKeepsModeAndReplacesLinks() {
     QCOMPARE(text, QStringLiteral("old"));
     QCOMPARE(LoadTextFile(path, QStringLiteral("pw"), text), LoadResult::Loaded);
     QCOMPARE(text, QStringLiteral("new"));
+}
+
+void TestFileAccess::saveSyncsTheFolder_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("synced") << 0 << true;
+    QTest::newRow("folder cannot be synced here (EINVAL)") << EINVAL << true;
+    QTest::newRow("disk error (EIO)") << EIO << false;
+}
+
+void TestFileAccess::saveSyncsTheFolder() {
+    QFETCH(int, error);
+    QFETCH(bool, saved);
+    QVERIFY(QDir(m_dir.path()).mkpath("sub"));
+    const QString path = Path("sub/synced.etx");
+    g_folderSyncs = 0;
+    g_syncErrno = error;
+    SetFolderSyncCallForTesting(RecordingFolderSync);
+    QString reason;
+    const SaveResult result =
+        SaveTextFile(path, QStringLiteral("pw"), QStringLiteral("text"), &reason);
+    SetFolderSyncCallForTesting(nullptr);
+    // The folder that holds the renamed file is synced once the rename is done.
+    QCOMPARE(g_folderSyncs, 1);
+    struct stat folder {};
+    QCOMPARE(::stat(QFile::encodeName(Path("sub")).constData(), &folder), 0);
+    QCOMPARE(g_syncedInode, folder.st_ino);
+    QCOMPARE(result, saved ? SaveResult::Saved : SaveResult::NotWritten);
+    if (!saved)
+        QVERIFY2(reason.contains("folder could not be synced"), qPrintable(reason));
 }
 
 void TestFileAccess::zeroCharacterRefused_data() {

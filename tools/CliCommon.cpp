@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "keystow-cli: %s\n", text.toLocal8Bit().constData());

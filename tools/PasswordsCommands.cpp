@@ -5,7 +5,6 @@
 #include "KeyDerivation.h"
 #include "PasswordsFile.h"
 
-#include <QFileInfo>
 
 #include <cstdio>
 

@@ -111,6 +111,11 @@ SaveResult SaveTextFile(const QString& path, const QString& password, const QStr
                               .arg(column));
         return SaveResult::NotWritten;
     }
+    // A file the program could not open again would be as good as lost.
+    if (qint64(text.size()) * 2 + kDesBlockSize > kMaxDocumentBytes) {
+        SetReason(reason, QStringLiteral("The text is too large to be stored."));
+        return SaveResult::NotWritten;
+    }
     DesKey key;
     if (!KeyForPassword(password, key, reason))
         return SaveResult::PasswordRefused;

@@ -39,6 +39,7 @@ private slots:
     void promptGivesEchoBack();
     void largeFilesFailCleanly_data();
     void largeFilesFailCleanly();
+    void editorSwitchesCoreDumpsOff();
 
 private:
     QTemporaryDir m_dir;
@@ -172,7 +173,7 @@ void TestCli::failures_data() {
     // Stored, the zero would end the text: everything after it would be lost.
     QTest::newRow("text holding a zero")
         << QStringList{QStringLiteral("encrypt"), QStringLiteral("-"), Path("x.etx")}
-        << QByteArray("secret") << QByteArray("one\ntwo x\0y", 13) << 2
+        << QByteArray("secret") << QByteArray("one\ntwo x\0y", 11) << 2
         << QStringLiteral("line 2, column 6");
 }
 
@@ -428,8 +429,8 @@ void TestCli::largeFilesFailCleanly() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KEYSTOW_PASSWORD"), QStringLiteral("secret"));
     process.setProcessEnvironment(env);
-    const QString limit = memoryKiB > 0 ? QStringLiteral("ulimit -v %1; ").arg(memoryKiB)
-                                        : QString();
+    const QString limit =
+        memoryKiB > 0 ? QStringLiteral("ulimit -v %1; ").arg(memoryKiB) : QString();
     process.start(QStringLiteral("/bin/sh"),
                   {QStringLiteral("-c"), limit + QStringLiteral("exec \"$0\" verify \"$1\""),
                    CliProgram(), path});
@@ -440,6 +441,33 @@ void TestCli::largeFilesFailCleanly() {
     QCOMPARE(process.exitCode(), 2);
     const QByteArray err = process.readAllStandardError();
     QVERIFY2(err.contains(reason.toUtf8()), err.constData());
+}
+
+void TestCli::editorSwitchesCoreDumpsOff() {
+    const QString editor = qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow");
+    if (!QFileInfo(editor).isExecutable())
+        QSKIP("the editor is not built");
+    QTemporaryDir home;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+    env.insert(QStringLiteral("KEYSTOW_DATA_DIR"), home.filePath("data"));
+    process.setProcessEnvironment(env);
+    process.start(editor, {});
+    QVERIFY(process.waitForStarted());
+    // Its first step; from then on no crash of it writes a core file.
+    const QString limits = QStringLiteral("/proc/%1/limits").arg(process.processId());
+    const auto coreLimit = [&limits] {
+        const QByteArray all = ReadAll(limits);
+        const qsizetype at = all.indexOf("Max core file size");
+        return at < 0 ? QList<QByteArray>()
+                      : all.mid(at).split('\n').first().simplified().split(' ').mid(4, 2);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(coreLimit(), QList<QByteArray>({"0", "0"}), 10000);
+    process.kill();
+    QVERIFY(process.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -17,6 +17,18 @@
 
 extern char** environ;
 
+namespace {
+
+// A process's soft and hard core file size limits, as /proc shows them ("0 0": no core files).
+QByteArray CoreLimits(qint64 pid) {
+    const QByteArray all = ReadAll(QStringLiteral("/proc/%1/limits").arg(pid));
+    const qsizetype at = all.indexOf("Max core file size");
+    return at < 0 ? QByteArray()
+                  : all.mid(at).split('\n').first().simplified().split(' ').mid(4, 2).join(' ');
+}
+
+} // namespace
+
 class TestCli : public QObject {
     Q_OBJECT
 private slots:
@@ -317,11 +329,7 @@ void TestCli::fifoInputAndNoPasswordInEnvironment() {
     // left in its environment, where /proc shows it to the user's other programs.
     QTRY_VERIFY_WITH_TIMEOUT(!ReadAll(proc + "environ").contains("KEYSTOW_PASSWORD"), 10000);
     QVERIFY(ReadAll(proc + "environ").contains("PATH="));
-    const QByteArray limits = ReadAll(proc + "limits");
-    const qsizetype core = limits.indexOf("Max core file size");
-    QVERIFY2(core >= 0, limits.constData());
-    QCOMPARE(limits.mid(core).split('\n').first().simplified().split(' ').mid(4, 2),
-             QList<QByteArray>({"0", "0"}));
+    QCOMPARE(CoreLimits(process.processId()), QByteArray("0 0"));
     WriteRaw(fifo, ReadAll(Path("good.etx")));
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitCode(), 0);
@@ -458,14 +466,7 @@ void TestCli::editorSwitchesCoreDumpsOff() {
     process.start(editor, {});
     QVERIFY(process.waitForStarted());
     // Its first step; from then on no crash of it writes a core file.
-    const QString limits = QStringLiteral("/proc/%1/limits").arg(process.processId());
-    const auto coreLimit = [&limits] {
-        const QByteArray all = ReadAll(limits);
-        const qsizetype at = all.indexOf("Max core file size");
-        return at < 0 ? QList<QByteArray>()
-                      : all.mid(at).split('\n').first().simplified().split(' ').mid(4, 2);
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(coreLimit(), QList<QByteArray>({"0", "0"}), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(CoreLimits(process.processId()), QByteArray("0 0"), 10000);
     process.kill();
     QVERIFY(process.waitForFinished(10000));
 }

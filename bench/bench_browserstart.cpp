@@ -23,6 +23,7 @@
 #include <cstring>
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     const char* mode = argc > 1 ? argv[1] : "bare";
     if (std::strcmp(mode, "bare") == 0) {
@@ -50,8 +51,10 @@ int main(int argc, char* argv[]) {
         auto* view = doc ? dynamic_cast<CKeystowBrowserView*>(doc->GetFirstView()) : nullptr;
         if (!view)
             return 2;
-        QObject::connect(view, &QWebEngineView::loadFinished, &application,
-                         &QApplication::quit);
+        view->Pane()->onLoadingChanged = [](bool loading) {
+            if (!loading)
+                QApplication::quit();
+        };
     } else {
         QTimer::singleShot(0, &application, &QApplication::quit);
     }

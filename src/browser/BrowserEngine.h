@@ -1,14 +1,17 @@
 #pragma once
 
-class QWebEngineProfile;
+#include <QString>
 
-// The engine profile that every browser window shares. It is made when the first browser
-// window opens, so a program that never browses never starts the engine. It keeps nothing on
-// disk: no cookies, cache, visited links or form data outlive the program.
+class BrowserEngineFactory;
+
+// Loads the engine module when the first browser window asks for it. Until then nothing of the
+// web engine is loaded, so a program that never browses starts and runs without it.
 namespace BrowserEngine {
 
-QWebEngineProfile* Profile();
-// Whether the profile exists yet (the engine has started).
-bool IsStarted();
+// The module's factory, loaded on first use; null when the module cannot be loaded (error
+// then says why).
+BrowserEngineFactory* Factory(QString* error = nullptr);
+// Whether the module has been loaded.
+bool IsLoaded();
 
 } // namespace BrowserEngine

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QShortcut>
 #include <QStyle>
 #include <QToolBar>
@@ -49,8 +50,12 @@ CKeystowBrowserChildFrame::CKeystowBrowserChildFrame(QWidget* parent) : CMDIChil
 bool CKeystowBrowserChildFrame::OnCreateClient(CDocument* doc, const ViewFactory& viewFactory) {
     CView* created = viewFactory ? viewFactory() : nullptr;
     m_view = dynamic_cast<CKeystowBrowserView*>(created);
-    if (!m_view) {
+    if (!m_view || !m_view->Pane()) {
+        if (m_view)
+            QMessageBox::warning(parentWidget(), ResString(IDS_APP_TITLE),
+                                 tr("The web browser cannot start: %1").arg(m_view->EngineError()));
         delete created;
+        m_view = nullptr;
         return false;
     }
 

@@ -3,7 +3,6 @@
 #include "BrowserEngine.h"
 #include "CCmdUI.h"
 #include "CKeystowBrowserChildFrame.h"
-#include "CKeystowBrowserPage.h"
 #include "CMultiDocTemplate.h"
 #include "resource.h"
 
@@ -12,8 +11,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QWebEngineHistory>
-#include <QWebEngineLoadingInfo>
+#include <QVBoxLayout>
 
 static void InitBrowserResources() {
     Q_INIT_RESOURCE(browser);
@@ -24,63 +22,71 @@ namespace {
 bool g_openingForPage = false;
 } // namespace
 
-CKeystowBrowserView::CKeystowBrowserView(QWidget* parent)
-    : QWebEngineView(parent), m_page(new CKeystowBrowserPage(BrowserEngine::Profile(), this)) {
+CKeystowBrowserView::CKeystowBrowserView(QWidget* parent) : QWidget(parent) {
     InitBrowserResources();
-    setPage(m_page);
-    m_page->SetNewWindowFactory([this] { return OpenNewWindow(); });
-
-    connect(m_page, &QWebEnginePage::loadingChanged, this, &CKeystowBrowserView::OnLoadingChanged);
-    connect(this, &QWebEngineView::titleChanged, this, [this](const QString& title) {
-        if (CDocument* doc = GetDocument())
-            doc->SetTitle(title.isEmpty() ? url().toDisplayString() : title);
-    });
-    const auto follow = [this](QWebEnginePage::WebAction action, bool back) {
-        QAction* pageAction = this->pageAction(action);
-        connect(pageAction, &QAction::changed, this, [this, pageAction, back] {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (BrowserEngineFactory* engine = BrowserEngine::Factory(&m_engineError))
+        m_pane = engine->CreatePane(this);
+    if (m_pane) {
+        layout->addWidget(m_pane->Widget());
+        setFocusProxy(m_pane->Widget());
+        m_pane->onNewWindow = [this] { return OpenNewWindow(); };
+        m_pane->onTitleChanged = [this](const QString& title) {
+            if (CDocument* doc = GetDocument())
+                doc->SetTitle(title.isEmpty() ? m_pane->Url().toDisplayString() : title);
+        };
+        m_pane->onPageFinished = [this](const QUrl& url, bool failed) {
+            // The engine's error page stands in for the address; it is no address to keep.
+            if (CKeystowBrowserChildFrame* frame = Frame())
+                frame->SetAddressText(failed ? QString() : url.toString());
+        };
+        m_pane->onHistoryChanged = [this](bool back, bool enabled) {
             if (CKeystowBrowserChildFrame* frame = Frame()) {
                 if (back)
-                    frame->EnableBack(pageAction->isEnabled());
+                    frame->EnableBack(enabled);
                 else
-                    frame->EnableForward(pageAction->isEnabled());
+                    frame->EnableForward(enabled);
             }
-        });
+        };
+        m_pane->onLoadingChanged = [this](bool loading) {
+            if (CKeystowBrowserChildFrame* frame = Frame())
+                frame->SetLoading(loading);
+        };
+        m_pane->onPermissionRefused = [this](int feature) { emit permissionRefused(feature); };
+    }
+
+    OnCommand(
+        ID_GO_BACK, [this] { m_pane->Back(); },
+        [this](CCmdUI* ui) { ui->Enable(m_pane && m_pane->CanGoBack()); });
+    OnCommand(
+        ID_GO_FORWARD, [this] { m_pane->Forward(); },
+        [this](CCmdUI* ui) { ui->Enable(m_pane && m_pane->CanGoForward()); });
+    const auto hasPane = [this](CCmdUI* ui) { ui->Enable(m_pane != nullptr); };
+    OnCommand(
+        ID_GO_HOME, [this] { GoHome(); }, hasPane);
+    OnCommand(
+        ID_VIEW_REFRESH, [this] { m_pane->Reload(); }, hasPane);
+    OnCommand(
+        ID_VIEW_STOP, [this] { m_pane->Stop(); }, hasPane);
+
+    const auto anyFocus = [this](CCmdUI* ui) {
+        ui->Enable(m_pane && QApplication::focusWidget() != nullptr);
     };
-    follow(QWebEnginePage::Back, true);
-    follow(QWebEnginePage::Forward, false);
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
-        if (CKeystowBrowserChildFrame* frame = Frame())
-            frame->SetLoading(true);
-    });
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
-        if (CKeystowBrowserChildFrame* frame = Frame())
-            frame->SetLoading(false);
-    });
-
     OnCommand(
-        ID_GO_BACK, [this] { back(); }, [this](CCmdUI* ui) { ui->Enable(history()->canGoBack()); });
+        ID_EDIT_CUT, [this] { EditCommand(ID_EDIT_CUT, BrowserPane::Cut); }, anyFocus);
     OnCommand(
-        ID_GO_FORWARD, [this] { forward(); },
-        [this](CCmdUI* ui) { ui->Enable(history()->canGoForward()); });
-    OnCommand(ID_GO_HOME, [this] { GoHome(); });
-    OnCommand(ID_VIEW_REFRESH, [this] { reload(); });
-    OnCommand(ID_VIEW_STOP, [this] { stop(); });
-
-    const auto anyFocus = [](CCmdUI* ui) { ui->Enable(QApplication::focusWidget() != nullptr); };
+        ID_EDIT_COPY, [this] { EditCommand(ID_EDIT_COPY, BrowserPane::Copy); }, anyFocus);
     OnCommand(
-        ID_EDIT_CUT, [this] { EditCommand(ID_EDIT_CUT, QWebEnginePage::Cut); }, anyFocus);
+        ID_EDIT_UNDO, [this] { EditCommand(ID_EDIT_UNDO, BrowserPane::Undo); }, anyFocus);
     OnCommand(
-        ID_EDIT_COPY, [this] { EditCommand(ID_EDIT_COPY, QWebEnginePage::Copy); }, anyFocus);
-    OnCommand(
-        ID_EDIT_UNDO, [this] { EditCommand(ID_EDIT_UNDO, QWebEnginePage::Undo); }, anyFocus);
-    OnCommand(
-        ID_EDIT_SELECT_ALL, [this] { EditCommand(ID_EDIT_SELECT_ALL, QWebEnginePage::SelectAll); },
+        ID_EDIT_SELECT_ALL, [this] { EditCommand(ID_EDIT_SELECT_ALL, BrowserPane::SelectAll); },
         anyFocus);
     OnCommand(
-        ID_EDIT_PASTE, [this] { EditCommand(ID_EDIT_PASTE, QWebEnginePage::Paste); },
-        [](CCmdUI* ui) {
+        ID_EDIT_PASTE, [this] { EditCommand(ID_EDIT_PASTE, BrowserPane::Paste); },
+        [this](CCmdUI* ui) {
             const QMimeData* mime = QApplication::clipboard()->mimeData();
-            ui->Enable(QApplication::focusWidget() != nullptr && mime && mime->hasText());
+            ui->Enable(m_pane && QApplication::focusWidget() != nullptr && mime && mime->hasText());
         });
 }
 
@@ -100,7 +106,8 @@ void CKeystowBrowserView::OnInitialUpdate() {
 }
 
 void CKeystowBrowserView::GoHome() {
-    load(HomeUrl());
+    if (m_pane)
+        m_pane->Load(HomeUrl());
 }
 
 void CKeystowBrowserView::NavigateTo(const QString& text) {
@@ -111,28 +118,11 @@ void CKeystowBrowserView::NavigateTo(const QString& text) {
     static const QStringList known = {"http", "https", "ftp", "file", "qrc", "about", "data"};
     if (!known.contains(target.scheme(), Qt::CaseInsensitive))
         target = QUrl::fromUserInput(QStringLiteral("http://") + typed);
-    if (target.isValid())
-        load(target);
+    if (target.isValid() && m_pane)
+        m_pane->Load(target);
 }
 
-void CKeystowBrowserView::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
-    CKeystowBrowserChildFrame* frame = Frame();
-    if (!frame)
-        return;
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-        frame->SetAddressText(info.url().toString());
-        break;
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-        // The engine's error page stands in for the address; it is no address to keep.
-        frame->SetAddressText(QString());
-        break;
-    default:
-        break;
-    }
-}
-
-QWebEnginePage* CKeystowBrowserView::OpenNewWindow() {
+BrowserPane* CKeystowBrowserView::OpenNewWindow() {
     CDocument* doc = GetDocument();
     CMultiDocTemplate* tmpl = doc ? doc->GetDocTemplate() : nullptr;
     if (!tmpl)
@@ -141,10 +131,10 @@ QWebEnginePage* CKeystowBrowserView::OpenNewWindow() {
     CDocument* newDoc = tmpl->OpenDocumentFile(QString());
     g_openingForPage = false;
     auto* view = newDoc ? dynamic_cast<CKeystowBrowserView*>(newDoc->GetFirstView()) : nullptr;
-    return view ? view->page() : nullptr;
+    return view ? view->Pane() : nullptr;
 }
 
-void CKeystowBrowserView::EditCommand(int id, QWebEnginePage::WebAction pageAction) {
+void CKeystowBrowserView::EditCommand(int id, BrowserPane::EditAction pageAction) {
     CKeystowBrowserChildFrame* frame = Frame();
     QLineEdit* field = frame ? frame->AddressField() : nullptr;
     if (field && frame->AddressHasFocus()) {
@@ -169,5 +159,6 @@ void CKeystowBrowserView::EditCommand(int id, QWebEnginePage::WebAction pageActi
         }
         return;
     }
-    triggerPageAction(pageAction);
+    if (m_pane)
+        m_pane->Edit(pageAction);
 }

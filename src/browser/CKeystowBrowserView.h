@@ -1,16 +1,17 @@
 #pragma once
 
+#include "BrowserEngineApi.h"
 #include "CView.h"
 
-#include <QWebEngineView>
+#include <QWidget>
 
 class CKeystowBrowserChildFrame;
-class CKeystowBrowserPage;
 
 // The view of a browser window: one web page. It reports every finished page and every change
 // of Back and Forward to its frame, names its document after the page's title, handles the
 // navigation and edit commands, and opens the windows a page asks for as new browser windows.
-class CKeystowBrowserView : public QWebEngineView, public CView {
+// The page itself comes from the engine module, loaded with the first view.
+class CKeystowBrowserView : public QWidget, public CView {
     Q_OBJECT
 public:
     explicit CKeystowBrowserView(QWidget* parent = nullptr);
@@ -24,14 +25,19 @@ public:
     void NavigateTo(const QString& text);
     void GoHome();
 
-    CKeystowBrowserPage* BrowserPage() const { return m_page; }
+    // The page; null when the engine could not be loaded (EngineError() says why).
+    BrowserPane* Pane() const { return m_pane; }
+    const QString& EngineError() const { return m_engineError; }
+
+signals:
+    void permissionRefused(int feature);
 
 private:
     CKeystowBrowserChildFrame* Frame();
-    QWebEnginePage* OpenNewWindow();
-    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    BrowserPane* OpenNewWindow();
     // Runs an edit command on the address field when it has the focus, else on the page.
-    void EditCommand(int id, QWebEnginePage::WebAction pageAction);
+    void EditCommand(int id, BrowserPane::EditAction pageAction);
 
-    CKeystowBrowserPage* m_page;
+    BrowserPane* m_pane = nullptr;
+    QString m_engineError;
 };

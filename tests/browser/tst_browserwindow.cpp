@@ -6,7 +6,6 @@
 #include "CAddressBox.h"
 #include "CCmdUI.h"
 #include "CKeystowBrowserChildFrame.h"
-#include "CKeystowBrowserPage.h"
 #include "CKeystowBrowserView.h"
 #include "TestWebServer.h"
 #include "TickClock.h"
@@ -27,6 +26,8 @@
 namespace {
 
 constexpr int kPageTimeout = 20000;
+// The engine's number for a request of the device's location.
+constexpr int kGeolocationFeature = 1;
 
 QString Title(CKeystowBrowserChildFrame* frame) {
     return frame->GetActiveDocument() ? frame->GetActiveDocument()->GetTitle() : QString();
@@ -98,7 +99,7 @@ void TestBrowserWindow::Enter(CKeystowBrowserChildFrame* frame, const QString& t
 QVariant TestBrowserWindow::RunScript(CKeystowBrowserChildFrame* frame, const QString& script) {
     QVariant result;
     bool done = false;
-    frame->BrowserView()->page()->runJavaScript(script, [&](const QVariant& value) {
+    frame->BrowserView()->Pane()->RunScript(script, [&](const QVariant& value) {
         result = value;
         done = true;
     });
@@ -118,7 +119,7 @@ void TestBrowserWindow::newWindowShowsStartPage() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
-    QCOMPARE(frame->BrowserView()->url(), CKeystowBrowserView::HomeUrl());
+    QCOMPARE(frame->BrowserView()->Pane()->Url(), CKeystowBrowserView::HomeUrl());
     QVERIFY(frame->SubWindow()->isMaximized());
     QCOMPARE(frame->AddressField()->text(), QString());
     QTRY_VERIFY(frame->AddressHasFocus());
@@ -167,12 +168,12 @@ void TestBrowserWindow::navigationBackAndForward() {
 void TestBrowserWindow::linkWithTargetOpensSecondWindow() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
-    frame->BrowserView()->load(m_server->Url(QStringLiteral("/blank")));
+    frame->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/blank")));
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Opener"), kPageTimeout);
     // A person's key press on the link, which pages may answer with a new window.
     RunScript(frame, QStringLiteral("document.getElementById('out').focus()"));
     frame->BrowserView()->setFocus();
-    QWidget* proxy = frame->BrowserView()->focusProxy();
+    QWidget* proxy = frame->BrowserView()->Pane()->Widget()->focusProxy();
     QVERIFY(proxy);
     QTest::keyClick(proxy, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(m_template->GetDocuments().size(), 2, kPageTimeout);
@@ -180,7 +181,7 @@ void TestBrowserWindow::linkWithTargetOpensSecondWindow() {
         m_template->GetDocuments().at(1)->GetFrames().value(0));
     QVERIFY(second && second != frame);
     QTRY_COMPARE_WITH_TIMEOUT(Title(second), QStringLiteral("Target"), kPageTimeout);
-    QCOMPARE(second->BrowserView()->url(), m_server->Url(QStringLiteral("/target")));
+    QCOMPARE(second->BrowserView()->Pane()->Url(), m_server->Url(QStringLiteral("/target")));
     QVERIFY(second->SubWindow()->isMaximized());
     QCOMPARE(Title(frame), QStringLiteral("Opener"));
 }
@@ -188,7 +189,7 @@ void TestBrowserWindow::linkWithTargetOpensSecondWindow() {
 void TestBrowserWindow::copyActsOnAddressFieldOrPage() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
-    frame->BrowserView()->load(m_server->Url(QStringLiteral("/text")));
+    frame->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/text")));
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Text"), kPageTimeout);
     QLineEdit* field = frame->AddressField();
     QTRY_COMPARE(field->text(), m_server->Url(QStringLiteral("/text")).toString());
@@ -230,19 +231,19 @@ void TestBrowserWindow::pasteGreyedWithoutText() {
 void TestBrowserWindow::locationRequestRefused() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
-    CKeystowBrowserPage* page = frame->BrowserView()->BrowserPage();
-    QSignalSpy refused(page, &CKeystowBrowserPage::permissionRefused);
-    frame->BrowserView()->load(m_server->Url(QStringLiteral("/geo")));
+    BrowserPane* page = frame->BrowserView()->Pane();
+    QSignalSpy refused(frame->BrowserView(), &CKeystowBrowserView::permissionRefused);
+    frame->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/geo")));
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("refused 1"), kPageTimeout);
     QCOMPARE(refused.size(), 1);
-    QCOMPARE(refused.at(0).at(1).value<QWebEnginePage::Feature>(), QWebEnginePage::Geolocation);
+    QCOMPARE(refused.at(0).at(0).toInt(), kGeolocationFeature);
     QCOMPARE(page->RefusedPermissionCount(), 1);
 }
 
 void TestBrowserWindow::pageDialogsCancelledWhileLocked() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
-    frame->BrowserView()->load(m_server->Url(QStringLiteral("/b")));
+    frame->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/b")));
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Page B"), kPageTimeout);
     m_host->m_locked = 1;
     // Answered at once, with nothing shown over the lock.
@@ -259,13 +260,13 @@ void TestBrowserWindow::pageDialogsCancelledWhileLocked() {
 void TestBrowserWindow::pageInputIsActivity() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
-    frame->BrowserView()->load(m_server->Url(QStringLiteral("/text")));
+    frame->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/text")));
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Text"), kPageTimeout);
     quint32 now = 1000;
     TickClock::SetSource([&now] { return now; });
     m_host->StampActivity();
     now = 50000;
-    QWidget* proxy = frame->BrowserView()->focusProxy();
+    QWidget* proxy = frame->BrowserView()->Pane()->Widget()->focusProxy();
     QVERIFY(proxy);
     QTest::keyClick(proxy, Qt::Key_Down);
     QCOMPARE(m_host->m_lastActivity, 50000u);
@@ -294,7 +295,7 @@ void TestBrowserWindow::ownPagesLeaveAddressEmpty() {
     TestWebServer closed;
     const QUrl nowhere = closed.Url(QStringLiteral("/gone"));
     closed.close();
-    frame->BrowserView()->load(nowhere);
+    frame->BrowserView()->Pane()->Load(nowhere);
     QTRY_COMPARE_WITH_TIMEOUT(frame->AddressField()->text(), QString(), kPageTimeout);
 }
 

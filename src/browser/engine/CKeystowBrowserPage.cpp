@@ -1,8 +1,5 @@
 #include "CKeystowBrowserPage.h"
 
-#include "CActivityHost.h"
-#include "CLockWatch.h"
-
 #include <QAuthenticator>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -17,11 +14,6 @@
 
 namespace {
 
-bool Locked() {
-    CActivityHost* host = CActivityHost::Current();
-    return host && host->m_locked;
-}
-
 QString DialogTitle(const QUrl& origin) {
     const QString host = origin.host();
     return host.isEmpty() ? QObject::tr("Web Page") : host;
@@ -33,8 +25,18 @@ QWidget* CKeystowBrowserPage::PageWidget() const {
     return QWebEngineView::forPage(this);
 }
 
-CKeystowBrowserPage::CKeystowBrowserPage(QWebEngineProfile* profile, QObject* parent)
-    : QWebEnginePage(profile, parent) {
+bool CKeystowBrowserPage::Locked() const {
+    return m_hooks && m_hooks->isLocked && m_hooks->isLocked();
+}
+
+void CKeystowBrowserPage::CloseWhenLocked(QDialog* dialog) const {
+    if (m_hooks && m_hooks->closeWhenLocked)
+        m_hooks->closeWhenLocked(dialog);
+}
+
+CKeystowBrowserPage::CKeystowBrowserPage(QWebEngineProfile* profile, const BrowserHostHooks* hooks,
+                                         QObject* parent)
+    : QWebEnginePage(profile, parent), m_hooks(hooks) {
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             &CKeystowBrowserPage::RefusePermission);
     connect(this, &QWebEnginePage::fullScreenRequested, this,
@@ -63,7 +65,7 @@ void CKeystowBrowserPage::javaScriptAlert(const QUrl& origin, const QString& msg
         return;
     QMessageBox box(QMessageBox::Information, DialogTitle(origin), msg, QMessageBox::Ok,
                     PageWidget());
-    CLockWatch::CloseWhenLocked(&box);
+    CloseWhenLocked(&box);
     box.exec();
 }
 
@@ -72,7 +74,7 @@ bool CKeystowBrowserPage::javaScriptConfirm(const QUrl& origin, const QString& m
         return false;
     QMessageBox box(QMessageBox::Question, DialogTitle(origin), msg,
                     QMessageBox::Ok | QMessageBox::Cancel, PageWidget());
-    CLockWatch::CloseWhenLocked(&box);
+    CloseWhenLocked(&box);
     return box.exec() == QMessageBox::Ok && !Locked();
 }
 
@@ -84,7 +86,7 @@ bool CKeystowBrowserPage::javaScriptPrompt(const QUrl& origin, const QString& ms
     dialog.setWindowTitle(DialogTitle(origin));
     dialog.setLabelText(msg);
     dialog.setTextValue(defaultValue);
-    CLockWatch::CloseWhenLocked(&dialog);
+    CloseWhenLocked(&dialog);
     if (dialog.exec() != QDialog::Accepted || Locked())
         return false;
     *result = dialog.textValue();
@@ -113,7 +115,7 @@ void CKeystowBrowserPage::AskCredentials(const QUrl& url, QAuthenticator* authen
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
-    CLockWatch::CloseWhenLocked(&dialog);
+    CloseWhenLocked(&dialog);
     if (dialog.exec() != QDialog::Accepted || Locked()) {
         *authenticator = QAuthenticator();
         return;

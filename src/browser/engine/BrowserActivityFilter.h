@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+struct BrowserHostHooks;
+
 // Keys, clicks, mouse moves and wheel turns on a web page count as activity for the screen
 // lock. The page's input arrives at a child widget that the engine makes (and may replace), so
 // the filter watches the whole application and asks whether the receiver lies in a browser
@@ -10,11 +12,14 @@ class BrowserActivityFilter : public QObject {
     Q_OBJECT
 public:
     // Installs the one filter of the application; further calls do nothing.
-    static void Install();
+    static void Install(const BrowserHostHooks* hooks);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    using QObject::QObject;
+    explicit BrowserActivityFilter(const BrowserHostHooks* hooks, QObject* parent)
+        : QObject(parent), m_hooks(hooks) {}
+
+    const BrowserHostHooks* m_hooks;
 };

@@ -1,6 +1,6 @@
 #include "BrowserActivityFilter.h"
 
-#include "CActivityHost.h"
+#include "BrowserEngineApi.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -8,11 +8,11 @@
 #include <QWebEngineView>
 #include <QWidget>
 
-void BrowserActivityFilter::Install() {
+void BrowserActivityFilter::Install(const BrowserHostHooks* hooks) {
     static QPointer<BrowserActivityFilter> installed;
     if (installed || !qApp)
         return;
-    installed = new BrowserActivityFilter(qApp);
+    installed = new BrowserActivityFilter(hooks, qApp);
     qApp->installEventFilter(installed);
 }
 
@@ -24,12 +24,11 @@ bool BrowserActivityFilter::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel: {
         auto* widget = qobject_cast<QWidget*>(watched);
-        CActivityHost* host = CActivityHost::Current();
-        if (!widget || !host || host->m_locked)
+        if (!widget || !m_hooks->stampActivity || (m_hooks->isLocked && m_hooks->isLocked()))
             break;
         for (QWidget* w = widget; w; w = w->parentWidget()) {
             if (qobject_cast<QWebEngineView*>(w)) {
-                host->StampActivity();
+                m_hooks->stampActivity();
                 break;
             }
         }

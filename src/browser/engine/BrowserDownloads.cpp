@@ -1,11 +1,6 @@
 #include "BrowserDownloads.h"
 
-#include "CActivityHost.h"
-#include "CDownloadFileDialog.h"
-#include "CMDIFrameWnd.h"
-#include "CModalDialog.h"
-#include "CWinApp.h"
-#include "resource.h"
+#include "BrowserEngineApi.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -18,46 +13,44 @@
 
 namespace {
 
-bool Locked() {
-    CActivityHost* host = CActivityHost::Current();
-    return host && host->m_locked;
+bool Locked(const BrowserHostHooks* hooks) {
+    return hooks->isLocked && hooks->isLocked();
 }
 
 // The engine wants the answer before the signal returns, so the wait for the unlock runs a
 // local event loop; the lock's own windows keep working meanwhile.
-void WaitForUnlock() {
-    if (!Locked())
+void WaitForUnlock(const BrowserHostHooks* hooks) {
+    if (!Locked(hooks))
         return;
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(100);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
-        if (!Locked())
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, hooks] {
+        if (!Locked(hooks))
             loop.quit();
     });
     poll.start();
     loop.exec();
 }
 
-void OnDownloadRequested(QWebEngineDownloadRequest* request) {
+void OnDownloadRequested(const BrowserHostHooks* hooks, QWebEngineDownloadRequest* request) {
     QPointer<QWebEngineDownloadRequest> guard(request);
-    WaitForUnlock();
+    WaitForUnlock(hooks);
     if (!guard)
         return;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     if (folder.isEmpty())
         folder = QDir::homePath();
     const QString suggested = QDir(folder).filePath(request->suggestedFileName());
-    CWinApp* app = CWinApp::Current();
-    CDownloadFileDialog dialog(suggested, app ? app->GetMainWnd() : nullptr);
-    const bool chosen = dialog.DoModal() == IDOK && !dialog.GetPathName().isEmpty();
+    const QString chosen = hooks->askDownloadPath ? hooks->askDownloadPath(suggested) : QString();
     if (!guard)
         return;
-    if (!chosen) {
+    if (chosen.isEmpty()) {
         request->cancel();
         return;
     }
-    const QFileInfo target(dialog.GetPathName());
+    // Saved where the person said, and never opened.
+    const QFileInfo target(chosen);
     request->setDownloadDirectory(target.absolutePath());
     request->setDownloadFileName(target.fileName());
     request->accept();
@@ -67,8 +60,10 @@ void OnDownloadRequested(QWebEngineDownloadRequest* request) {
 
 namespace BrowserDownloads {
 
-void Attach(QWebEngineProfile* profile) {
-    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile, &OnDownloadRequested);
+void Attach(QWebEngineProfile* profile, const BrowserHostHooks* hooks) {
+    QObject::connect(
+        profile, &QWebEngineProfile::downloadRequested, profile,
+        [hooks](QWebEngineDownloadRequest* request) { OnDownloadRequested(hooks, request); });
 }
 
 } // namespace BrowserDownloads

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "BrowserEngineApi.h"
+
 #include <QWebEnginePage>
 
 #include <functional>
 
 class QAuthenticator;
+class QDialog;
 
 // A web page of a browser window. Pages get no device or screen: every permission request
 // (camera, microphone, location, notifications, screen capture, mouse lock) and every request
@@ -13,7 +16,8 @@ class QAuthenticator;
 class CKeystowBrowserPage : public QWebEnginePage {
     Q_OBJECT
 public:
-    explicit CKeystowBrowserPage(QWebEngineProfile* profile, QObject* parent = nullptr);
+    CKeystowBrowserPage(QWebEngineProfile* profile, const BrowserHostHooks* hooks,
+                        QObject* parent = nullptr);
 
     // Makes the page of a new window a page asked for (a link with a target, window.open).
     void SetNewWindowFactory(std::function<QWebEnginePage*()> factory) {
@@ -37,6 +41,10 @@ private:
     void RefusePermission(const QUrl& origin, QWebEnginePage::Feature feature);
     void AskCredentials(const QUrl& url, QAuthenticator* authenticator, const QString& realmHost);
 
+    bool Locked() const;
+    void CloseWhenLocked(QDialog* dialog) const;
+
+    const BrowserHostHooks* m_hooks;
     std::function<QWebEnginePage*()> m_newWindow;
     int m_refusedPermissions = 0;
 };

@@ -186,6 +186,31 @@ void TestBrowserWindow::linkWithTargetOpensSecondWindow() {
     QCOMPARE(Title(frame), QStringLiteral("Opener"));
 }
 
+void TestBrowserWindow::keysMoveBetweenAddressAndPage() {
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
+    QTRY_VERIFY(frame->AddressHasFocus());
+    const auto inPage = [frame] {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && frame->BrowserView()->isAncestorOf(focus);
+    };
+    // F6 (Next Pane) goes from the address box to the page and back.
+    QVERIFY(m_frame->ExecuteCommand(ID_NEXT_PANE));
+    QTRY_VERIFY(inPage());
+    QVERIFY(m_frame->ExecuteCommand(ID_NEXT_PANE));
+    QTRY_VERIFY(frame->AddressHasFocus());
+    // Ctrl+L and Alt+D from the page select the whole address.
+    frame->SetAddressText(QStringLiteral("http://typed.org/"));
+    for (const QKeyCombination keys : {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D}) {
+        frame->BrowserView()->setFocus();
+        QTRY_VERIFY(inPage());
+        QTest::keyClick(QApplication::focusWidget(), keys.key(), keys.keyboardModifiers());
+        QTRY_VERIFY(frame->AddressHasFocus());
+        QCOMPARE(frame->AddressField()->selectedText(), QStringLiteral("http://typed.org/"));
+    }
+}
+
 void TestBrowserWindow::copyActsOnAddressFieldOrPage() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);

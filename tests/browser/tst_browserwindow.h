@@ -23,6 +23,7 @@ private slots:
     void newWindowShowsStartPage();
     void navigationBackAndForward();
     void linkWithTargetOpensSecondWindow();
+    void keysMoveBetweenAddressAndPage();
     void copyActsOnAddressFieldOrPage();
     void pasteGreyedWithoutText();
     void locationRequestRefused();

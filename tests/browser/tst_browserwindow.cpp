@@ -122,6 +122,10 @@ void TestBrowserWindow::newWindowShowsStartPage() {
     QCOMPARE(frame->BrowserView()->Pane()->Url(), CKeystowBrowserView::HomeUrl());
     QVERIFY(frame->SubWindow()->isMaximized());
     QCOMPARE(frame->AddressField()->text(), QString());
+    // Nothing of the page is a window of its own, which would show above the lock window that
+    // the main frame lays over its documents.
+    for (QWidget* widget : frame->findChildren<QWidget*>())
+        QVERIFY2(!widget->testAttribute(Qt::WA_NativeWindow), widget->metaObject()->className());
     QTRY_VERIFY(frame->AddressHasFocus());
     QCOMPARE(frame->AddressField()->selectedText(), frame->AddressField()->text());
     // Our own page never reaches the list through the address field.

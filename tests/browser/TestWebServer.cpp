@@ -28,7 +28,13 @@ void TestWebServer::Serve() {
             const bool known = m_pages.contains(path);
             const QByteArray body = known ? m_pages.value(path) : QByteArray("<title>none</title>");
             QByteArray reply = known ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n";
-            reply += "Content-Type: text/html; charset=utf-8\r\nConnection: close\r\n";
+            // Text files come as downloads.
+            if (path.endsWith(".txt"))
+                reply += "Content-Type: application/octet-stream\r\n"
+                         "Content-Disposition: attachment; filename=\"notes.txt\"\r\n"
+                         "Connection: close\r\n";
+            else
+                reply += "Content-Type: text/html; charset=utf-8\r\nConnection: close\r\n";
             reply += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
             socket->write(reply);
             socket->disconnectFromHost();

@@ -7,6 +7,8 @@
 #include "CCmdUI.h"
 #include "CKeystowBrowserChildFrame.h"
 #include "CKeystowBrowserView.h"
+#include "DialogScript.h"
+#include "DialogSteps.h"
 #include "TestWebServer.h"
 #include "TickClock.h"
 #include "resource.h"
@@ -17,10 +19,12 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -56,6 +60,7 @@ void TestBrowserWindow::initTestCase() {
     QVERIFY(m_server->isListening());
     m_server->SetPage("/a", "<html><head><title>Page A</title></head><body>"
                             "<a id=next href='/b'>next</a></body></html>");
+    m_server->SetPage("/notes.txt", "downloaded words");
     m_server->SetPage("/b", "<html><head><title>Page B</title></head><body>B</body></html>");
     m_server->SetPage("/blank", "<html><head><title>Opener</title></head><body>"
                                 "<a id=out href='/target' target='_blank'>out</a></body></html>");
@@ -310,6 +315,36 @@ void TestBrowserWindow::pageInputIsActivity() {
     QCOMPARE(m_host->m_lastActivity, 90000u);
     m_host->m_locked = 0;
     TickClock::SetSource({});
+}
+
+void TestBrowserWindow::downloadRefusedWhileLockedAskedOtherwise() {
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
+    QTemporaryDir target;
+    const QString path = target.filePath(QStringLiteral("saved.txt"));
+    const QUrl file = m_server->Url(QStringLiteral("/notes.txt"));
+    {
+        // Asked for while locked: refused, and no dialog shows over the lock.
+        DialogScript none;
+        m_host->m_locked = 1;
+        const int requests = m_server->Requests();
+        frame->BrowserView()->Pane()->Load(file);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->Requests() > requests, kPageTimeout);
+        QTRY_VERIFY(!frame->BrowserView()->Pane()->IsLoading());
+        QVERIFY(none.Seen().isEmpty());
+        m_host->m_locked = 0;
+    }
+    QString offered;
+    DialogScript script;
+    script.Then(ChooseFile(path, &offered));
+    frame->BrowserView()->Pane()->Load(file);
+    QTRY_VERIFY_WITH_TIMEOUT(script.Finished(), kPageTimeout);
+    QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("notes.txt"));
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), 16, kPageTimeout);
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("downloaded words"));
 }
 
 void TestBrowserWindow::ownPagesLeaveAddressEmpty() {

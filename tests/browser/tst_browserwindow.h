@@ -29,6 +29,7 @@ private slots:
     void locationRequestRefused();
     void pageDialogsCancelledWhileLocked();
     void pageInputIsActivity();
+    void downloadRefusedWhileLockedAskedOtherwise();
     void ownPagesLeaveAddressEmpty();
     void twoWindowsKeepBothAddresses();
     void browsingLeavesOnlyHistory();

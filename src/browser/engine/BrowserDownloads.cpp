@@ -3,11 +3,9 @@
 #include "BrowserEngineApi.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 
@@ -17,27 +15,15 @@ bool Locked(const BrowserHostHooks* hooks) {
     return hooks->isLocked && hooks->isLocked();
 }
 
-// The engine wants the answer before the signal returns, so the wait for the unlock runs a
-// local event loop; the lock's own windows keep working meanwhile.
-void WaitForUnlock(const BrowserHostHooks* hooks) {
-    if (!Locked(hooks))
-        return;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(100);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, hooks] {
-        if (!Locked(hooks))
-            loop.quit();
-    });
-    poll.start();
-    loop.exec();
-}
-
 void OnDownloadRequested(const BrowserHostHooks* hooks, QWebEngineDownloadRequest* request) {
-    QPointer<QWebEngineDownloadRequest> guard(request);
-    WaitForUnlock(hooks);
-    if (!guard)
+    // The engine wants the answer before the signal returns, and waiting for the unlock
+    // inside it is not safe: a download asked for while the screen is locked is refused, so
+    // nothing shows over the lock window.
+    if (Locked(hooks)) {
+        request->cancel();
         return;
+    }
+    QPointer<QWebEngineDownloadRequest> guard(request);
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     if (folder.isEmpty())
         folder = QDir::homePath();

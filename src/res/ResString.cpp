@@ -24,6 +24,12 @@ const QHash<int, QString>& Table() {
         {ID_WIZARD, QStringLiteral("View Welcome dialog (Wizard)...\nWizard")},
         {ID_WEB_BROWSER, QStringLiteral("Open a new built-in Web Browser window...\nWeb")},
         {ID_HELP, QStringLiteral("Display help...")},
+        // Browser windows.
+        {IDS_GO_BACK, QStringLiteral("Back")},
+        {IDS_GO_FORWARD, QStringLiteral("Forward")},
+        {IDS_VIEW_STOP, QStringLiteral("Stop")},
+        {IDS_VIEW_REFRESH, QStringLiteral("Refresh")},
+        {IDS_GO_HOME, QStringLiteral("Home")},
         // Standard commands.
         {ID_FILE_NEW, QStringLiteral("Create a new document\nNew")},
         {ID_FILE_OPEN, QStringLiteral("Open an existing document\nOpen")},

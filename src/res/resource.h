@@ -98,6 +98,22 @@
 #define IDB_TREE_EMAIL 147
 #define IDB_TREE_OTHER 149
 #define IDB_TREE_ROOT 150
+
+// ---- Browser windows
+#define ID_GO_BACK 32802
+#define ID_GO_FORWARD 32803
+#define ID_GO_HOME 32804
+#define ID_VIEW_REFRESH 32805
+#define ID_VIEW_STOP 32806
+#define IDS_GO_BACK 32807
+#define IDS_GO_FORWARD 32808
+#define IDS_VIEW_STOP 32809
+#define IDS_VIEW_REFRESH 32810
+#define IDS_GO_HOME 32811
+// Back and Forward carry this id while unavailable: nothing handles it, so they show greyed.
+#define ID_BROWSER_UNAVAILABLE 125
+#define ID_BROWSER_TOOLBAR 59392
+#define ID_BROWSER_ADDRESS 59393
 #define IDR_ACCOUNT_MENU_IMAGES 155
 // Right-pane pages and forms
 #define IDD_WEB_ROOT 103

@@ -9,7 +9,7 @@
 #include "ShellRegistration.h"
 #include "resource.h"
 
-#include "StandInDocTypes.h"
+#include "BrowserDocType.h"
 
 #include <PasswordsDocType.h>
 #include <TextDocType.h>
@@ -48,7 +48,7 @@ void CEditorApp::RegisterDocTemplates() {
     AddDocTemplate(m_pTextTemplate);
     m_pPasswordsTemplate = CreatePasswordsDocTemplate();
     AddDocTemplate(m_pPasswordsTemplate);
-    m_pBrowserTemplate = CreateStandInBrowserTemplate();
+    m_pBrowserTemplate = CreateBrowserDocTemplate();
     AddDocTemplate(m_pBrowserTemplate);
 }
 

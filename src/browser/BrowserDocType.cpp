@@ -1,0 +1,7 @@
+#include "BrowserDocType.h"
+
+#include "CKeystowBrowserDocTemplate.h"
+
+CMultiDocTemplate* CreateBrowserDocTemplate() {
+    return new CKeystowBrowserDocTemplate;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "CActivityHost.h"
+#include "FrameworkFixture.h"
+#include "TestWebServer.h"
+
+#include <QObject>
+#include <QVariant>
+
+#include <memory>
+
+class CKeystowBrowserChildFrame;
+class CMultiDocTemplate;
+
+// Browser windows in a skeleton of the program, with pages from a local test server.
+class TestBrowserWindow : public QObject, private FrameworkFixture {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void newWindowShowsStartPage();
+    void navigationBackAndForward();
+    void linkWithTargetOpensSecondWindow();
+    void keysMoveBetweenAddressAndPage();
+    void copyActsOnAddressFieldOrPage();
+    void pasteGreyedWithoutText();
+    void locationRequestRefused();
+    void pageDialogsCancelledWhileLocked();
+    void pageInputIsActivity();
+    void downloadRefusedWhileLockedAskedOtherwise();
+    void ownPagesLeaveAddressEmpty();
+    void twoWindowsKeepBothAddresses();
+    void browsingLeavesOnlyHistory();
+
+private:
+    CKeystowBrowserChildFrame* OpenWindow();
+    void Enter(CKeystowBrowserChildFrame* frame, const QString& text);
+    QVariant RunScript(CKeystowBrowserChildFrame* frame, const QString& script);
+    QStringList HistoryFileLines() const;
+
+    CMultiDocTemplate* m_template = nullptr;
+    std::unique_ptr<CActivityHost> m_host;
+    std::unique_ptr<TestWebServer> m_server;
+};

@@ -3,6 +3,7 @@
 #include "FileAccess.h"
 #include "KeyDerivation.h"
 #include "PasswordEncoding.h"
+#include "SecretString.h"
 #include "TextFile.h"
 
 #include <QFile>
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "keystow-cli: %s\n", text.toLocal8Bit().constData());
@@ -26,9 +28,8 @@ void PrintWarning(const QString& text) {
 }
 
 void WipeString(QString& text) {
-    if (!text.isEmpty())
-        OPENSSL_cleanse(text.data(), static_cast<size_t>(text.size()) * sizeof(QChar));
-    text.clear();
+    // data() on a shared string would wipe a fresh copy and leave the original as it was.
+    SecretString::WipeQString(text);
 }
 
 namespace {
@@ -164,6 +165,18 @@ bool ReadInput(const QString& in, QByteArray& bytes) {
     return true;
 }
 
+namespace {
+
+// Obtains the password into a buffer of its own and wipes the string it was read into.
+bool TakePassword(const CliOptions& options, bool confirm, SecretString& password, int& exitCode) {
+    QString typed;
+    const bool got = ObtainPassword(options, confirm, typed, exitCode);
+    password = SecretString(std::move(typed));
+    return got;
+}
+
+} // namespace
+
 int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     const QString path = options.positional.at(0);
     const QFileInfo info(path);
@@ -177,17 +190,15 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
         PrintError(QStringLiteral("%1 is empty").arg(path));
         return ExitNotRead;
     }
-    QString password;
     int exitCode = ExitOk;
-    if (!ObtainPassword(options, false, password, exitCode))
+    SecretString password;
+    if (!TakePassword(options, false, password, exitCode))
         return exitCode;
-    if (!AcceptPassword(password)) {
-        WipeString(password);
+    if (!AcceptPassword(password.View()))
         return ExitPasswordRefused;
-    }
     QString reason;
-    const LoadResult result = load(password, &reason);
-    WipeString(password);
+    const LoadResult result = load(password.View(), &reason);
+    password.Clear();
     switch (result) {
     case LoadResult::Loaded:
         return ExitOk;
@@ -203,17 +214,15 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
 
 int SaveWithNewPassword(const CliOptions& options, const QString& out,
                         const SaveWithPassword& save) {
-    QString password;
     int exitCode = ExitOk;
-    if (!ObtainPassword(options, true, password, exitCode))
+    SecretString password;
+    if (!TakePassword(options, true, password, exitCode))
         return exitCode;
-    if (!AcceptPassword(password)) {
-        WipeString(password);
+    if (!AcceptPassword(password.View()))
         return ExitPasswordRefused;
-    }
     QString reason;
-    const SaveResult result = save(password, &reason);
-    WipeString(password);
+    const SaveResult result = save(password.View(), &reason);
+    password.Clear();
     switch (result) {
     case SaveResult::Saved:
         return ExitOk;

@@ -11,6 +11,7 @@
 #include "CScreenLockSettingsDlg.h"
 #include "CScreenLockWnd.h"
 #include "CWelcomeDlg.h"
+#include "KeyDerivation.h"
 #include "KeyIndicators.h"
 #include "LegacyText.h"
 #include "ResString.h"
@@ -752,8 +753,7 @@ bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
         return true;
     app->LoadLockSettings();
     const LockSettings& settings = app->GetLockSettings();
-    const QByteArray stored = settings.screenPassword();
-    if (settings.passwordEnabled() == 0 || stored.isEmpty())
+    if (settings.passwordEnabled() == 0 || settings.screenPassword().isEmpty())
         return true;
     for (;;) {
         CPasswordDlg dlg(this);
@@ -763,10 +763,13 @@ bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
             return false;
         QByteArray typed;
         const bool representable =
-            PasswordToLegacyBytes(dlg.m_password, typed) == PasswordCheck::Ok;
-        dlg.m_password.fill(QChar(0));
+            PasswordToLegacyBytes(dlg.m_password.View(), typed) == PasswordCheck::Ok;
+        dlg.m_password.Clear();
+        // The stored password is copied out of the record only for the comparison.
+        QByteArray stored = settings.screenPassword();
         const bool right = representable && typed == stored;
-        typed.fill('\0');
+        WipeBytes(typed);
+        WipeBytes(stored);
         if (right)
             return true;
         const auto answer =

@@ -7,3 +7,4 @@
 // Each part of the crypto tests is its own QtTest class; tst_crypto runs them in turn.
 std::unique_ptr<QObject> CreateKeyDerivationTest();
 std::unique_ptr<QObject> CreateContainerTest();
+std::unique_ptr<QObject> CreateSecretStringTest();

@@ -5,7 +5,7 @@
 int main(int argc, char* argv[]) {
     int failures = 0;
     // The container tests lower the process's file size limit for a while: they come last.
-    for (auto create : {CreateKeyDerivationTest, CreateContainerTest}) {
+    for (auto create : {CreateKeyDerivationTest, CreateSecretStringTest, CreateContainerTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -753,7 +753,7 @@ bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
         return true;
     app->LoadLockSettings();
     const LockSettings& settings = app->GetLockSettings();
-    if (settings.passwordEnabled() == 0 || settings.screenPassword().isEmpty())
+    if (settings.passwordEnabled() == 0 || !settings.hasScreenPassword())
         return true;
     for (;;) {
         CPasswordDlg dlg(this);
@@ -765,11 +765,8 @@ bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
         const bool representable =
             PasswordToLegacyBytes(dlg.m_password.View(), typed) == PasswordCheck::Ok;
         dlg.m_password.Clear();
-        // The stored password is copied out of the record only for the comparison.
-        QByteArray stored = settings.screenPassword();
-        const bool right = representable && typed == stored;
+        const bool right = representable && settings.IsScreenPassword(typed);
         WipeBytes(typed);
-        WipeBytes(stored);
         if (right)
             return true;
         const auto answer =

@@ -286,7 +286,12 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     m_locked = 0;
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The filter is a child and would outlive this part of the frame: the events sent while the
+    // widgets below are taken down must not reach it.
+    delete m_lockInput;
+    m_lockInput = nullptr;
+}
 
 void CMainFrame::BuildMenus() {
     auto build = [this](const std::initializer_list<Popup>& popups, QList<QMenu*>& menus) {

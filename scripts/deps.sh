@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when some are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libssl-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          qt6-webengine-dev fonts-liberation)
+          qt6-webengine-dev fonts-liberation ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -4,6 +4,7 @@
 #include "KeyDerivation.h"
 #include "PasswordEncoding.h"
 #include "QuietTerminal.h"
+#include "SecretString.h"
 #include "TextFile.h"
 
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "keystow-cli: %s\n", text.toLocal8Bit().constData());
@@ -28,9 +30,8 @@ void PrintWarning(const QString& text) {
 }
 
 void WipeString(QString& text) {
-    if (!text.isEmpty())
-        OPENSSL_cleanse(text.data(), static_cast<size_t>(text.size()) * sizeof(QChar));
-    text.clear();
+    // data() on a shared string would wipe a fresh copy and leave the original as it was.
+    SecretString::WipeQString(text);
 }
 
 namespace {
@@ -174,6 +175,18 @@ bool ReadInput(const QString& in, QByteArray& bytes) {
     return true;
 }
 
+namespace {
+
+// Obtains the password into a buffer of its own and wipes the string it was read into.
+bool TakePassword(const CliOptions& options, bool confirm, SecretString& password, int& exitCode) {
+    QString typed;
+    const bool got = ObtainPassword(options, confirm, typed, exitCode);
+    password = SecretString(std::move(typed));
+    return got;
+}
+
+} // namespace
+
 int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     const QString path = options.positional.at(0);
     const QFileInfo info(path);
@@ -189,17 +202,15 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
         PrintError(QStringLiteral("%1 is empty").arg(path));
         return ExitNotRead;
     }
-    QString password;
     int exitCode = ExitOk;
-    if (!ObtainPassword(options, false, password, exitCode))
+    SecretString password;
+    if (!TakePassword(options, false, password, exitCode))
         return exitCode;
-    if (!AcceptPassword(password)) {
-        WipeString(password);
+    if (!AcceptPassword(password.View()))
         return ExitPasswordRefused;
-    }
     QString reason;
-    const LoadResult result = load(password, &reason);
-    WipeString(password);
+    const LoadResult result = load(password.View(), &reason);
+    password.Clear();
     switch (result) {
     case LoadResult::Loaded:
         return ExitOk;
@@ -247,17 +258,15 @@ int CheckOutput(const QString& out, const QStringList& inputs, bool force) {
 
 int SaveWithNewPassword(const CliOptions& options, const QString& out,
                         const SaveWithPassword& save) {
-    QString password;
     int exitCode = ExitOk;
-    if (!ObtainPassword(options, true, password, exitCode))
+    SecretString password;
+    if (!TakePassword(options, true, password, exitCode))
         return exitCode;
-    if (!AcceptPassword(password)) {
-        WipeString(password);
+    if (!AcceptPassword(password.View()))
         return ExitPasswordRefused;
-    }
     QString reason;
-    const SaveResult result = save(password, &reason);
-    WipeString(password);
+    const SaveResult result = save(password.View(), &reason);
+    password.Clear();
     switch (result) {
     case SaveResult::Saved:
         return ExitOk;

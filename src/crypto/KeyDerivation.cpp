@@ -31,7 +31,9 @@ void WipeKey(DesKey& key) {
 }
 
 void WipeBytes(QByteArray& bytes) {
-    if (!bytes.isEmpty())
-        OPENSSL_cleanse(bytes.data(), static_cast<size_t>(bytes.size()));
+    // data() would detach a shared array and wipe only the fresh copy; a buffer that is ours
+    // alone is overwritten where it is.
+    if (bytes.isDetached() && !bytes.isEmpty())
+        OPENSSL_cleanse(const_cast<char*>(bytes.constData()), static_cast<size_t>(bytes.size()));
     bytes.clear();
 }

@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 CEncryptedDoc::CEncryptedDoc(const QString& extension, const QString& saveFilter)
     : m_extension(extension), m_saveFilter(saveFilter) {
     OnCommand(ID_FILE_NEW, [this] { RunFileNewCommand(DialogParent()); });
@@ -25,19 +27,13 @@ CEncryptedDoc::CEncryptedDoc(const QString& extension, const QString& saveFilter
     OnCommand(ID_SET_FILE_PASSWORD, [this] { OnSetFilePassword(); });
 }
 
-CEncryptedDoc::~CEncryptedDoc() {
-    Wipe(m_filePassword);
-}
+// The password wipes itself.
+CEncryptedDoc::~CEncryptedDoc() = default;
 
-void CEncryptedDoc::Wipe(QString& secret) {
-    secret.fill(QChar(0));
-    secret.clear();
-}
-
-bool CEncryptedDoc::TakePassword(int result, QString& dialogPassword, QString& password) {
+bool CEncryptedDoc::TakePassword(int result, SecretString& dialogPassword, SecretString& password) {
     const bool confirmed = result == IDOK;
     if (confirmed)
-        password = dialogPassword;
+        password = std::move(dialogPassword); // moves the buffer: no second copy to wipe
     Wipe(dialogPassword);
     return confirmed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDocument.h"
+#include "SecretString.h"
 
 #include <QString>
 
@@ -18,7 +19,7 @@ public:
     ~CEncryptedDoc() override;
 
     // The file password; empty while none is set (a new document).
-    const QString& FilePassword() const { return m_filePassword; }
+    const SecretString& FilePassword() const { return m_filePassword; }
 
     // Before closing: unlocks the screen first when it is locked, then asks whether to save.
     // False keeps the document open, also when a save the person asked for did not complete.
@@ -45,8 +46,8 @@ protected:
 
     // Takes the password a dialog returned when it was confirmed, and wipes the dialog's copy
     // either way. True when the dialog was confirmed.
-    static bool TakePassword(int result, QString& dialogPassword, QString& password);
-    static void Wipe(QString& secret);
+    static bool TakePassword(int result, SecretString& dialogPassword, SecretString& password);
+    static void Wipe(SecretString& secret) { secret.Clear(); }
     // Tells the person that a save did not complete, naming the file and the reason.
     void TellNotSaved(const QString& path, const QString& reason) const;
     // Tells the person that a file could not be opened, naming it and the reason.
@@ -55,7 +56,7 @@ protected:
     // FIFO or device could block the window for good. False, with the person told, otherwise.
     bool CheckRegularFile(const QString& path) const;
 
-    QString m_filePassword;
+    SecretString m_filePassword;
 
 private:
     QString m_extension;

@@ -63,7 +63,7 @@ void CPasswordDlg::OnPasswordChanged() {
     // person out of a password chosen before.
     const PasswordCheck check =
         m_screenMode ? (m_password.isEmpty() ? PasswordCheck::Empty : PasswordCheck::Ok)
-                     : CheckCodePage(m_password);
+                     : CheckCodePage(m_password.View());
     ShowPasswordProblem(m_problem, check);
     m_ok->setEnabled(check == PasswordCheck::Ok);
     StampActivity();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CShellDialog.h"
+#include "SecretString.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,7 @@ public:
 
     // Out: the password typed, at most 259 code-page bytes; on cancel, the field as last
     // changed.
-    QString m_password;
+    SecretString m_password;
     // False while the screen is locked: the dialog then ignores the lock.
     bool m_useIdleTimer = true;
     // True asks for the screen password ("Screen Password:").

@@ -59,10 +59,11 @@ CSetPasswordDlg::CSetPasswordDlg(QWidget* parent) : CShellDialog(parent) {
 void CSetPasswordDlg::OnInitDialog() {
     if (m_setMode)
         m_ok->setText(tr("Set"));
-    const QString given = m_password;
-    m_edit->setText(given);
+    // The fields keep their text: they get copies, never a view of a buffer that goes.
+    const SecretString given = m_password;
+    m_edit->setText(given.ToQString());
     OnPasswordChanged();
-    m_confirm->setText(given);
+    m_confirm->setText(given.ToQString());
     OnConfirmChanged();
     if (m_password.isEmpty())
         m_ok->setEnabled(false);
@@ -71,7 +72,7 @@ void CSetPasswordDlg::OnInitDialog() {
 
 void CSetPasswordDlg::OnPasswordChanged() {
     m_password = CutPassword(m_edit->text());
-    ShowPasswordProblem(m_problem, CheckCodePage(m_password));
+    ShowPasswordProblem(m_problem, CheckCodePage(m_password.View()));
     // Any change of the password asks for a fresh confirmation.
     if (!m_confirm->text().isEmpty())
         m_confirm->clear();
@@ -114,7 +115,7 @@ void CSetPasswordDlg::OnOk() {
         m_edit->setFocus();
         return;
     }
-    const PasswordCheck check = CheckPassword(m_password);
+    const PasswordCheck check = CheckPassword(m_password.View());
     if (check != PasswordCheck::Ok) {
         // A weak key could neither encrypt nor decrypt: the save would fail later.
         ShowPasswordProblem(m_problem, check);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CShellDialog.h"
+#include "SecretString.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,7 @@ public:
 
     // In: the password shown in both fields (empty by default). Out: the new password, at
     // most 259 code-page bytes; on cancel, the first field as last typed or the value given.
-    QString m_password;
+    SecretString m_password;
     // True captions OK "Set" instead of "Save".
     bool m_setMode = false;
 

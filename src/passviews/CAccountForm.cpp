@@ -63,6 +63,7 @@ void CAccountForm::Build(const Layout& layout) {
         CEditEx* edit =
             notes ? AddMultiLineEdit(item.id, item.dlu) : AddLineEdit(item.id, item.dlu);
         StyleEdit(edit, notes ? -12 : -15);
+        edit->SetSecret(item.kind == Item::SecretField);
         m_layout.AddControl(edit->Widget(), CAnchorLayout::StretchWidth);
         m_fields.append({item.id, edit});
         const int id = item.id;

@@ -30,7 +30,8 @@ protected:
     // Builds the form from its controls: the title and name labels, the icon, then the edit
     // fields and labels in the order given, then the three buttons.
     struct Item {
-        enum Kind { Label, Field, NotesField };
+        // SecretField: a password, copied to the clipboard marked as secret and cleared later.
+        enum Kind { Label, Field, SecretField, NotesField };
         Kind kind;
         int id;
         const char* text;

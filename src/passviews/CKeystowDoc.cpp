@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace {
 const char kSaveFilter[] = "Keystow Encrypted Data Files (*.ksw)|*.ksw|";
 } // namespace
@@ -47,20 +49,18 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
     dlg.m_useIdleTimer = true;
     dlg.m_screenMode = false;
     const bool confirmed = dlg.DoModal() == IDOK;
-    QString password = dlg.m_password;
-    Wipe(dlg.m_password);
+    SecretString password = std::move(dlg.m_password);
     if (!confirmed)
         return false; // the person changed their mind: nothing to tell
 
     const QString fileName = QFileInfo(path).fileName();
     AccountStore loaded;
     QString reason;
-    const PasswordsLoadResult result = OpenPasswordsFile(path, password, loaded, &reason);
+    const PasswordsLoadResult result = OpenPasswordsFile(path, password.View(), loaded, &reason);
     switch (result) {
     case PasswordsLoadResult::Loaded:
         m_accounts = std::move(loaded);
-        m_filePassword = password;
-        Wipe(password);
+        m_filePassword = std::move(password);
         SetModifiedFlag(false);
         return true;
     case PasswordsLoadResult::NotDecrypted: {
@@ -90,25 +90,21 @@ bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
 }
 
 bool CKeystowDoc::SaveWithPassword(const QString& path, bool askPassword) {
-    QString password = m_filePassword;
+    SecretString password = m_filePassword;
     if (askPassword) {
         CSetPasswordDlg dlg(DialogParent());
         dlg.m_setMode = false;
         const bool confirmed = dlg.DoModal() == IDOK;
-        password = dlg.m_password;
-        Wipe(dlg.m_password);
-        if (!confirmed) {
-            Wipe(password);
+        password = std::move(dlg.m_password);
+        if (!confirmed)
             return false;
-        }
     }
     // The document takes the new password only once the file is really written with it.
-    const bool written = WriteFile(path, password);
+    const bool written = WriteFile(path, password.View());
     if (written) {
-        m_filePassword = password;
+        m_filePassword = std::move(password);
         SetModifiedFlag(false);
     }
-    Wipe(password);
     return written;
 }
 

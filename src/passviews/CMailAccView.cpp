@@ -14,7 +14,7 @@ CMailAccView::CMailAccView(QWidget* parent) : CAccountForm(QSize(291, 342), pare
            IDI_EMAIL_ACCOUNT,
            {{I::Field, IDC_MAIL_ADDRESS, nullptr, QRect(11, 59, 260, 14)},
             {I::Field, IDC_MAIL_USERID, nullptr, QRect(11, 122, 260, 14)},
-            {I::Field, IDC_MAIL_PASSWORD, nullptr, QRect(11, 152, 260, 14)},
+            {I::SecretField, IDC_MAIL_PASSWORD, nullptr, QRect(11, 152, 260, 14)},
             {I::Label, IDC_MAIL_ADDRESS_LABEL, "Mail Address:", QRect(11, 48, 54, 8)},
             {I::Label, IDC_MAIL_USERID_LABEL, "User ID:", QRect(11, 110, 59, 8)},
             {I::Label, IDC_MAIL_PASSWORD_LABEL, "Password:", QRect(11, 141, 71, 8)},

@@ -13,7 +13,7 @@ COtherAccView::COtherAccView(QWidget* parent) : CAccountForm(QSize(290, 309), pa
            QRect(110, 24, 168, 12),
            IDI_OTHER_ACCOUNT,
            {{I::Field, IDC_OTHER_DESCRIPTION, nullptr, QRect(11, 59, 260, 14)},
-            {I::Field, IDC_OTHER_PIN, nullptr, QRect(11, 91, 260, 14)},
+            {I::SecretField, IDC_OTHER_PIN, nullptr, QRect(11, 91, 260, 14)},
             {I::Label, IDC_OTHER_DESCRIPTION_LABEL,
              "Description (Credit Card No, Bank Account, Location, etc.): ", QRect(11, 48, 203, 8)},
             {I::Label, IDC_OTHER_PIN_LABEL,

@@ -14,7 +14,7 @@ CWebAccView::CWebAccView(QWidget* parent) : CAccountForm(QSize(293, 310), parent
            IDI_WEB_ACCOUNT,
            {{I::Field, IDC_WEB_ADDRESS, nullptr, QRect(11, 59, 260, 14)},
             {I::Field, IDC_WEB_USERID, nullptr, QRect(11, 91, 260, 14)},
-            {I::Field, IDC_WEB_PASSWORD, nullptr, QRect(11, 125, 260, 14)},
+            {I::SecretField, IDC_WEB_PASSWORD, nullptr, QRect(11, 125, 260, 14)},
             {I::Label, IDC_WEB_ADDRESS_LABEL, "Web Address:", QRect(11, 48, 54, 8)},
             {I::Label, IDC_WEB_USERID_LABEL, "User ID:", QRect(11, 80, 59, 8)},
             {I::Label, IDC_WEB_PASSWORD_LABEL, "Password:", QRect(11, 114, 71, 8)},

@@ -11,6 +11,7 @@
 #include "CScreenLockSettingsDlg.h"
 #include "CScreenLockWnd.h"
 #include "CWelcomeDlg.h"
+#include "KeyDerivation.h"
 #include "KeyIndicators.h"
 #include "LegacyText.h"
 #include "ResString.h"
@@ -285,7 +286,12 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     m_locked = 0;
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The filter is a child and would outlive this part of the frame: the events sent while the
+    // widgets below are taken down must not reach it.
+    delete m_lockInput;
+    m_lockInput = nullptr;
+}
 
 void CMainFrame::BuildMenus() {
     auto build = [this](const std::initializer_list<Popup>& popups, QList<QMenu*>& menus) {
@@ -752,8 +758,7 @@ bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
         return true;
     app->LoadLockSettings();
     const LockSettings& settings = app->GetLockSettings();
-    const QByteArray stored = settings.screenPassword();
-    if (settings.passwordEnabled() == 0 || stored.isEmpty())
+    if (settings.passwordEnabled() == 0 || !settings.hasScreenPassword())
         return true;
     for (;;) {
         CPasswordDlg dlg(this);
@@ -763,10 +768,10 @@ bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
             return false;
         QByteArray typed;
         const bool representable =
-            PasswordToLegacyBytes(dlg.m_password, typed) == PasswordCheck::Ok;
-        dlg.m_password.fill(QChar(0));
-        const bool right = representable && typed == stored;
-        typed.fill('\0');
+            PasswordToLegacyBytes(dlg.m_password.View(), typed) == PasswordCheck::Ok;
+        dlg.m_password.Clear();
+        const bool right = representable && settings.IsScreenPassword(typed);
+        WipeBytes(typed);
         if (right)
             return true;
         const auto answer =

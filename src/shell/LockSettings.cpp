@@ -2,10 +2,23 @@
 
 #include <QtEndian>
 
+#include <openssl/crypto.h>
+
 #include <cstring>
 
 LockSettings::LockSettings() {
     m_bytes.fill(0);
+}
+
+LockSettings::~LockSettings() {
+    Wipe();
+}
+
+bool LockSettings::IsScreenPassword(const QByteArray& text) const {
+    const char* stored = m_bytes.data() + kScreenPasswordOffset;
+    const size_t length = qstrnlen(stored, kTextFieldSize - 1);
+    return static_cast<size_t>(text.size()) == length &&
+           std::memcmp(stored, text.constData(), length) == 0;
 }
 
 quint32 LockSettings::ReadU32(int offset) const {
@@ -44,7 +57,5 @@ bool LockSettings::FromBytes(const QByteArray& bytes) {
 }
 
 void LockSettings::Wipe() {
-    volatile char* p = m_bytes.data();
-    for (int i = 0; i < kSize; ++i)
-        p[i] = 0;
+    OPENSSL_cleanse(m_bytes.data(), m_bytes.size());
 }

@@ -20,6 +20,10 @@ public:
     static constexpr int kTextFieldSize = 260;
 
     LockSettings();
+    LockSettings(const LockSettings&) = default;
+    LockSettings& operator=(const LockSettings&) = default;
+    // Every copy of the record holds the screen password: each is wiped when it goes.
+    ~LockSettings();
 
     quint32 lockEnabled() const { return ReadU32(kLockEnabledOffset); }
     void setLockEnabled(quint32 value) { WriteU32(kLockEnabledOffset, value); }
@@ -33,6 +37,9 @@ public:
     // Single-byte text up to the first zero (at most 259 bytes).
     QByteArray screenPassword() const { return ReadText(kScreenPasswordOffset); }
     void setScreenPassword(const QByteArray& text) { WriteText(kScreenPasswordOffset, text); }
+    // Whether a screen password is set, and whether it is the one given, without copying it out.
+    bool hasScreenPassword() const { return m_bytes[kScreenPasswordOffset] != 0; }
+    bool IsScreenPassword(const QByteArray& text) const;
     QByteArray promptText() const { return ReadText(kPromptTextOffset); }
     void setPromptText(const QByteArray& text) { WriteText(kPromptTextOffset, text); }
 

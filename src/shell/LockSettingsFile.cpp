@@ -48,9 +48,14 @@ bool LockSettingsFile::Read(const QString& path, LockSettings& record) {
     if (!ReadWholeFile(path, cipher))
         return false;
     DesKey key = MachineKey();
+    const bool taken = Decrypt(cipher, key, record);
+    WipeKey(key);
+    return taken;
+}
+
+bool LockSettingsFile::Decrypt(const QByteArray& cipher, const DesKey& key, LockSettings& record) {
     QByteArray plain;
     const bool decrypted = DecryptBuffer(key, cipher, plain);
-    WipeKey(key);
     // A short plain content is a damaged or foreign file: ignored as a whole.
     const bool taken = decrypted && record.FromBytes(plain);
     WipeBytes(plain);

@@ -4,6 +4,7 @@
 #include "CCmdUI.h"
 #include "CDocument.h"
 #include "CMDIFrameWnd.h"
+#include "CSecretClipboard.h"
 #include "CView.h"
 #include "CWinApp.h"
 #include "resource.h"
@@ -12,6 +13,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -260,9 +262,19 @@ bool CEditEx::ExecuteCommand(int id) {
         m_line ? m_line->undo() : m_text->undo();
         return true;
     case ID_EDIT_CUT:
+        if (m_secret && m_line) {
+            // del() is undoable, like the cut it stands in for.
+            if (!m_line->isReadOnly() && CopySecret())
+                m_line->del();
+            return true;
+        }
         m_line ? m_line->cut() : m_text->cut();
         return true;
     case ID_EDIT_COPY:
+        if (m_secret && m_line) {
+            CopySecret();
+            return true;
+        }
         m_line ? m_line->copy() : m_text->copy();
         return true;
     case ID_EDIT_PASTE:
@@ -283,7 +295,27 @@ bool CEditEx::ExecuteCommand(int id) {
     }
 }
 
+bool CEditEx::CopySecret() {
+    // As the field's own copy: a selection only, and never from a masked field.
+    if (!m_line->hasSelectedText() || m_line->echoMode() != QLineEdit::Normal)
+        return false;
+    CSecretClipboard::Instance()->Copy(m_line->selectedText());
+    return true;
+}
+
 bool CEditEx::eventFilter(QObject* watched, QEvent* event) {
+    // The field's own Ctrl+C / Ctrl+X (and Ctrl+Ins / Shift+Del) would copy without the mark.
+    if (m_secret && m_line && watched == m_line && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            ExecuteCommand(ID_EDIT_COPY);
+            return true;
+        }
+        if (key->matches(QKeySequence::Cut)) {
+            ExecuteCommand(ID_EDIT_CUT);
+            return true;
+        }
+    }
     if (event->type() == QEvent::ContextMenu &&
         (watched == Widget() || (m_text && watched == m_text->viewport()))) {
         ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());

@@ -45,6 +45,11 @@ public:
     QMenu* CreateContextMenu(QWidget* parent) const;
     void ShowContextMenu(const QPoint& globalPos);
 
+    // A secret field (a password) copies with CSecretClipboard: marked for clipboard managers
+    // and cleared again later. Single-line fields only.
+    void SetSecret(bool secret) { m_secret = secret; }
+    bool IsSecret() const { return m_secret; }
+
     // Acts on this field for the edit commands (undo, cut, copy, paste, clear, select all);
     // false for any other id.
     bool ExecuteCommand(int id);
@@ -67,9 +72,11 @@ private:
     void Init();
     void ApplyColours();
     void Dispatch(int id);
+    bool CopySecret();
 
     QLineEdit* m_line = nullptr;
     QPlainTextEdit* m_text = nullptr;
     QColor m_textColour;
     QColor m_bkColour;
+    bool m_secret = false;
 };

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 const char kSaveFilter[] = "Keystow Encrypted Text Files (*.etx)|*.etx|";
 } // namespace
@@ -32,7 +34,7 @@ bool CEditorDoc::OnOpenDocument(const QString& path) {
     if (!TakePassword(dlg.DoModal(), dlg.m_password, m_filePassword))
         return false;
     CEditorView* view = GetView();
-    if (!view || !view->LoadDocumentFile(path, m_filePassword)) {
+    if (!view || !view->LoadDocumentFile(path, m_filePassword.View())) {
         Wipe(m_filePassword);
         return false;
     }
@@ -45,15 +47,17 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = m_filePassword;
     dlg.m_setMode = false;
-    QString password;
+    SecretString password;
     if (!TakePassword(dlg.DoModal(), dlg.m_password, password))
         return false;
 
     CEditorView* view = GetView();
     QString reason;
-    const bool saved = view && view->SaveDocumentFile(path, password, &reason) == SaveResult::Saved;
+    const bool saved =
+        view && view->SaveDocumentFile(path, password.View(), &reason) == SaveResult::Saved;
+    // The document takes the password once the file has it.
     if (saved)
-        m_filePassword = password; // the document takes the password once the file has it
+        m_filePassword = std::move(password);
     else
         TellNotSaved(path, reason); // nothing was replaced, and closing will ask again
     Wipe(password);

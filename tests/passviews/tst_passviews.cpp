@@ -3,6 +3,7 @@
 #include "tst_CKeystowChildFrame.h"
 #include "tst_CKeystowDoc.h"
 #include "tst_CLeftView.h"
+#include "tst_SecretCopy.h"
 #include "tst_ViewActivity.h"
 #include "tst_WebAddress.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     status |= RunTestClass<TestCKeystowChildFrame>("TestCKeystowChildFrame", argc, argv);
     status |= RunTestClass<TestCLeftView>("TestCLeftView", argc, argv);
     status |= RunTestClass<TestAccountForms>("TestAccountForms", argc, argv);
+    status |= RunTestClass<TestSecretCopy>("TestSecretCopy", argc, argv);
     status |= RunTestClass<TestAddPages>("TestAddPages", argc, argv);
     status |= RunTestClass<TestWebAddress>("TestWebAddress", argc, argv);
     status |= RunTestClass<TestViewActivity>("TestViewActivity", argc, argv);

@@ -16,6 +16,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <new>
+
 namespace {
 
 QByteArray EncryptWithMachineKey(const QByteArray& plain) {
@@ -52,6 +54,9 @@ private slots:
     void textFieldsAreCutAndBounded_data();
     void textFieldsAreCutAndBounded();
     void reservedBytesAreCarriedThrough();
+    void screenPasswordComparedInPlace_data();
+    void screenPasswordComparedInPlace();
+    void destroyedRecordIsWiped();
     void fileRoundTrip();
     void fileIsPlainCipherWithoutRotation();
     void unreadableFileLeavesValues_data();
@@ -155,6 +160,51 @@ void TestLockSettings::reservedBytesAreCarriedThrough() {
     QCOMPARE(bytes.mid(820), original.mid(820));
     QCOMPARE(reread.timeoutIndex(), 2u);
     QCOMPARE(reread.promptText(), QByteArray("locked"));
+}
+
+void TestLockSettings::screenPasswordComparedInPlace_data() {
+    QTest::addColumn<QByteArray>("field"); // the field's 260 bytes as stored, zero-padded
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<bool>("same");
+    QTest::addColumn<bool>("set");
+    QTest::newRow("equal") << QByteArray("secret") << QByteArray("secret") << true << true;
+    QTest::newRow("typed shorter") << QByteArray("secret") << QByteArray("secre") << false << true;
+    QTest::newRow("typed longer") << QByteArray("secret") << QByteArray("secrets") << false << true;
+    QTest::newRow("case differs") << QByteArray("secret") << QByteArray("Secret") << false << true;
+    QTest::newRow("none set, none typed") << QByteArray() << QByteArray() << true << false;
+    QTest::newRow("none set, typed") << QByteArray() << QByteArray("x") << false << false;
+    QTest::newRow("longest") << QByteArray(259, 'p') << QByteArray(259, 'p') << true << true;
+    // A damaged field without its terminator counts as its first 259 bytes, as when read.
+    QTest::newRow("no terminator") << QByteArray(260, 'q') << QByteArray(259, 'q') << true << true;
+    QTest::newRow("no terminator, 260 typed")
+        << QByteArray(260, 'q') << QByteArray(260, 'q') << false << true;
+}
+
+void TestLockSettings::screenPasswordComparedInPlace() {
+    QFETCH(QByteArray, field);
+    QFETCH(QByteArray, typed);
+    QFETCH(bool, same);
+    QFETCH(bool, set);
+    QByteArray bytes(LockSettings::kSize, '\0');
+    bytes.replace(LockSettings::kScreenPasswordOffset, field.size(), field);
+    LockSettings record;
+    QVERIFY(record.FromBytes(bytes));
+    QCOMPARE(record.IsScreenPassword(typed), same);
+    QCOMPARE(record.IsScreenPassword(typed), record.screenPassword() == typed);
+    QCOMPARE(record.hasScreenPassword(), set);
+}
+
+void TestLockSettings::destroyedRecordIsWiped() {
+    // The record lives in storage of the test's own, so its bytes can be looked at after it.
+    alignas(LockSettings) unsigned char storage[sizeof(LockSettings)];
+    auto* record = new (storage) LockSettings;
+    record->setScreenPassword("screen secret");
+    record->setPromptText("prompt");
+    QVERIFY(QByteArray::fromRawData(reinterpret_cast<const char*>(storage), sizeof storage)
+                .contains("screen secret"));
+    record->~LockSettings();
+    for (unsigned char byte : storage)
+        QCOMPARE(int(byte), 0);
 }
 
 void TestLockSettings::fileRoundTrip() {

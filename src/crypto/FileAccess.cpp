@@ -279,40 +279,36 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
     return ReadStatus::Read;
 }
 
-bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason,
-                   const ReadOptions& options) {
+namespace {
+// Reads into out through read(allocate, size); on failure out is wiped and emptied.
+template <class Read> bool ReadIntoByteArray(QByteArray& out, Read read) {
     out.clear();
     qint64 size = 0;
-    const ReadStatus status = ReadWholeFileInto(
-        path,
-        [&out](qint64 length) {
-            out.resize(static_cast<qsizetype>(length));
-            return out.data();
-        },
-        size, reason, options);
+    const auto allocate = [&out](qint64 length) {
+        out.resize(static_cast<qsizetype>(length));
+        return out.data();
+    };
+    const ReadStatus status = read(allocate, size);
     if (status != ReadStatus::Read) {
         OPENSSL_cleanse(out.data(), static_cast<size_t>(out.size()));
         out.clear();
     }
     return status == ReadStatus::Read;
 }
+} // namespace
+
+bool ReadWholeFile(const QString& path, QByteArray& out, QString* reason,
+                   const ReadOptions& options) {
+    return ReadIntoByteArray(out, [&](const auto& allocate, qint64& size) {
+        return ReadWholeFileInto(path, allocate, size, reason, options);
+    });
+}
 
 bool ReadWholeDescriptor(int fd, const QString& name, QByteArray& out, QString* reason,
                          const ReadOptions& options) {
-    out.clear();
-    qint64 size = 0;
-    const ReadStatus status = ReadSequential(
-        fd, name,
-        [&out](qint64 length) {
-            out.resize(static_cast<qsizetype>(length));
-            return out.data();
-        },
-        size, reason, options);
-    if (status != ReadStatus::Read) {
-        OPENSSL_cleanse(out.data(), static_cast<size_t>(out.size()));
-        out.clear();
-    }
-    return status == ReadStatus::Read;
+    return ReadIntoByteArray(out, [&](const auto& allocate, qint64& size) {
+        return ReadSequential(fd, name, allocate, size, reason, options);
+    });
 }
 
 bool WriteAll(QIODevice& out, const char* data, qint64 length) {

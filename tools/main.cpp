@@ -53,9 +53,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption passwordFileOption(
         QStringLiteral("password-file"),
         QStringLiteral("Read the password from the first line of FILE."), QStringLiteral("FILE"));
-    const QCommandLineOption formatOption(QStringLiteral("format"),
-                                          QStringLiteral("Output format (json or csv)."),
-                                          QStringLiteral("FORMAT"), QStringLiteral("json"));
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"),
+        QStringLiteral("Format of export's output or import's input: json (the default), csv "
+                       "or keepass-xml."),
+        QStringLiteral("FORMAT"), QStringLiteral("json"));
     const QCommandLineOption forceOption(QStringLiteral("force"),
                                          QStringLiteral("Replace an existing output file."));
     parser.addOptions({outputOption, passwordFileOption, formatOption, forceOption});

@@ -73,48 +73,55 @@ inline void CompareSets(const AccountSet& actual, const AccountSet& expected) {
     }
 }
 
-// One row per account set, in the column "accounts".
-inline void AddAccountSetRows() {
-    QTest::newRow("every kind") << AccountSet{
-        {{"Bank", "https://bank.example/login", "me", "s3cret", "branch 12"}},
-        {{"Post", "me@post.example", "https://post.example/mail", "smtp.post.example",
-          "pop.post.example", "me.post", "mailpw", "since 2009"}},
-        {{"Card", "Visa", "1234", "expires 12/29"}}};
-    QTest::newRow("empty fields and nameless accounts")
-        << AccountSet{{{}, {"only a name"}}, {{}, {"m"}}, {{}, {"o"}}};
-    QTest::newRow("line breaks") << AccountSet{
-        {{"web", "https://a.example", "u", "p\r\nw", "line 1\r\nline 2\r\n\r\n"},
-         {"edges", "", "", "\r\n", "\r\nstarts and ends with a break\r\n"},
-         {"bare", "", "", "a\nb\rc", "lf\nonly and a lone\rCR"}},
-        {{"mail", "a@b.example", "https://w", "smtp\r\nsecond", "pop\nlf", "u", "pw\r\n",
-          "n1\r\nn2"}},
-        {{"card", "Visa\r\ngold", "12\r\n34", "\r\n"}}};
-    QTest::newRow("spaces and tabs")
-        << AccountSet{{{" w ", "  https://a.example ", "\tme\t", "  pw  ", "  "}},
-                      {{" m", " a@b ", " w ", " s ", " p ", " u ", " pw ", " n "}},
-                      {{"o ", " d ", " 1 ", " n"}}};
-    QTest::newRow("markup and CSV specials")
-        << AccountSet{{{"<b>&amp;</b>", "https://a.example/?x=1&y=\"2\"", "a,b", "\"quoted\"",
-                        "]]> &#13; <!-- --> <?pi?> ''"}},
-                      {{"\"", "\"a\"@b", "\"w\"", "\"", "s,\"p\"", "\"\"", ",", "\"\"\"\""}},
-                      {{"&lt;", "\"d\"", "'1'", "<![CDATA[x]]>"}}};
-    QTest::newRow("beyond Latin") << AccountSet{
-        {{QStringLiteral("Почта 郵便 😀"), QStringLiteral("https://例え.テスト/パス"),
-          QStringLiteral("użytkownik"), QStringLiteral("пароль🔑é"),
-          QStringLiteral("שלום עולם\r\nمرحبا")}},
-        {{QStringLiteral("Ελληνικά"), QStringLiteral("ä@ö.example"), QStringLiteral("https://ü"),
-          QStringLiteral("smtp.ü"), QStringLiteral("pop.ß"), QStringLiteral("ñ"),
-          QStringLiteral("ç"), QStringLiteral("e\u0301")}},
-        {{QStringLiteral("カード"), QStringLiteral("描述"), QStringLiteral("١٢٣٤"),
-          QStringLiteral("🙂")}}};
-    QTest::newRow("notes that look like labelled lines") << AccountSet{
-        {{"web", "", "", "", "Mail Address: not a label on a web account"}},
-        {{"empty address", "", "", "", "", "", "", "Mail Address: from the notes"},
-         {"out of order", "a@b", "", "", "", "", "", "Mail Address: again"},
-         {"marker", "", "", "smtp", "", "", "", "Notes:\r\nwith the marker"},
-         {"marker only", "", "", "", "", "", "", "Notes:"},
-         {"quoted value", "\"x\"", "", "\"s", "", "", "", "POP Server: p"}},
-        {{"desc", "", "", "Description: d"}, {"label value", "Description: d", "", "Notes:\r\n"}}};
+// Named account sets.
+inline QList<QPair<const char*, AccountSet>> AccountSets() {
+    QList<QPair<const char*, AccountSet>> sets;
+    sets.append(
+        {"every kind",
+         AccountSet{{{"Bank", "https://bank.example/login", "me", "s3cret", "branch 12"}},
+                    {{"Post", "me@post.example", "https://post.example/mail", "smtp.post.example",
+                      "pop.post.example", "me.post", "mailpw", "since 2009"}},
+                    {{"Card", "Visa", "1234", "expires 12/29"}}}});
+    sets.append({"empty fields and nameless accounts",
+                 AccountSet{{{}, {"only a name"}}, {{}, {"m"}}, {{}, {"o"}}}});
+    sets.append(
+        {"line breaks",
+         AccountSet{{{"web", "https://a.example", "u", "p\r\nw", "line 1\r\nline 2\r\n\r\n"},
+                     {"edges", "", "", "\r\n", "\r\nstarts and ends with a break\r\n"},
+                     {"bare", "", "", "a\nb\rc", "lf\nonly and a lone\rCR"}},
+                    {{"mail", "a@b.example", "https://w", "smtp\r\nsecond", "pop\nlf", "u",
+                      "pw\r\n", "n1\r\nn2"}},
+                    {{"card", "Visa\r\ngold", "12\r\n34", "\r\n"}}}});
+    sets.append(
+        {"spaces and tabs", AccountSet{{{" w ", "  https://a.example ", "\tme\t", "  pw  ", "  "}},
+                                       {{" m", " a@b ", " w ", " s ", " p ", " u ", " pw ", " n "}},
+                                       {{"o ", " d ", " 1 ", " n"}}}});
+    sets.append({"markup and CSV specials",
+                 AccountSet{{{"<b>&amp;</b>", "https://a.example/?x=1&y=\"2\"", "a,b", "\"quoted\"",
+                              "]]> &#13; <!-- --> <?pi?> ''"}},
+                            {{"\"", "\"a\"@b", "\"w\"", "\"", "s,\"p\"", "\"\"", ",", "\"\"\"\""}},
+                            {{"&lt;", "\"d\"", "'1'", "<![CDATA[x]]>"}}}});
+    sets.append(
+        {"beyond Latin",
+         AccountSet{
+             {{QStringLiteral("Почта 郵便 😀"), QStringLiteral("https://例え.テスト/パス"),
+               QStringLiteral("użytkownik"), QStringLiteral("пароль🔑é"),
+               QStringLiteral("שלום עולם\r\nمرحبا")}},
+             {{QStringLiteral("Ελληνικά"), QStringLiteral("ä@ö.example"),
+               QStringLiteral("https://ü"), QStringLiteral("smtp.ü"), QStringLiteral("pop.ß"),
+               QStringLiteral("ñ"), QStringLiteral("ç"), QStringLiteral("e\u0301")}},
+             {{QStringLiteral("カード"), QStringLiteral("描述"), QStringLiteral("١٢٣٤"),
+               QStringLiteral("🙂")}}}});
+    sets.append(
+        {"notes that look like labelled lines",
+         AccountSet{{{"web", "", "", "", "Mail Address: not a label on a web account"}},
+                    {{"empty address", "", "", "", "", "", "", "Mail Address: from the notes"},
+                     {"out of order", "a@b", "", "", "", "", "", "Mail Address: again"},
+                     {"marker", "", "", "smtp", "", "", "", "Notes:\r\nwith the marker"},
+                     {"marker only", "", "", "", "", "", "", "Notes:"},
+                     {"quoted value", "\"x\"", "", "\"s", "", "", "", "POP Server: p"}},
+                    {{"desc", "", "", "Description: d"},
+                     {"label value", "Description: d", "", "Notes:\r\n"}}}});
     AccountSet many;
     for (int i = 0; i < 40; ++i) {
         many.web.append(
@@ -127,5 +134,13 @@ inline void AddAccountSetRows() {
                 OtherAccount(QStringLiteral("other %1").arg(i), QString(), QString::number(i)));
         }
     }
-    QTest::newRow("many accounts in order") << many;
+    sets.append({"many accounts in order", many});
+    return sets;
+}
+
+// One row per account set, in the column "accounts".
+inline void AddAccountSetRows() {
+    for (const auto& [name, set] : AccountSets()) {
+        QTest::newRow(name) << set;
+    }
 }

@@ -156,6 +156,15 @@ QByteArray KeepCarriageReturns(const QByteArray& xml) {
     return out;
 }
 
+// The reader's message, without the name of an undeclared entity: that is a piece of a value,
+// a password perhaps ("pa&ss;word").
+QString ReaderMessage(const QString& message) {
+    if (message.startsWith(QLatin1String("Entity '"))) {
+        return QStringLiteral("an undeclared entity (a bare & must be written &amp;)");
+    }
+    return message;
+}
+
 // The walk over a plain KeePass 2 XML export.
 class KeePassReader {
 public:
@@ -380,7 +389,7 @@ private:
             error = QStringLiteral("line %1, column %2: %3")
                         .arg(m_xml.lineNumber())
                         .arg(m_xml.columnNumber())
-                        .arg(m_xml.errorString());
+                        .arg(ReaderMessage(m_xml.errorString()));
         }
         return false;
     }

@@ -198,6 +198,9 @@ void TestAccountsMigration::xmlRefused_data() {
         << KeePassFile(Group("G", Entry("<b>bold</b>"))) << "<b> may not hold other elements";
     QTest::newRow("character the file cannot keep")
         << KeePassFile(Group("Other Accounts", Entry("o", Str("PIN", "&#xFFFE;")))) << "line";
+    QTest::newRow("undeclared entity, its name kept out")
+        << KeePassFile(Group("G", Entry("t", Str("Password", "pa&s3cr3t;word"))))
+        << "line 7, column 114: an undeclared entity";
     QTest::newRow("junk after the document") << QByteArray("<KeePassFile/><x>") << "line 1, column";
     QByteArray deep;
     for (int i = 0; i < 300; ++i) {
@@ -216,6 +219,7 @@ void TestAccountsMigration::xmlRefused() {
     QVERIFY(!AccountsFromKeePassXml(xml, store, message));
     QVERIFY2(message.contains(error), qPrintable(message));
     QVERIFY(!message.contains("EXPANDED"));
+    QVERIFY(!message.contains("s3cr3t"));
     QCOMPARE(SetOf(store).web.size(), 1);
     QCOMPARE(store.mail.size() + store.other.size(), 0);
 }

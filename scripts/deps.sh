@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when some are missing.
+# Installs the Debian packages the build and the tests need, when some are missing
+# (keepassxc: the migration tests check our exports against its command-line tool).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libssl-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          qt6-webengine-dev fonts-liberation ccache)
+          qt6-webengine-dev fonts-liberation ccache keepassxc)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -2,9 +2,9 @@
 
 #include "AccountsCsv.h"
 #include "AccountsJson.h"
+#include "AccountsKeePassXml.h"
 #include "KeyDerivation.h"
 #include "PasswordsFile.h"
-
 
 #include <cstdio>
 
@@ -69,10 +69,22 @@ int List(const CliOptions& options) {
     return ExitOk;
 }
 
-int Export(const CliOptions& options) {
+const QLatin1String kKeePassXml("keepass-xml");
+
+// The format named by --format, or an empty string after saying why it is unknown.
+QString Format(const CliOptions& options) {
     const QString format = options.format.toLower();
-    if (format != u"json" && format != u"csv") {
-        PrintError(QStringLiteral("unknown format \"%1\" (use json or csv)").arg(options.format));
+    if (format != u"json" && format != u"csv" && format != kKeePassXml) {
+        PrintError(QStringLiteral("unknown format \"%1\" (use json, csv or keepass-xml)")
+                       .arg(options.format));
+        return QString();
+    }
+    return format;
+}
+
+int Export(const CliOptions& options) {
+    const QString format = Format(options);
+    if (format.isEmpty()) {
         return ExitUsage;
     }
     if (const int refused = CheckOutput(
@@ -84,26 +96,46 @@ int Export(const CliOptions& options) {
     if (code != ExitOk) {
         return code;
     }
-    QByteArray bytes = format == u"csv" ? AccountsToCsv(store) : AccountsToJson(store);
+    QByteArray bytes;
+    if (format == kKeePassXml) {
+        QString error;
+        if (!AccountsToKeePassXml(store, bytes, error)) {
+            PrintError(QStringLiteral("%1: %2").arg(options.positional.at(0), error));
+            return ExitNotWritten;
+        }
+    } else {
+        bytes = format == u"csv" ? AccountsToCsv(store) : AccountsToJson(store);
+    }
     const int written = WritePlaintext(options.output, bytes);
     WipeBytes(bytes);
     return written;
 }
 
 int Import(const CliOptions& options) {
+    const QString format = Format(options);
+    if (format.isEmpty()) {
+        return ExitUsage;
+    }
     const QString in = options.positional.at(0);
     const QString out = options.positional.at(1);
     if (const int refused = CheckOutput(out, {in, options.passwordFile}, options.force)) {
         return refused;
     }
-    QByteArray json;
-    if (!ReadInput(in, json)) {
+    QByteArray bytes;
+    if (!ReadInput(in, bytes)) {
         return ExitNotRead;
     }
     AccountStore store;
     QString error;
-    const bool parsed = AccountsFromJson(json, store, error);
-    WipeBytes(json);
+    bool parsed = false;
+    if (format == kKeePassXml) {
+        parsed = AccountsFromKeePassXml(bytes, store, error);
+    } else if (format == u"csv") {
+        parsed = AccountsFromCsv(bytes, store, error);
+    } else {
+        parsed = AccountsFromJson(bytes, store, error);
+    }
+    WipeBytes(bytes);
     if (!parsed) {
         PrintError(QStringLiteral("%1: %2").arg(in == u"-" ? QStringLiteral("standard input") : in,
                                                 error));
@@ -120,11 +152,13 @@ QList<CliCommand> PasswordsCommands() {
     return {
         {"list", "list FILE.ksw", "print the kind and name of each account, one per line", 1, 1,
          List},
-        {"export", "export FILE.ksw [--format json|csv] [-o OUT] [--force]",
-         "print the accounts as JSON or CSV, or write them to OUT (owner-only)", 1, 1, Export},
-        {"import", "import IN.json OUT.ksw [--force]",
-         "write the accounts of a JSON document (- for standard input) into a new passwords "
-         "file; an existing OUT is replaced only with --force",
+        {"export", "export FILE.ksw [--format json|csv|keepass-xml] [-o OUT] [--force]",
+         "print the accounts as JSON, CSV or KeePass 2 XML, or write them to OUT (owner-only)", 1,
+         1, Export},
+        {"import", "import IN OUT.ksw [--format json|csv|keepass-xml] [--force]",
+         "write the accounts of IN (- for standard input) into a new passwords file: our JSON "
+         "(the default), CSV (ours or a password manager's) or a KeePass 2 XML export; an "
+         "existing OUT is replaced only with --force",
          2, 2, Import},
     };
 }

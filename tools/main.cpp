@@ -27,6 +27,10 @@ QString CommandList() {
         "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
         "command line.\n\nA command that writes a file (encrypt, decrypt -o, export -o, import)\n"
         "replaces an existing one only with --force, and never writes over its own input.\n"
+        "\nexport --format keepass-xml writes what keepassxc-cli import reads; import reads\n"
+        "keepassxc-cli export -f xml (--format keepass-xml) and -f csv (--format csv). Exports\n"
+        "are not encrypted. Malformed input to import is a usage error naming its line and\n"
+        "column.\n"
         "\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
         "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is "
         "refused,\n6 the file decrypts but does not hold a passwords document.\n");
@@ -53,9 +57,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption passwordFileOption(
         QStringLiteral("password-file"),
         QStringLiteral("Read the password from the first line of FILE."), QStringLiteral("FILE"));
-    const QCommandLineOption formatOption(QStringLiteral("format"),
-                                          QStringLiteral("Output format (json or csv)."),
-                                          QStringLiteral("FORMAT"), QStringLiteral("json"));
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"),
+        QStringLiteral("Format of export's output or import's input: json (the default), csv "
+                       "or keepass-xml."),
+        QStringLiteral("FORMAT"), QStringLiteral("json"));
     const QCommandLineOption forceOption(QStringLiteral("force"),
                                          QStringLiteral("Replace an existing output file."));
     parser.addOptions({outputOption, passwordFileOption, formatOption, forceOption});

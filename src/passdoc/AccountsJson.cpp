@@ -1,5 +1,7 @@
 #include "AccountsJson.h"
 
+#include "StorableText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,25 +47,6 @@ QJsonArray ListToJson(const AccountList<T>& list, const JsonField<T> (&keys)[N])
     return array;
 }
 
-// The first character that a passwords file cannot hold so that standard XML readers accept
-// it (control characters other than tab and line breaks, a zero above all, which would end the
-// text; unpaired surrogates; U+FFFE and U+FFFF), or -1.
-int FirstUnstorable(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF) {
-            return c;
-        }
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            return c;
-        }
-    }
-    return -1;
-}
-
 template <class T, size_t N>
 bool ListFromJson(const QJsonObject& root, const char* listKey, const JsonField<T> (&keys)[N],
                   QList<T>& out, QString& error) {
@@ -107,9 +90,7 @@ bool ListFromJson(const QJsonObject& root, const char* listKey, const JsonField<
             record.*key.member = field.toString();
             const int bad = FirstUnstorable(record.*key.member);
             if (bad >= 0) {
-                error = QStringLiteral("%1: holds the character U+%2, which the file cannot keep")
-                            .arg(at, QString::number(bad, 16).toUpper().rightJustified(
-                                         4, QLatin1Char('0')));
+                error = QStringLiteral("%1: %2").arg(at, UnstorableMessage(bad));
                 return false;
             }
         }

@@ -1,5 +1,6 @@
 #include "tst_accountlist.h"
 #include "tst_accountsexport.h"
+#include "tst_accountsmigration.h"
 #include "tst_passwordscli.h"
 #include "tst_passwordsmarkup.h"
 #include "tst_xmltext.h"
@@ -25,6 +26,10 @@ int main(int argc, char** argv) {
     }
     {
         TestAccountsExport test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestAccountsMigration test;
         failed += QTest::qExec(&test, argc, argv);
     }
     {

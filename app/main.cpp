@@ -42,8 +42,13 @@ int main(int argc, char* argv[]) {
         return 1;
 
     CSingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
-    if (!parser.isSet(newInstance) && instance.Start(files) == CSingleInstance::Role::HandedOver)
-        return 0;
+    if (!parser.isSet(newInstance)) {
+        if (instance.Start(files) == CSingleInstance::Role::HandedOver)
+            return 0;
+        if (instance.LastHandOver() == CSingleInstance::HandOverResult::NoAnswer)
+            fprintf(stderr, "%s\n",
+                    "keystow: the running program does not answer; starting a separate one.");
+    }
 
     CEditorApp app;
     app.SetCommandLineFiles(files);

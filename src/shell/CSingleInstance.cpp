@@ -141,7 +141,8 @@ CSingleInstance::Role CSingleInstance::Start(const QStringList& files, int answe
     QLockFile lock(QDir(m_folder).filePath(QStringLiteral("keystow-editor.lock")));
     if (!lock.tryLock(2 * answerTimeoutMs))
         return Role::Standalone;
-    switch (HandOver(SocketPath(), files, answerTimeoutMs)) {
+    m_lastHandOver = HandOver(SocketPath(), files, answerTimeoutMs);
+    switch (m_lastHandOver) {
     case HandOverResult::Accepted:
         return Role::HandedOver;
     case HandOverResult::NoServer:

@@ -45,6 +45,9 @@ public:
     using Receiver = std::function<bool(const QStringList& files)>;
     void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
 
+    // How the last Start's attempt to reach a running program ended.
+    HandOverResult LastHandOver() const { return m_lastHandOver; }
+
     QString SocketPath() const;
     bool IsListening() const;
     // Stops listening (at the end of the program): later starts then run on their own.
@@ -65,4 +68,5 @@ private:
     QString m_folder;
     QLocalServer* m_server = nullptr;
     Receiver m_receiver;
+    HandOverResult m_lastHandOver = HandOverResult::NoServer;
 };

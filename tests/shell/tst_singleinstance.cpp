@@ -36,16 +36,20 @@ public:
         m_thread.reset(QThread::create([this, folder, files, timeoutMs] {
             CSingleInstance instance(folder);
             m_role = instance.Start(files, timeoutMs);
+            m_result = instance.LastHandOver();
         }));
         m_thread->start();
     }
     ~SecondStart() { m_thread->wait(); }
     bool Finished() const { return m_thread->isFinished(); }
     Role GetRole() const { return m_role; }
+    CSingleInstance::HandOverResult Result() const { return m_result; }
 
 private:
     std::unique_ptr<QThread> m_thread;
     std::atomic<Role> m_role{Role::Standalone};
+    std::atomic<CSingleInstance::HandOverResult> m_result{
+        CSingleInstance::HandOverResult::Accepted};
 };
 
 // What a crashed program leaves: a socket file nobody listens on.
@@ -158,6 +162,7 @@ void TestSingleInstance::refusedFilesStartOwnProgram() {
     SecondStart second(m_dir->path(), files);
     QTRY_VERIFY(second.Finished());
     QCOMPARE(second.GetRole(), Role::Standalone);
+    QCOMPARE(second.Result(), CSingleInstance::HandOverResult::Refused);
     QCOMPARE(m_received.size(), 1);
     // The running program keeps its socket.
     QVERIFY(m_server->IsListening());
@@ -238,6 +243,7 @@ void TestSingleInstance::silentProgramNotWaitedForLong() {
     SecondStart second(m_dir->path(), {QStringLiteral("/x/wait.etx")}, 300);
     QTRY_VERIFY(second.Finished());
     QCOMPARE(second.GetRole(), Role::Standalone);
+    QCOMPARE(second.Result(), CSingleInstance::HandOverResult::NoAnswer);
     QVERIFY(silent.isListening());
     QVERIFY(QFileInfo::exists(probe.SocketPath()));
 }

@@ -1,9 +1,13 @@
-// keystow [FILE]: starts the editor, opening FILE at once when it is named.
+// keystow [--new-instance] [FILE...]: starts the editor, opening the files at once when they are
+// named. While the program already runs for this person, the files go to it instead.
 #include "CEditorApp.h"
+#include "CSingleInstance.h"
 #include "CoreDumps.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -23,19 +27,38 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Keystow Editor keeps text and passwords documents encrypted on disk."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption newInstance(
+        QStringLiteral("new-instance"),
+        QStringLiteral("Start a separate program even when one already runs."));
+    parser.addOption(newInstance);
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("An encrypted document (.etx or .ksw) to open."),
-                                 QStringLiteral("[FILE]"));
+                                 QStringLiteral("Encrypted documents (.etx or .ksw) to open."),
+                                 QStringLiteral("[FILE...]"));
     parser.process(application);
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
-        fprintf(stderr, "%s\n", qPrintable(QStringLiteral("Name at most one file.")));
-        parser.showHelp(1);
+    QStringList files;
+    for (const QString& file : parser.positionalArguments())
+        files.append(QFileInfo(file).absoluteFilePath());
+    if (!CEditorApp::CheckCommandLineFiles(files))
+        return 1;
+
+    CSingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!parser.isSet(newInstance)) {
+        if (instance.Start(files) == CSingleInstance::Role::HandedOver)
+            return 0;
+        if (instance.LastHandOver() == CSingleInstance::HandOverResult::NoAnswer)
+            fprintf(stderr, "%s\n",
+                    "keystow: the running program does not answer; starting a separate one.");
     }
 
     CEditorApp app;
-    if (!files.isEmpty())
-        app.SetCommandLineFile(files.first());
+    app.SetCommandLineFiles(files);
+    instance.SetReceiver([&app](const QStringList& handed) {
+        app.ReceiveFiles(handed);
+        return true;
+    });
+    // Once the program is ending, later starts run on their own instead of waiting for it.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &instance,
+                     &CSingleInstance::Stop);
     if (!app.InitInstance())
         return 1;
     app.ShowStartupWelcome();

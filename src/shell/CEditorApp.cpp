@@ -3,6 +3,7 @@
 #include "CDocManager.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
+#include "CWelcomeDlg.h"
 #include "DataFolder.h"
 #include "LockSettingsFile.h"
 #include "ResString.h"
@@ -14,14 +15,17 @@
 #include <PasswordsDocType.h>
 #include <TextDocType.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileOpenEvent>
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -30,7 +34,11 @@ const QString kSettings = QStringLiteral("Settings");
 QSize g_testScreen;
 } // namespace
 
-CEditorApp::CEditorApp() : CWinApp(ResString(IDS_APP_TITLE)) {}
+CEditorApp::CEditorApp() : CWinApp(ResString(IDS_APP_TITLE)), m_pendingTimer(new QTimer(this)) {
+    // Waiting files are tried again on every tick until they are open.
+    m_pendingTimer->setInterval(100);
+    connect(m_pendingTimer, &QTimer::timeout, this, [this] { OpenPendingFiles(); });
+}
 
 CEditorApp::~CEditorApp() {
     GetDocManager()->CloseAllDocuments();
@@ -66,17 +74,16 @@ bool CEditorApp::InitInstance() {
 
     LoadLockSettings();
 
-    if (!m_commandLineFile.isEmpty()) {
-        // The file opens before the window shows; a refused password or a file that does not
-        // decrypt ends the program.
-        const QFileInfo info(m_commandLineFile);
-        if (!info.isFile() || !info.isReadable()) {
-            std::fprintf(stderr, "keystow: cannot open %s: %s\n",
-                         qPrintable(QDir::toNativeSeparators(m_commandLineFile)),
-                         info.exists() ? "not a readable file" : "no such file");
+    if (!m_commandLineFiles.isEmpty()) {
+        // The files open before the window shows; when none opens (a refused password, a
+        // file that does not decrypt) the program ends, unless files handed over meanwhile
+        // wait.
+        if (!CheckCommandLineFiles(m_commandLineFiles))
             return false;
-        }
-        if (!OpenDocumentFile(m_commandLineFile))
+        int opened = 0;
+        for (const QString& path : std::as_const(m_commandLineFiles))
+            opened += OpenDocumentFile(path) ? 1 : 0;
+        if (opened == 0 && m_pendingFiles.isEmpty())
             return false;
     } else if (m_lockSettings.lockAtStartup()) {
         // Locked before anything shows; the welcome page waits for the screen password.
@@ -85,15 +92,101 @@ bool CEditorApp::InitInstance() {
         if (GetShowWelcome())
             m_pMainFrame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 1;
     }
+    qApp->installEventFilter(this);
     m_pMainFrame->show();
     return true;
+}
+
+bool CEditorApp::CheckCommandLineFiles(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable()) {
+            std::fprintf(stderr, "keystow: cannot open %s: %s\n",
+                         qPrintable(QDir::toNativeSeparators(path)),
+                         info.exists() ? "not a readable file" : "no such file");
+            return false;
+        }
+    }
+    return true;
+}
+
+void CEditorApp::ReceiveFiles(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (!m_pendingFiles.contains(absolute))
+            m_pendingFiles.append(absolute);
+    }
+    BringToFront();
+    if (!m_pendingFiles.isEmpty()) {
+        m_pendingTimer->start();
+        QTimer::singleShot(0, this, [this] { OpenPendingFiles(); });
+    }
+}
+
+void CEditorApp::BringToFront() {
+    CMainFrame* frame = m_pMainFrame;
+    if (!frame)
+        return;
+    if (frame->isMinimized())
+        frame->setWindowState(frame->windowState() & ~Qt::WindowMinimized);
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+    // A window manager gives the focus to another program's window only when asked this way.
+    if (QWindow* window = frame->windowHandle())
+        window->requestActivate();
+}
+
+bool CEditorApp::OpenPendingFiles() {
+    // A tick during a file's password prompt: that file is off the list but not open yet.
+    if (m_openingPending)
+        return false;
+    if (m_pendingFiles.isEmpty()) {
+        m_pendingTimer->stop();
+        return true;
+    }
+    CMainFrame* frame = m_pMainFrame;
+    // Nothing of a file shows over the lock, nor in the middle of another dialog; the start
+    // page only asks what to open, and a file from outside answers that.
+    if (!frame || frame->m_locked || frame->IsUnlocking())
+        return false;
+    if (auto* welcome = qobject_cast<CWelcomeDlg*>(QApplication::activeModalWidget())) {
+        welcome->reject();
+        return false; // the next tick, once the page has gone
+    }
+    if (QApplication::activeModalWidget())
+        return false;
+    m_openingPending = true;
+    while (!m_pendingFiles.isEmpty() && !frame->m_locked) {
+        const QString path = m_pendingFiles.takeFirst();
+        if (OpenDocumentFile(path) || !frame->m_locked)
+            continue;
+        // The lock closed its password prompt: it asks again after the unlock.
+        m_pendingFiles.prepend(path);
+    }
+    m_openingPending = false;
+    if (!m_pendingFiles.isEmpty())
+        return false;
+    m_pendingTimer->stop();
+    return true;
+}
+
+bool CEditorApp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FileOpen && watched == qApp) {
+        auto* open = static_cast<QFileOpenEvent*>(event);
+        const QString path = open->file().isEmpty() ? open->url().toLocalFile() : open->file();
+        if (!path.isEmpty())
+            ReceiveFiles({path});
+        return true;
+    }
+    return CWinApp::eventFilter(watched, event);
 }
 
 void CEditorApp::ShowStartupWelcome() {
     // Not after a file named on the command line, and not while the start-up lock holds (the
     // page then opens after the unlock).
-    if (!m_commandLineFile.isEmpty() || !m_pMainFrame || m_pMainFrame->m_locked ||
-        !GetShowWelcome())
+    if (!m_commandLineFiles.isEmpty() || !m_pendingFiles.isEmpty() || !m_pMainFrame ||
+        m_pMainFrame->m_locked || !GetShowWelcome())
         return;
     CMainFrame* frame = m_pMainFrame;
     QTimer::singleShot(0, frame, [frame] { frame->ExecuteCommand(ID_WIZARD); });

@@ -6,9 +6,11 @@
 #include <QMutex>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class CMainFrame;
 class CMultiDocTemplate;
+class QTimer;
 
 // The application: start-up, the three document types, the per-user settings (section
 // "Settings" and the recent files) and the machine's screen-lock settings record.
@@ -18,9 +20,22 @@ public:
     CEditorApp();
     ~CEditorApp() override;
 
-    // The file named on the command line, if any; set before InitInstance.
-    void SetCommandLineFile(const QString& path) { m_commandLineFile = path; }
+    // The files named on the command line, if any; set before InitInstance.
+    void SetCommandLineFile(const QString& path) { m_commandLineFiles = QStringList{path}; }
+    void SetCommandLineFiles(const QStringList& paths) { m_commandLineFiles = paths; }
+    // False, with a line on standard error naming the file, when one is not a readable file.
+    static bool CheckCommandLineFiles(const QStringList& paths);
     bool InitInstance() override;
+
+    // Files from outside the program: another start, the desktop, a drop. The frame comes to
+    // the front at once; the files open as File Open would once the screen is unlocked and no
+    // dialog is open, one after the other. None: the frame only comes to the front.
+    void ReceiveFiles(const QStringList& paths);
+    // The received files still waiting to open.
+    const QStringList& PendingFiles() const { return m_pendingFiles; }
+    // Opens the waiting files when the program is ready for them; false while they wait.
+    bool OpenPendingFiles();
+    void BringToFront();
     // The welcome page once the event loop runs, when start-up shows it.
     void ShowStartupWelcome();
 
@@ -51,10 +66,17 @@ public:
     CMultiDocTemplate* m_pPasswordsTemplate = nullptr;
     CMultiDocTemplate* m_pBrowserTemplate = nullptr;
 
+protected:
+    // The desktop's request to open a file (a drop on the dock icon) goes the same way.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void RegisterDocTemplates();
 
-    QString m_commandLineFile;
+    QStringList m_commandLineFiles;
+    QStringList m_pendingFiles;
+    QTimer* m_pendingTimer = nullptr;
+    bool m_openingPending = false;
     QString m_lockSettingsPath;
     LockSettings m_lockSettings;
     QMutex m_lockSettingsMutex;

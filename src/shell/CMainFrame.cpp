@@ -605,15 +605,15 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 void CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
     QStringList paths;
     for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
             paths.append(url.toLocalFile());
     }
     activateWindow();
-    CWinApp* app = CWinApp::Current();
-    for (const QString& path : paths) {
-        if (app && QFileInfo(path).isFile())
-            app->OpenDocumentFile(path);
-    }
+    // Opened after the drop has ended, the way files from outside open: the program that
+    // dragged them is not kept waiting through the password prompts, and a lock falling
+    // meanwhile holds the rest.
+    if (CEditorApp* app = App())
+        app->ReceiveFiles(paths);
 }
 
 void CMainFrame::OnHelp() {

@@ -371,7 +371,9 @@ void TestMainFrame::droppedFileOpens() {
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    QVERIFY(asked);
+    // After the drop has ended.
+    QTRY_VERIFY(asked);
+    QTRY_VERIFY(m_app->PendingFiles().isEmpty());
     // Cancelled: nothing more stays open, and nothing was typed into the document.
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), onDocumentWindow ? 1 : 0);
     if (existing)

@@ -182,11 +182,17 @@ void TestSettings::commandLine_data() {
     QTest::addColumn<QString>("output");
     QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                              << QStringLiteral("Keystow Editor");
-    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("[FILE]");
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
+                          << QStringLiteral("[FILE...]");
+    QTest::newRow("help names --new-instance")
+        << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("--new-instance");
     QTest::newRow("missing file ends the program")
         << QStringList{QStringLiteral("/nonexistent/folder/notes.etx")} << 1 << QString();
-    QTest::newRow("two files") << QStringList{QStringLiteral("a.etx"), QStringLiteral("b.etx")} << 1
-                               << QString();
+    QTest::newRow("two files, both missing")
+        << QStringList{QStringLiteral("a.etx"), QStringLiteral("b.etx")} << 1 << QString();
+    QTest::newRow("missing file with --new-instance")
+        << QStringList{QStringLiteral("--new-instance"), QStringLiteral("/nonexistent/x.etx")} << 1
+        << QString();
 }
 
 void TestSettings::commandLine() {
@@ -203,6 +209,8 @@ void TestSettings::commandLine() {
     env.insert(QStringLiteral("HOME"), m_dir->path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path());
     env.insert(QStringLiteral("KEYSTOW_DATA_DIR"), m_dir->path());
+    // Never handed to a program the person runs.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->path());
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     QVERIFY(process.waitForFinished(30000));

@@ -52,10 +52,7 @@ int main(int argc, char* argv[]) {
 
     CEditorApp app;
     app.SetCommandLineFiles(files);
-    instance.SetReceiver([&app](const QStringList& handed) {
-        app.ReceiveFiles(handed);
-        return true;
-    });
+    instance.SetReceiver([&app](const QStringList& handed) { return app.ReceiveFiles(handed); });
     // Once the program is ending, later starts run on their own instead of waiting for it.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &instance,
                      &CSingleInstance::Stop);

@@ -110,7 +110,9 @@ bool CEditorApp::CheckCommandLineFiles(const QStringList& paths) {
     return true;
 }
 
-void CEditorApp::ReceiveFiles(const QStringList& paths) {
+bool CEditorApp::ReceiveFiles(const QStringList& paths) {
+    if (m_closing)
+        return false;
     for (const QString& path : paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
         if (!m_pendingFiles.contains(absolute))
@@ -121,6 +123,7 @@ void CEditorApp::ReceiveFiles(const QStringList& paths) {
         m_pendingTimer->start();
         QTimer::singleShot(0, this, [this] { OpenPendingFiles(); });
     }
+    return true;
 }
 
 void CEditorApp::BringToFront() {

@@ -30,7 +30,10 @@ public:
     // Files from outside the program: another start, the desktop, a drop. The frame comes to
     // the front at once; the files open as File Open would once the screen is unlocked and no
     // dialog is open, one after the other. None: the frame only comes to the front.
-    void ReceiveFiles(const QStringList& paths);
+    // False, taking nothing, while the program is closing: the files would go with it.
+    bool ReceiveFiles(const QStringList& paths);
+    // Set by the frame while its close asks about unsaved documents.
+    void SetClosing(bool closing) { m_closing = closing; }
     // The received files still waiting to open.
     const QStringList& PendingFiles() const { return m_pendingFiles; }
     // Opens the waiting files when the program is ready for them; false while they wait.
@@ -77,6 +80,7 @@ private:
     QStringList m_pendingFiles;
     QTimer* m_pendingTimer = nullptr;
     bool m_openingPending = false;
+    bool m_closing = false;
     QString m_lockSettingsPath;
     LockSettings m_lockSettings;
     QMutex m_lockSettingsMutex;

@@ -567,11 +567,18 @@ void CMainFrame::ApplyStoredPlacement() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The placement is kept even when a document then refuses to close.
-    if (CEditorApp* app = App())
+    CEditorApp* app = App();
+    if (app)
         app->SaveWindowPlacement(this);
     if (isMaximized() || isMinimized() || isFullScreen())
         showNormal();
+    // Files handed over during the questions about unsaved documents are refused: the start
+    // that sent them then opens them itself instead of losing them with this program.
+    if (app)
+        app->SetClosing(true);
     CMDIFrameWnd::closeEvent(event);
+    if (app && !event->isAccepted())
+        app->SetClosing(false);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

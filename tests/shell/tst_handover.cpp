@@ -7,6 +7,7 @@
 #include "CEditorDoc.h"
 #include "CEditorView.h"
 #include "CMultiDocTemplate.h"
+#include "CSaveChangesDlg.h"
 #include "CSingleInstance.h"
 #include "CWelcomeDlg.h"
 #include "DialogScript.h"
@@ -24,6 +25,8 @@
 #include <QProcess>
 #include <QTimer>
 #include <QtTest>
+
+#include <future>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -66,6 +69,7 @@ private slots:
     void severalDroppedFilesOpenEach();
     void dropOnLockedFrameRefused();
     void fileOpenEventOpensFile();
+    void filesRefusedWhileClosing();
 
 private:
     QString MakeTextFile(const QString& name, const QString& text);
@@ -85,10 +89,7 @@ void TestHandOver::init() {
     m_instance = std::make_unique<CSingleInstance>(m_runtime->path());
     QCOMPARE(m_instance->Start({}), CSingleInstance::Role::Server);
     CEditorApp* app = m_app.get();
-    m_instance->SetReceiver([app](const QStringList& files) {
-        app->ReceiveFiles(files);
-        return true;
-    });
+    m_instance->SetReceiver([app](const QStringList& files) { return app->ReceiveFiles(files); });
 }
 
 void TestHandOver::cleanup() {
@@ -387,6 +388,43 @@ void TestHandOver::fileOpenEventOpensFile() {
     QTRY_VERIFY(script.Finished());
     QTRY_VERIFY(DocumentFor(path));
     QCOMPARE(DocumentFor(path)->GetView()->toPlainText(), QStringLiteral("from dock"));
+}
+
+void TestHandOver::filesRefusedWhileClosing() {
+    // A file handed over while Exit asks about an unsaved document would be lost with the
+    // program: it is refused, so the start that sent it opens it itself. Once the person
+    // cancels the exit, hand-overs are taken again.
+    QVERIFY(m_app->m_pTextTemplate->OpenDocumentFile(QString()));
+    static_cast<CEditorDoc*>(m_frame->GetActiveDocument())
+        ->GetView()
+        ->insertPlainText(QStringLiteral("unsaved"));
+    const QString path = MakeTextFile(QStringLiteral("late.etx"), QStringLiteral("late"));
+    const QString socketPath = m_instance->SocketPath();
+    const auto handOver = [&socketPath, &path] {
+        auto result = std::async(std::launch::async, [&socketPath, &path] {
+            return CSingleInstance::HandOver(socketPath, {path});
+        });
+        while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return result.get();
+    };
+    CSingleInstance::HandOverResult whileAsking = CSingleInstance::HandOverResult::NoServer;
+    DialogScript script;
+    script.Then([&](QWidget* dialog) {
+        auto* question = qobject_cast<CSaveChangesDlg*>(dialog);
+        QVERIFY2(question, dialog->metaObject()->className());
+        whileAsking = handOver();
+        question->done(IDCANCEL);
+    });
+    script.Then(TypePassword(kPassword, false));
+    m_frame->ExecuteCommand(ID_APP_EXIT);
+    QTRY_COMPARE(script.Seen().size(), 1);
+    QCOMPARE(whileAsking, CSingleInstance::HandOverResult::Refused);
+    QVERIFY(m_frame->isVisible());
+    QVERIFY(m_app->PendingFiles().isEmpty());
+    QCOMPARE(handOver(), CSingleInstance::HandOverResult::Accepted);
+    QTRY_VERIFY(script.Finished());
+    QTRY_VERIFY(DocumentFor(path));
 }
 
 std::unique_ptr<QObject> CreateHandOverTest() {

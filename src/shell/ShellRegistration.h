@@ -11,8 +11,9 @@ extern const char kSystemDesktopEntryPath[];
 
 // Makes the desktop know the two document types and open them with this program: a
 // shared-mime-info package for .etx and .ksw and a .desktop entry, both per user under the
-// XDG data folder. Runs at every start; files are rewritten only when their content changes,
-// and the desktop's caches are refreshed only then. False when a file could not be written.
+// XDG data folder. Runs at every start of a program that is not installed system-wide; files
+// are rewritten only when their content changes, and the desktop's caches are refreshed only
+// then. False when a file could not be written.
 bool RegisterShellFileTypes(const QString& executable, const QString& dataHome);
 
 // Whether one of the data folders, other than the per-user dataHome, holds both the MIME package

@@ -41,20 +41,24 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi
 
-# Debian's hardening flags, as a package built by the Debian tools would have them.
+# Debian's hardening flags, as a package built by the Debian tools would have them. The About
+# box shows the build date: taken from the last commit, so that a rebuild gives the same files.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 build="build-package"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
-LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DKEYSTOW_TESTS=OFF "${launcher[@]}" >/dev/null
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS) -Wno-date-time"
+ldflags=$(dpkg-buildflags --get LDFLAGS)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DKEYSTOW_TESTS=OFF "${launcher[@]}" -DCMAKE_CXX_FLAGS="$cxxflags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build" -j "$jobs"
 rm -f "$build"/keystow_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/keystow_*.deb)
 echo "Package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 echo "lintian:"
 lintian --fail-on error --display-info "$deb" || { echo "package.sh: lintian reports errors" >&2; exit 1; }

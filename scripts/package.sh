@@ -106,8 +106,11 @@ echo "Installing $name into a clean Debian 12 root"
 in_root() { $sudo chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
     LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
 in_root apt-get update -qq
+# What a desktop has that reads our files: the MIME and desktop databases, xdg-mime, man.
+in_root apt-get install -y -qq --no-install-recommends shared-mime-info desktop-file-utils \
+    xdg-utils man-db </dev/null >"$cache/install.log" 2>&1 || { tail -20 "$cache/install.log"; exit 1; }
 in_root bash -c "cd /tmp && apt-get install -y -qq --no-install-recommends ./$name" </dev/null \
-    >"$cache/install.log" 2>&1 || { tail -20 "$cache/install.log"; exit 1; }
+    >>"$cache/install.log" 2>&1 || { tail -20 "$cache/install.log"; exit 1; }
 echo "Installed; starting the programs"
 in_root env QT_QPA_PLATFORM=offscreen keystow --version
 in_root keystow-cli --help | head -3
@@ -121,4 +124,15 @@ for f in /usr/share/applications/org.keystow.Editor.desktop \
     /usr/share/mime/packages/keystow-editor.xml /usr/share/man/man1/keystow-cli.1.gz; do
     in_root test -f "$f" || { echo "package.sh: $f is missing in the root" >&2; exit 1; }
 done
+for type in application/x-keystow-etx application/x-keystow-ksw; do
+    default=$(in_root xdg-mime query default "$type")
+    [ "$default" = org.keystow.Editor.desktop ] ||
+        { echo "package.sh: xdg-mime names \"$default\" for $type" >&2; exit 1; }
+done
+echo "xdg-mime names org.keystow.Editor.desktop for both file types"
+in_root grep -q "application/x-keystow-etx" /usr/share/mime/globs2 ||
+    { echo "package.sh: the MIME database lacks our types" >&2; exit 1; }
+in_root env MANWIDTH=80 man keystow-cli 2>&1 | grep -q "^EXIT STATUS" ||
+    { echo "package.sh: man keystow-cli does not show the manual" >&2; exit 1; }
+echo "man keystow-cli shows the manual"
 echo "check-root: passed"

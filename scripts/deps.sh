@@ -3,7 +3,8 @@
 # (keepassxc: the migration tests check our exports against its command-line tool).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libssl-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          qt6-webengine-dev fonts-liberation ccache keepassxc)
+          qt6-webengine-dev fonts-liberation ccache
+          desktop-file-utils appstream man-db keepassxc)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

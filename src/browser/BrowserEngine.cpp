@@ -39,13 +39,16 @@ const BrowserHostHooks* Hooks() {
     return &hooks;
 }
 
-// Next to the program, or where the build put it for programs run from elsewhere (tests).
+// Next to the program (the build tree), in the private folder an installed program keeps it
+// in, or where the build put it for programs run from elsewhere (tests).
 QStringList Candidates() {
-    QStringList folders{QCoreApplication::applicationDirPath()};
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    QStringList folders{programFolder.path(),
+                        programFolder.filePath(QStringLiteral(KEYSTOW_MODULE_RELDIR))};
     const QString binDir = qEnvironmentVariable("KEYSTOW_BIN_DIR");
     if (!binDir.isEmpty())
         folders << binDir;
-    folders << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../bin"));
+    folders << programFolder.filePath(QStringLiteral("../bin"));
     QStringList paths;
     for (const QString& folder : folders)
         paths << QDir(folder).filePath(QStringLiteral("keystow_webengine"));

@@ -69,8 +69,7 @@ bool CEditorApp::InitInstance() {
     m_pMainFrame = new CMainFrame;
     SetMainWnd(m_pMainFrame);
     m_pMainFrame->setAcceptDrops(true);
-    RegisterShellFileTypes(QCoreApplication::applicationFilePath(),
-                           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    RegisterShellFileTypesUnlessInstalled(QCoreApplication::applicationFilePath());
 
     LoadLockSettings();
 

@@ -7,6 +7,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+const char kMimePackagePath[] = "mime/packages/keystow-editor.xml";
+const char kUserDesktopEntryPath[] = "applications/keystow-editor.desktop";
+const char kSystemDesktopEntryPath[] = "applications/org.keystow.Editor.desktop";
+
 namespace {
 
 const char kEtxMime[] = "application/x-keystow-etx";
@@ -50,19 +54,13 @@ QString QuoteExec(const QString& program) {
 } // namespace
 
 QString MimePackageText() {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-               "  <mime-type type=\"%1\">\n"
-               "    <comment>Keystow Encrypted Text</comment>\n"
-               "    <glob pattern=\"*.etx\"/>\n"
-               "  </mime-type>\n"
-               "  <mime-type type=\"%2\">\n"
-               "    <comment>Keystow Encrypted Data</comment>\n"
-               "    <glob pattern=\"*.ksw\"/>\n"
-               "  </mime-type>\n"
-               "</mime-info>\n")
-        .arg(QLatin1String(kEtxMime), QLatin1String(kKswMime));
+    // The very file a system-wide install puts in place.
+    static const QString text = [] {
+        Q_INIT_RESOURCE(shellfiles);
+        QFile file(QStringLiteral(":/shell/keystow-editor.xml"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }();
+    return text;
 }
 
 QString DesktopEntryText(const QString& executable) {
@@ -70,7 +68,7 @@ QString DesktopEntryText(const QString& executable) {
                           "Type=Application\n"
                           "Name=Keystow Editor\n"
                           "Comment=Keeps text and passwords documents encrypted\n"
-                          "Exec=%1 %f\n"
+                          "Exec=%1 %F\n"
                           "Icon=document-encrypted\n"
                           "Terminal=false\n"
                           "Categories=Utility;Security;\n"
@@ -84,12 +82,10 @@ bool RegisterShellFileTypes(const QString& executable, const QString& dataHome) 
     const QDir home(dataHome);
     bool mimeChanged = false;
     bool desktopChanged = false;
-    const bool mimeOk =
-        WriteIfChanged(home.filePath(QStringLiteral("mime/packages/keystow-editor.xml")),
-                       MimePackageText().toUtf8(), mimeChanged);
-    const bool desktopOk =
-        WriteIfChanged(home.filePath(QStringLiteral("applications/keystow-editor.desktop")),
-                       DesktopEntryText(executable).toUtf8(), desktopChanged);
+    const bool mimeOk = WriteIfChanged(home.filePath(QLatin1String(kMimePackagePath)),
+                                       MimePackageText().toUtf8(), mimeChanged);
+    const bool desktopOk = WriteIfChanged(home.filePath(QLatin1String(kUserDesktopEntryPath)),
+                                          DesktopEntryText(executable).toUtf8(), desktopChanged);
     if (mimeChanged)
         RunIfPresent(QStringLiteral("update-mime-database"),
                      {home.filePath(QStringLiteral("mime"))});
@@ -97,4 +93,25 @@ bool RegisterShellFileTypes(const QString& executable, const QString& dataHome) 
         RunIfPresent(QStringLiteral("update-desktop-database"),
                      {home.filePath(QStringLiteral("applications"))});
     return mimeOk && desktopOk;
+}
+
+bool InstalledSystemWide(const QStringList& dataFolders, const QString& dataHome) {
+    const QString home = QDir::cleanPath(dataHome);
+    for (const QString& folder : dataFolders) {
+        if (folder.isEmpty() || QDir::cleanPath(folder) == home)
+            continue;
+        const QDir dir(folder);
+        if (QFileInfo(dir.filePath(QLatin1String(kMimePackagePath))).isFile() &&
+            QFileInfo(dir.filePath(QLatin1String(kSystemDesktopEntryPath))).isFile())
+            return true;
+    }
+    return false;
+}
+
+bool RegisterShellFileTypesUnlessInstalled(const QString& executable) {
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (InstalledSystemWide(QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation),
+                            dataHome))
+        return true;
+    return RegisterShellFileTypes(executable, dataHome);
 }

@@ -21,6 +21,7 @@ std::unique_ptr<QObject> CreateLockDialogsTest();
 std::unique_ptr<QObject> CreateLockWindowTest();
 std::unique_ptr<QObject> CreateSingleInstanceTest();
 std::unique_ptr<QObject> CreateHandOverTest();
+std::unique_ptr<QObject> CreateShellFilesTest();
 
 // The whole program started as at a normal start, with its settings, lock settings and files
 // in a folder of the test's own.

@@ -250,7 +250,7 @@ void TestSettings::fileTypesRegistered() {
     QVERIFY(RegisterShellFileTypes(QStringLiteral("/usr/bin/keystow"), home));
     QFile entry(desktopPath);
     QVERIFY(entry.open(QIODevice::ReadOnly));
-    QVERIFY(entry.readAll().contains("Exec=\"/usr/bin/keystow\" %f"));
+    QVERIFY(entry.readAll().contains("Exec=\"/usr/bin/keystow\" %F"));
     QVERIFY(!RegisterShellFileTypes(QStringLiteral("/usr/bin/keystow"), QString()));
 }
 
@@ -258,13 +258,13 @@ void TestSettings::desktopExecQuoting_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("execLine");
     QTest::newRow("plain") << "/usr/bin/keystow"
-                           << "Exec=\"/usr/bin/keystow\" %f";
+                           << "Exec=\"/usr/bin/keystow\" %F";
     QTest::newRow("space") << "/opt/my apps/keystow"
-                           << "Exec=\"/opt/my apps/keystow\" %f";
+                           << "Exec=\"/opt/my apps/keystow\" %F";
     QTest::newRow("dollar and percent") << "/opt/$x/100%/keystow"
-                                        << "Exec=\"/opt/\\\\$x/100%%/keystow\" %f";
+                                        << "Exec=\"/opt/\\\\$x/100%%/keystow\" %F";
     QTest::newRow("quote and backslash") << "/opt/a\"b\\c/keystow"
-                                         << "Exec=\"/opt/a\\\\\"b\\\\\\\\c/keystow\" %f";
+                                         << "Exec=\"/opt/a\\\\\"b\\\\\\\\c/keystow\" %F";
 }
 
 void TestSettings::desktopExecQuoting() {

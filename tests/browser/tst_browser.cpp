@@ -1,4 +1,5 @@
 #include "tst_browserhistory.h"
+#include "tst_browsermenus.h"
 #include "tst_browserwindow.h"
 
 #include "TestRunner.h"
@@ -27,5 +28,7 @@ int main(int argc, char** argv) {
     int status = 0;
     status |= RunTestClass<TestBrowserHistory>("TestBrowserHistory", argc, argv);
     status |= RunTestClass<TestBrowserWindow>("TestBrowserWindow", argc, argv);
+    // Last: the whole program registers its file types in the run's home folder.
+    status |= RunTestClass<TestBrowserMenus>("TestBrowserMenus", argc, argv);
     return status;
 }

@@ -22,7 +22,6 @@ int main(int argc, char** argv) {
     qputenv("XDG_CACHE_HOME", root + "/.cache");
     qputenv("XDG_STATE_HOME", root + "/.local/state");
     qputenv("KEYSTOW_TEST_HOME", root);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestSettingsFolder settings;
     int status = 0;

@@ -14,9 +14,6 @@
 int main(int argc, char* argv[]) {
     // Before any document is decrypted: a crash must not leave its text in a core file.
     DisableCoreDumps();
-    // The built-in browser's engine, loaded later, shares its drawing contexts with the
-    // program's windows; that can only be arranged before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Keystow"));
     QCoreApplication::setApplicationName(QStringLiteral("Keystow Editor"));

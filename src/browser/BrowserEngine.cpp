@@ -11,6 +11,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
+
+// Exported by Qt GUI without a public header; the web engine reads the context back.
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
 namespace {
 
@@ -55,6 +61,21 @@ QStringList Candidates() {
     return paths;
 }
 
+// The engine draws pages through a graphics context that shares its resources with every
+// other context of the program. Qt makes that context at start-up when asked to before the
+// application object exists, which loads the graphics driver and costs a large part of the
+// program's start-up time and memory; it is made here instead, before the engine loads.
+void ShareGraphicsContexts() {
+    if (qt_gl_global_share_context())
+        return;
+    auto* context = new QOpenGLContext(QCoreApplication::instance());
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    // Without a driver the engine draws in software, as it would with the context made at
+    // start-up.
+    context->create();
+    qt_gl_set_global_share_context(context);
+}
+
 } // namespace
 
 namespace BrowserEngine {
@@ -62,6 +83,7 @@ namespace BrowserEngine {
 BrowserEngineFactory* Factory(QString* error) {
     if (g_factory)
         return g_factory;
+    ShareGraphicsContexts();
     QString why;
     for (const QString& path : Candidates()) {
         QLibrary module(path);

@@ -1,4 +1,5 @@
 #include "tst_browserhistory.h"
+#include "tst_browsermenus.h"
 #include "tst_browserwindow.h"
 
 #include "TestRunner.h"
@@ -21,11 +22,12 @@ int main(int argc, char** argv) {
     qputenv("XDG_CACHE_HOME", root + "/.cache");
     qputenv("XDG_STATE_HOME", root + "/.local/state");
     qputenv("KEYSTOW_TEST_HOME", root);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestSettingsFolder settings;
     int status = 0;
     status |= RunTestClass<TestBrowserHistory>("TestBrowserHistory", argc, argv);
     status |= RunTestClass<TestBrowserWindow>("TestBrowserWindow", argc, argv);
+    // Last: the whole program registers its file types in the run's home folder.
+    status |= RunTestClass<TestBrowserMenus>("TestBrowserMenus", argc, argv);
     return status;
 }

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +74,22 @@ void TestBrowserWindow::initTestCase() {
                               "function() { document.title = 'granted'; },"
                               "function(e) { document.title = 'refused ' + e.code; });"
                               "</script></body></html>");
+    // Dialogs a page raises a moment after it loaded, as from a timer.
+    const auto later = [](const QByteArray& code) {
+        return "<html><head><title>waiting</title></head><body><script>"
+               "setTimeout(function() { " +
+               code + " }, 50);</script></body></html>";
+    };
+    m_server->SetPage("/alert", later("alert('hi'); document.title = 'after alert';"));
+    m_server->SetPage("/confirm", later("document.title = confirm('sure?') ? 'yes' : 'no';"));
+    m_server->SetPage("/prompt", later("document.title = String(prompt('name?', 'x'));"));
+    // Two folders, so that credentials given for one are never sent on their own to the other.
+    for (const QByteArray& folder : {QByteArray("/secret1"), QByteArray("/secret2")}) {
+        m_server->SetProtectedPage(
+            folder + "/page", "<html><head><title>Denied</title></head><body>no</body></html>");
+        m_server->SetPage(folder + "/page",
+                          "<html><head><title>Welcome</title></head><body>in</body></html>");
+    }
 }
 
 void TestBrowserWindow::cleanupTestCase() {
@@ -291,6 +309,96 @@ void TestBrowserWindow::pageDialogsCancelledWhileLocked() {
     m_host->m_locked = 0;
 }
 
+void TestBrowserWindow::pageDialogsCloseWithTheLock_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("dialogClass");
+    QTest::addColumn<QString>("titleAfter");
+    QTest::newRow("alert") << "/alert"
+                           << "QMessageBox"
+                           << "after alert";
+    QTest::newRow("confirm") << "/confirm"
+                             << "QMessageBox"
+                             << "no";
+    QTest::newRow("prompt") << "/prompt"
+                            << "QInputDialog"
+                            << "null";
+    QTest::newRow("authentication") << "/secret1/page"
+                                    << "QDialog"
+                                    << "Denied";
+}
+
+void TestBrowserWindow::pageDialogsCloseWithTheLock() {
+    QFETCH(QString, path);
+    QFETCH(QString, dialogClass);
+    QFETCH(QString, titleAfter);
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    const int authorized = m_server->AuthorizedRequests();
+    QPointer<QWidget> open;
+    DialogScript script;
+    // The screen locks while the page's dialog is up; the dialog is left open.
+    script.Then([&](QWidget* dialog) {
+        open = dialog;
+        m_host->m_locked = 1;
+    });
+    frame->BrowserView()->Pane()->Load(m_server->Url(path));
+    QTRY_VERIFY_WITH_TIMEOUT(script.Finished(), kPageTimeout);
+    QCOMPARE(script.Seen(), QStringList{dialogClass});
+    // Closed by the lock, well before the script would give up on it, and answered as
+    // cancelled.
+    QTRY_VERIFY_WITH_TIMEOUT(!open || !open->isVisible(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), titleAfter, kPageTimeout);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(m_server->AuthorizedRequests(), authorized);
+}
+
+void TestBrowserWindow::authenticationAskedUnlessLocked_data() {
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<int>("dialogs");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("authorized");
+    QTest::newRow("locked") << true << false << 0 << "Denied" << 0;
+    QTest::newRow("cancelled") << false << false << 1 << "Denied" << 0;
+    // Last: the engine remembers the credentials for the rest of the run.
+    QTest::newRow("answered") << false << true << 1 << "Welcome" << 1;
+}
+
+void TestBrowserWindow::authenticationAskedUnlessLocked() {
+    QFETCH(bool, locked);
+    QFETCH(bool, answer);
+    QFETCH(int, dialogs);
+    QFETCH(QString, title);
+    QFETCH(int, authorized);
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    const int before = m_server->AuthorizedRequests();
+    DialogScript script;
+    if (!locked)
+        script.Then([answer](QWidget* d) {
+            auto* dialog = qobject_cast<QDialog*>(d);
+            QVERIFY(dialog);
+            const QList<QLineEdit*> fields = dialog->findChildren<QLineEdit*>();
+            QCOMPARE(fields.size(), 2);
+            QCOMPARE(fields[1]->echoMode(), QLineEdit::Password);
+            if (!answer) {
+                dialog->reject();
+                return;
+            }
+            fields[0]->setText(QStringLiteral("user"));
+            fields[1]->setText(QStringLiteral("pass word"));
+            dialog->accept();
+        });
+    m_host->m_locked = locked ? 1 : 0;
+    frame->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/secret2/page")));
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), title, kPageTimeout);
+    QVERIFY(script.Finished());
+    QCOMPARE(script.Seen().size(), dialogs);
+    QCOMPARE(m_server->AuthorizedRequests() - before, authorized);
+    if (authorized)
+        QCOMPARE(m_server->LastCredentials(), QByteArray("user:pass word"));
+}
+
 void TestBrowserWindow::pageInputIsActivity() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
@@ -317,29 +425,86 @@ void TestBrowserWindow::pageInputIsActivity() {
     TickClock::SetSource({});
 }
 
-void TestBrowserWindow::downloadRefusedWhileLockedAskedOtherwise() {
+void TestBrowserWindow::downloadWaitsForUnlock_data() {
+    QTest::addColumn<bool>("askedWhileLocked");
+    QTest::addColumn<bool>("closeWindowWhileLocked");
+    // Asked for while locked: nothing shows until the unlock, then the save dialog asks.
+    QTest::newRow("asked while locked") << true << false;
+    // The lock falls while the save dialog is open: it closes and asks again after the unlock.
+    QTest::newRow("dialog open when the lock falls") << false << false;
+    // The window is closed while locked: its download goes with it.
+    QTest::newRow("window closed while locked") << true << true;
+}
+
+void TestBrowserWindow::downloadWaitsForUnlock() {
+    QFETCH(bool, askedWhileLocked);
+    QFETCH(bool, closeWindowWhileLocked);
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);
     QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
     QTemporaryDir target;
     const QString path = target.filePath(QStringLiteral("saved.txt"));
     const QUrl file = m_server->Url(QStringLiteral("/notes.txt"));
+    const int requests = m_server->Requests();
+    // The engine's profile is made by the engine module; its signal is reached by name.
+    QObject* profile = nullptr;
+    for (QObject* child : qApp->children())
+        if (child->inherits("QWebEngineProfile"))
+            profile = child;
+    QVERIFY(profile);
+    QSignalSpy asked(profile, SIGNAL(downloadRequested(QWebEngineDownloadRequest*)));
+    QVERIFY(asked.isValid());
     {
-        // Asked for while locked: refused, and no dialog shows over the lock.
-        DialogScript none;
-        m_host->m_locked = 1;
-        const int requests = m_server->Requests();
-        frame->BrowserView()->Pane()->Load(file);
+        DialogScript whileLocked;
+        if (askedWhileLocked) {
+            m_host->m_locked = 1;
+            frame->BrowserView()->Pane()->Load(file);
+        } else {
+            QPointer<QWidget> open;
+            whileLocked.Then([&](QWidget* dialog) {
+                open = dialog;
+                m_host->m_locked = 1;
+            });
+            frame->BrowserView()->Pane()->Load(file);
+            QTRY_VERIFY_WITH_TIMEOUT(whileLocked.Finished(), kPageTimeout);
+            // Closed by the lock, well before the script would give up on it.
+            QTRY_VERIFY_WITH_TIMEOUT(!open || !open->isVisible(), 5000);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(m_server->Requests() > requests, kPageTimeout);
+        // The engine asked while the screen was locked.
+        QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, kPageTimeout);
+        QVERIFY(m_host->m_locked);
         QTRY_VERIFY(!frame->BrowserView()->Pane()->IsLoading());
-        QVERIFY(none.Seen().isEmpty());
+        // Nothing reached the disk while locked.
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList());
+        if (closeWindowWhileLocked) {
+            frame->GetActiveDocument()->OnCloseDocument();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(whileLocked.Seen().size(), askedWhileLocked ? 0 : 1);
+    }
+    const int beforeUnlock = m_server->Requests();
+    if (closeWindowWhileLocked) {
+        DialogScript none;
         m_host->m_locked = 0;
+        // Another page loads in the meantime; the closed window asks for nothing.
+        CKeystowBrowserChildFrame* other = OpenWindow();
+        QVERIFY(other);
+        other->BrowserView()->Pane()->Load(m_server->Url(QStringLiteral("/b")));
+        QTRY_COMPARE_WITH_TIMEOUT(Title(other), QStringLiteral("Page B"), kPageTimeout);
+        QCOMPARE(none.Seen(), QStringList());
+        QCOMPARE(m_server->Requests(), beforeUnlock + 1);
+        return;
     }
     QString offered;
     DialogScript script;
     script.Then(ChooseFile(path, &offered));
-    frame->BrowserView()->Pane()->Load(file);
+    m_host->m_locked = 0;
     QTRY_VERIFY_WITH_TIMEOUT(script.Finished(), kPageTimeout);
+    QCOMPARE(script.Seen().size(), 1);
+    // Asked for again from its page once unlocked.
+    QCOMPARE(asked.size(), 2);
     QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("notes.txt"));
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), 16, kPageTimeout);
     QFile saved(path);

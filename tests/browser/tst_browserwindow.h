@@ -28,8 +28,13 @@ private slots:
     void pasteGreyedWithoutText();
     void locationRequestRefused();
     void pageDialogsCancelledWhileLocked();
+    void pageDialogsCloseWithTheLock_data();
+    void pageDialogsCloseWithTheLock();
+    void authenticationAskedUnlessLocked_data();
+    void authenticationAskedUnlessLocked();
     void pageInputIsActivity();
-    void downloadRefusedWhileLockedAskedOtherwise();
+    void downloadWaitsForUnlock_data();
+    void downloadWaitsForUnlock();
     void ownPagesLeaveAddressEmpty();
     void twoWindowsKeepBothAddresses();
     void browsingLeavesOnlyHistory();

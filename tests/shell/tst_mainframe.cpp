@@ -2,6 +2,7 @@
 // files and an open menu counting as activity.
 #include "ShellTestSupport.h"
 
+#include "BrowserEngine.h"
 #include "CCmdUI.h"
 #include "CDocManager.h"
 #include "CDocument.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -28,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QOpenGLContext>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -35,6 +38,9 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QtTest>
+
+// Qt GUI's shared graphics context, exported without a public header.
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
 
 namespace {
 
@@ -90,6 +96,7 @@ private slots:
     void init();
     void cleanup();
 
+    void startsWithoutWebEngineOrSharedContext();
     void menu128WithNoDocument();
     void menu104WhileTextWindowActive();
     void toolBarOrderAndLabels();
@@ -109,6 +116,17 @@ private slots:
 
 private:
 };
+
+void TestMainFrame::startsWithoutWebEngineOrSharedContext() {
+    // Neither the web engine nor the shared graphics context it needs, which loads the graphics
+    // driver, is made before the first browser window.
+    QVERIFY(m_frame->isVisible());
+    QVERIFY(!BrowserEngine::IsLoaded());
+    QCOMPARE(qt_gl_global_share_context(), nullptr);
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY(!maps.readAll().contains("WebEngine"));
+}
 
 void TestMainFrame::init() {
     QVERIFY(StartShell());

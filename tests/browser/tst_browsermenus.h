@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ShellTestSupport.h"
+
+#include <QObject>
+
+// Browser windows in the whole program: which menu bar the main window shows while one is
+// active, and what it offers.
+class TestBrowserMenus : public QObject, protected ShellFixture {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void menuBarFollowsActiveWindow_data();
+    void menuBarFollowsActiveWindow();
+    void defaultMenuCommandsWithBrowserActive();
+
+private:
+    CDocument* Open(char kind);
+};

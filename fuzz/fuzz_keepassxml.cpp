@@ -3,6 +3,7 @@
 // any document survive our own export in that format and a second import unchanged.
 #include "AccountsCsv.h"
 #include "AccountsKeePassXml.h"
+#include "FuzzChecks.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,30 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace fuzzchecks;
+
 namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-template <class T> QList<T> Records(const AccountList<T>& list) {
-    QList<T> out;
-    list.enumerate([&out](int, const T& record) { out.append(record); });
-    return out;
-}
-
-bool Same(const AccountStore& a, const AccountStore& b) {
-    return Records(a.web) == Records(b.web) && Records(a.mail) == Records(b.mail) &&
-           Records(a.other) == Records(b.other);
-}
-
-void FillOne(AccountStore& store) {
-    store.web.append(WebAccount("w", "a", "u", "p", "n"));
-    store.mail.append(MailAccount("m", "a", "w", "s", "p", "u", "pw", "n"));
-    store.other.append(OtherAccount("o", "d", "pin", "n"));
-}
 
 template <class Import, class Export>
 void Exercise(const QByteArray& bytes, Import import, Export exportAgain) {

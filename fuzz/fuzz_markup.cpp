@@ -2,6 +2,7 @@
 // Beyond not crashing it checks two promises: an element added to any parsed tree parses again
 // with its data intact, and accounts read from any text survive a write and a second read.
 #include "CXmlText.h"
+#include "FuzzChecks.h"
 #include "PasswordsMarkup.h"
 
 #include <QByteArray>
@@ -9,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+using namespace fuzzchecks;
 
 namespace {
 
@@ -24,18 +27,6 @@ void Walk(CXmlText& xml, int depth) {
             xml.LeaveElement();
         }
     }
-}
-
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-template <class T> QList<T> Records(const AccountList<T>& list) {
-    QList<T> out;
-    list.enumerate([&out](int, const T& record) { out.append(record); });
-    return out;
 }
 
 } // namespace

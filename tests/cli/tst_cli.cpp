@@ -452,7 +452,7 @@ void TestCli::largeFilesFailCleanly() {
 }
 
 void TestCli::editorSwitchesCoreDumpsOff() {
-    const QString editor = qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow");
+    const QString editor = EditorProgram();
     if (!QFileInfo(editor).isExecutable())
         QSKIP("the editor is not built");
     QTemporaryDir home;

@@ -7,6 +7,10 @@ QString CliProgram() {
     return qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow-cli");
 }
 
+QString EditorProgram() {
+    return qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow");
+}
+
 CliResult RunCli(const QStringList& args, const QByteArray& password, const QByteArray& input) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs keystow-cli, as built next to the tests, as a separate process.
+// Runs keystow-cli, as built next to the tests, as a separate process; finds the editor too.
 
 #include <QByteArray>
 #include <QString>
@@ -12,8 +12,9 @@ struct CliResult {
     QByteArray err;
 };
 
-// The program's path, from KEYSTOW_BIN_DIR.
+// The programs' paths, from KEYSTOW_BIN_DIR.
 QString CliProgram();
+QString EditorProgram();
 
 // Runs it with the password in KEYSTOW_PASSWORD (a null password: none given, even if the
 // environment had one) and input on its standard input.

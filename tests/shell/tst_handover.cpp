@@ -10,6 +10,7 @@
 #include "CSaveChangesDlg.h"
 #include "CSingleInstance.h"
 #include "CWelcomeDlg.h"
+#include "CliRun.h"
 #include "DialogScript.h"
 #include "LockSettingsFile.h"
 #include "resource.h"
@@ -123,8 +124,8 @@ QProcessEnvironment TestHandOver::ProgramEnvironment() const {
 }
 
 int TestHandOver::RunSecondStart(const QStringList& arguments) {
-    const QString program = qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow");
-    if (!QFileInfo::exists(program)) {
+    const QString program = EditorProgram();
+    if (!QFileInfo(program).isExecutable()) {
         qWarning("the keystow program must be built next to the tests (KEYSTOW_BIN_DIR)");
         return -1;
     }
@@ -252,7 +253,7 @@ void TestHandOver::realProgramReplacesStaleSocket() {
     QProcessEnvironment env = ProgramEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     first.setProcessEnvironment(env);
-    first.start(qEnvironmentVariable("KEYSTOW_BIN_DIR") + QStringLiteral("/keystow"));
+    first.start(EditorProgram());
     QVERIFY(first.waitForStarted(10000));
     QTRY_COMPARE_WITH_TIMEOUT(CSingleInstance::HandOver(socketPath, {}, 2000),
                               CSingleInstance::HandOverResult::Accepted, 30000);

@@ -4,6 +4,7 @@
 
 #include "CEditorApp.h"
 #include "CMainFrame.h"
+#include "CliRun.h"
 #include "ShellRegistration.h"
 
 #include "CDocManager.h"
@@ -199,9 +200,8 @@ void TestSettings::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
-    const QString binDir = qEnvironmentVariable("KEYSTOW_BIN_DIR");
-    const QString program = binDir + QStringLiteral("/keystow");
-    QVERIFY2(!binDir.isEmpty() && QFileInfo::exists(program),
+    const QString program = EditorProgram();
+    QVERIFY2(QFileInfo(program).isExecutable(),
              "the keystow program must be built next to the tests (KEYSTOW_BIN_DIR)");
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "CSingleInstance.h"
+#include "CliRun.h"
 #include "ShellRegistration.h"
 
 #include <QDir>
@@ -102,9 +103,8 @@ void TestShellFiles::startupRegistersOnlyWhenNotInstalled_data() {
 void TestShellFiles::startupRegistersOnlyWhenNotInstalled() {
     QFETCH(int, system);
     QFETCH(bool, registered);
-    const QString binDir = qEnvironmentVariable("KEYSTOW_BIN_DIR");
-    const QString program = binDir + QStringLiteral("/keystow");
-    QVERIFY2(!binDir.isEmpty() && QFileInfo::exists(program),
+    const QString program = EditorProgram();
+    QVERIFY2(QFileInfo(program).isExecutable(),
              "the keystow program must be built next to the tests (KEYSTOW_BIN_DIR)");
     QTemporaryDir dir;
     const QString dataHome = dir.filePath(QStringLiteral("home/.local/share"));

@@ -238,6 +238,33 @@ void TestBrowserWindow::keysMoveBetweenAddressAndPage() {
     }
 }
 
+void TestBrowserWindow::keyboardKeptAfterEnteringAddress() {
+    // Going from our start page to a web site changes the page's renderer and the widget it
+    // draws in; the keyboard must still reach the window afterwards.
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
+    QTRY_VERIFY(frame->AddressHasFocus());
+    QLineEdit* field = frame->AddressField();
+    QTest::keyClicks(field, m_server->Url(QStringLiteral("/a")).toString());
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Page A"), kPageTimeout);
+    QTRY_VERIFY(QApplication::focusWidget());
+    QVERIFY(frame->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+    QTRY_VERIFY(frame->AddressHasFocus());
+    QCOMPARE(field->selectedText(), field->text());
+
+    // On a real display the widget the page drew in goes away with the focus; here the engine
+    // keeps its widget, so the focus is taken from it instead.
+    frame->BrowserView()->setFocus();
+    QTRY_VERIFY(QApplication::focusWidget() &&
+                frame->BrowserView()->isAncestorOf(QApplication::focusWidget()));
+    QApplication::focusWidget()->clearFocus();
+    QTRY_VERIFY(QApplication::focusWidget());
+    QVERIFY(frame->BrowserView()->isAncestorOf(QApplication::focusWidget()));
+}
+
 void TestBrowserWindow::copyActsOnAddressFieldOrPage() {
     CKeystowBrowserChildFrame* frame = OpenWindow();
     QVERIFY(frame);

@@ -24,6 +24,7 @@ private slots:
     void navigationBackAndForward();
     void linkWithTargetOpensSecondWindow();
     void keysMoveBetweenAddressAndPage();
+    void keyboardKeptAfterEnteringAddress();
     void copyActsOnAddressFieldOrPage();
     void pasteGreyedWithoutText();
     void locationRequestRefused();

@@ -3,6 +3,8 @@
 #include "CKeystowBrowserPage.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 
@@ -46,6 +48,25 @@ WebPane::WebPane(QWebEngineProfile* profile, const BrowserHostHooks* hooks, QWid
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
         if (onLoadingChanged)
             onLoadingChanged(false);
+    });
+    KeepFocusAcrossRendererSwaps();
+}
+
+void WebPane::KeepFocusAcrossRendererSwaps() {
+    // A navigation that changes the page's renderer replaces the widget the page draws in; when
+    // that widget had the focus, it takes the focus with it and keys then reach nothing until
+    // the person clicks. Give the focus back to the page.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now) {
+            m_holdsFocus = now == this || isAncestorOf(now);
+            return;
+        }
+        if (!m_holdsFocus)
+            return;
+        QTimer::singleShot(0, this, [this] {
+            if (!QApplication::focusWidget() && isVisible() && window()->isActiveWindow())
+                setFocus(Qt::OtherFocusReason);
+        });
     });
 }
 

@@ -28,5 +28,8 @@ public:
     int RefusedPermissionCount() const override;
 
 private:
+    void KeepFocusAcrossRendererSwaps();
+
     CKeystowBrowserPage* m_page;
+    bool m_holdsFocus = false;
 };

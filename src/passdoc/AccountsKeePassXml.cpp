@@ -9,32 +9,10 @@
 
 namespace {
 
-// Text for an element's content: the XML specials and every CR as references.
+// Text for an element's content: the XML specials and every CR as references (a bare CR would
+// come back as LF).
 QString Escaped(const QString& text) {
-    QString out;
-    out.reserve(text.size() + text.size() / 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            out += QLatin1String("&amp;");
-            break;
-        case u'<':
-            out += QLatin1String("&lt;");
-            break;
-        case u'>':
-            out += QLatin1String("&gt;");
-            break;
-        case u'"':
-            out += QLatin1String("&quot;");
-            break;
-        case u'\r':
-            out += QLatin1String("&#13;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return text.toHtmlEscaped().replace(QLatin1Char('\r'), QLatin1String("&#13;"));
 }
 
 QString NewUuid() {

@@ -80,6 +80,18 @@ WebAccount ToWeb(const KeePassEntry& entry) {
     return a;
 }
 
+// A field we write twice, as a custom field and in a standard place: the custom field wins and
+// a standard value that differs from it is kept among the leftovers.
+QString Doubled(const KeePassEntry& entry, QLatin1String key, const QString& standard,
+                const QString& standardName, Leftovers& leftovers) {
+    if (!entry.hasField(key))
+        return standard;
+    const QString value = entry.field(key);
+    if (standard != value)
+        leftovers.add(standardName, standard);
+    return value;
+}
+
 MailAccount ToMail(const KeePassEntry& entry) {
     const QList<QLatin1String> ours{kMailAddress, kWebInterface, kSmtpServer, kPopServer};
     MailAccount a;
@@ -91,14 +103,7 @@ MailAccount ToMail(const KeePassEntry& entry) {
         a.address = entry.field(kMailAddress);
         a.smtpServer = entry.field(kSmtpServer);
         a.popServer = entry.field(kPopServer);
-        if (entry.hasField(kWebInterface)) {
-            a.webInterface = entry.field(kWebInterface);
-            if (entry.url != a.webInterface) {
-                leftovers.add(QStringLiteral("URL"), entry.url);
-            }
-        } else {
-            a.webInterface = entry.url;
-        }
+        a.webInterface = Doubled(entry, kWebInterface, entry.url, QStringLiteral("URL"), leftovers);
         a.notes = StripLabelled(entry.notes, MailLabels(a));
     } else {
         a.webInterface = entry.url;
@@ -120,14 +125,7 @@ OtherAccount ToOther(const KeePassEntry& entry) {
     leftovers.add(QStringLiteral("URL"), entry.url);
     if (IsTagged(entry, ours)) {
         a.description = entry.field(kDescription);
-        if (entry.hasField(kPin)) {
-            a.pin = entry.field(kPin);
-            if (entry.password != a.pin) {
-                leftovers.add(QStringLiteral("Password"), entry.password);
-            }
-        } else {
-            a.pin = entry.password;
-        }
+        a.pin = Doubled(entry, kPin, entry.password, QStringLiteral("Password"), leftovers);
         a.notes = StripLabelled(entry.notes, OtherLabels(a));
     } else {
         a.pin = entry.password;

@@ -14,9 +14,6 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     const QByteArray root = QDir(home.path()).absolutePath().toLocal8Bit();
     qputenv("HOME", root);
-    for (const char* name :
-         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
-        qunsetenv(name);
     qputenv("XDG_CONFIG_HOME", root + "/.config");
     qputenv("XDG_DATA_HOME", root + "/.local/share");
     qputenv("XDG_CACHE_HOME", root + "/.cache");

@@ -1,8 +1,9 @@
 #include "FileAccess.h"
 
+#include "FileReplacement.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <openssl/crypto.h>
 
@@ -223,6 +224,24 @@ void SetFolderSyncCallForTesting(FolderSyncCall call) {
     g_folderSyncCall = call;
 }
 
+int TryAdvisoryLock(int fd, int operation) {
+    int rc;
+    do
+        rc = CallLock(fd, operation | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    if (rc == 0)
+        return 0;
+    return errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS ? -1 : errno;
+}
+
+void ReleaseAdvisoryLock(int fd) {
+    CallLock(fd, LOCK_UN);
+}
+
+int SyncFolder(int fd) {
+    return g_folderSyncCall ? g_folderSyncCall(fd) : ::fsync(fd);
+}
+
 ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint64 size)>& allocate,
                              qint64& size, QString* reason, const ReadOptions& options) {
     size = 0;
@@ -322,70 +341,20 @@ bool WriteAll(QIODevice& out, const char* data, qint64 length) {
     return true;
 }
 
-namespace {
-
-// Makes the rename that completed a save durable. File systems that cannot sync a folder
-// (EINVAL, as some network and virtual ones) have nothing more to give.
-bool SyncFolderOf(const QString& path, QString* reason) {
-    const QString target = QFileInfo(path).canonicalFilePath();
-    const QString folder = QFileInfo(target.isEmpty() ? path : target).absolutePath();
-    FileDescriptor fd(OpenRetrying(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return true; // a folder we may write into but not read: the rename stands as it is
-    const int rc = g_folderSyncCall ? g_folderSyncCall(fd.get()) : ::fsync(fd.get());
-    if (rc == 0 || errno == EINVAL || errno == EROFS || errno == EOPNOTSUPP)
-        return true;
-    SetReason(reason, QStringLiteral("The file was written, but the folder could not be synced "
-                                     "to disk: %1")
-                          .arg(ErrorText(errno)));
-    return false;
-}
-
-} // namespace
-
 bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
-                        QString* reason) {
-    // Keep others out of the old file while its replacement is prepared, and keep its mode.
-    std::unique_ptr<FileDescriptor> old;
-    std::unique_ptr<AdvisoryLock> lock;
-    mode_t mode = S_IRUSR | S_IWUSR;
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
-        mode = info.st_mode & 07777;
-        old = std::make_unique<FileDescriptor>(
-            OpenRetrying(QFile::encodeName(path), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-        if (old->get() >= 0) {
-            lock = std::make_unique<AdvisoryLock>(old->get(), LOCK_EX);
-            if (!lock->Usable(reason))
-                return false;
-        }
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetReason(reason, file.errorString());
+                        QString* reason, const WriteOptions& options) {
+    FileReplacement file(path, options);
+    if (!file.Begin() || !produce(file) || !file.Commit()) {
+        SetReason(reason, file.Reason().isEmpty() ? file.errorString() : file.Reason());
         return false;
     }
-    // The temporary file takes the final mode before any content reaches it.
-    if (::fchmod(file.handle(), mode) != 0) {
-        SetReason(reason, ErrorText(errno));
-        file.cancelWriting();
-        return false;
-    }
-    if (!produce(file)) {
-        SetReason(reason, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    // commit() flushes, syncs and renames; on failure the temporary file is removed.
-    if (!file.commit()) {
-        SetReason(reason, file.errorString());
-        return false;
-    }
-    return SyncFolderOf(path, reason);
+    SetReason(reason, file.Notice());
+    return true;
 }
 
-bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason) {
+bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason,
+                    const WriteOptions& options) {
     return WriteWholeFileFrom(
         path, [&data](QIODevice& out) { return WriteAll(out, data.constData(), data.size()); },
-        reason);
+        reason, options);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileReplacement.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -48,17 +50,19 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
 bool ReadWholeDescriptor(int fd, const QString& name, QByteArray& out, QString* reason = nullptr,
                          const ReadOptions& options = ReadOptions());
 
-// Replaces the file's contents atomically: a temporary file in the same folder is written,
-// flushed and synced, then renamed over the target, and the folder is synced so the rename
-// survives a power cut. On failure the old file is untouched and the temporary file is gone.
-// An existing file keeps its mode bits; new files are readable and writable by the owner only.
-// The name then refers to a new file: other hard links to the old one keep the old content.
-bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason = nullptr);
+// Replaces the file's contents through a FileReplacement: every step is checked, and on failure
+// the old file is untouched, the temporary file is gone and reason says why. An existing file
+// keeps its mode, group, access list and extended attributes (options may say otherwise); new
+// files are readable and writable by the owner only. The name then refers to a new file: other
+// hard links to the old one keep the old content. On success reason receives what of the old
+// file's access could not be kept, or is emptied.
+bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason = nullptr,
+                    const WriteOptions& options = WriteOptions());
 
 // The same, with the contents written piece by piece by produce, which returns false when a
 // write failed (the old file then stays as it was).
 bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
-                        QString* reason = nullptr);
+                        QString* reason = nullptr, const WriteOptions& options = WriteOptions());
 
 // Writes all bytes, or returns false.
 bool WriteAll(QIODevice& out, const char* data, qint64 length);
@@ -70,3 +74,10 @@ void SetLockCallForTesting(LockCall call);
 // For tests: replaces the fsync that makes a completed save's rename durable in its folder.
 using FolderSyncCall = int (*)(int fd);
 void SetFolderSyncCallForTesting(FolderSyncCall call);
+
+// For the write path: takes an advisory lock without waiting. 0 when held, -1 when the file
+// system has no locks (the work goes on without), else the error.
+int TryAdvisoryLock(int fd, int operation);
+void ReleaseAdvisoryLock(int fd);
+// For the write path: syncs a folder, through the test's call when one is set.
+int SyncFolder(int fd);

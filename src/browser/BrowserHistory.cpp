@@ -1,10 +1,10 @@
 #include "BrowserHistory.h"
 
 #include "CWinApp.h"
+#include "FileAccess.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -133,20 +133,14 @@ void BrowserHistory::Load(const QString& path) {
 }
 
 bool BrowserHistory::Save(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QByteArray bytes;
     for (auto it = m_entries.crbegin(); it != m_entries.crend(); ++it) {
         bytes.append(it->toUtf8());
         bytes.append('\n');
     }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    WriteOptions ownerOnly;
+    ownerOnly.keepAccess = false;
+    return WriteWholeFile(path, bytes, nullptr, ownerOnly);
 }
 
 QString BrowserHistory::AddEntered(const QString& text) {

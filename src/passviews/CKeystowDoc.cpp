@@ -86,6 +86,10 @@ bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
         TellNotSaved(path, reason);
         return false;
     }
+    // Saved, but part of the old file's access could not be kept and was narrowed.
+    if (!reason.isEmpty())
+        ShowMessageBox(DialogParent(), QMessageBox::Information,
+                       tr("%1\n%2").arg(QFileInfo(path).fileName(), reason));
     return true;
 }
 

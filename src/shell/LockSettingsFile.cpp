@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSysInfo>
 
 namespace {
@@ -83,21 +82,11 @@ bool LockSettingsFile::Write(const QString& path, const LockSettings& record, QS
     if (!encrypted)
         return fail(QStringLiteral("The settings could not be encrypted."));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    // The temporary file takes over an existing file's mode; this one is the owner's alone.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    // This file is the owner's alone, whatever mode an older one had.
+    WriteOptions ownerOnly;
+    ownerOnly.keepAccess = false;
+    QString why;
+    if (!WriteWholeFile(path, cipher, &why, ownerOnly))
         return fail(why);
-    }
-    if (!WriteAll(file, cipher.constData(), cipher.size())) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(why);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
     return true;
 }

@@ -1,10 +1,11 @@
 #include "ShellRegistration.h"
 
+#include "FileAccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 const char kMimePackagePath[] = "mime/packages/keystow-editor.xml";
@@ -24,11 +25,10 @@ bool WriteIfChanged(const QString& path, const QByteArray& text, bool& changed) 
     current.close();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text);
-    if (!file.commit())
+    // Others' desktops read these files: they keep the usual mode for new ones.
+    WriteOptions readable;
+    readable.mode = 0644;
+    if (!WriteWholeFile(path, text, nullptr, readable))
         return false;
     changed = true;
     return true;

@@ -3,9 +3,11 @@
 #include "CEditorView.h"
 #include "CPasswordDlg.h"
 #include "CSetPasswordDlg.h"
+#include "CShellDialog.h"
 #include "TextFile.h"
 
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include <utility>
 
@@ -56,10 +58,15 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     const bool saved =
         view && view->SaveDocumentFile(path, password.View(), &reason) == SaveResult::Saved;
     // The document takes the password once the file has it.
-    if (saved)
+    if (saved) {
         m_filePassword = std::move(password);
-    else
+        // Saved, but part of the old file's access could not be kept and was narrowed.
+        if (!reason.isEmpty())
+            ShowMessageBox(DialogParent(), QMessageBox::Information,
+                           tr("%1\n%2").arg(QFileInfo(path).fileName(), reason));
+    } else {
         TellNotSaved(path, reason); // nothing was replaced, and closing will ask again
+    }
     Wipe(password);
     return saved;
 }

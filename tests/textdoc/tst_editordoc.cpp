@@ -14,6 +14,7 @@
 #include "CWinApp.h"
 #include "DialogScript.h"
 #include "DialogSteps.h"
+#include "FullDisk.h"
 #include "TestFiles.h"
 #include "TextDocType.h"
 #include "TextFile.h"
@@ -688,4 +689,47 @@ void TestCEditorDoc::saveRefusesZeroCharacter() {
     QVERIFY2(message.contains("line 2, column 3"), qPrintable(message));
     QCOMPARE(Decrypt(path, "pw"), QStringLiteral("the old text"));
     QVERIFY(doc->IsModified());
+}
+
+void TestCEditorDoc::fullDiskKeepsDocumentAndFile() {
+    const int added = 5;
+    FullDisk disk;
+    QString why;
+    if (!disk.Mount(why))
+        QSKIP(qPrintable(why));
+    const QString path = disk.Path(QStringLiteral("doc.etx"));
+    QCOMPARE(SaveTextFile(path, QStringLiteral("pw"), QStringLiteral("old")), SaveResult::Saved);
+    const QByteArray before = ReadAll(path);
+    DialogScript open;
+    open.Then(EnterPassword("pw"));
+    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    QVERIFY(open.Finished());
+    QVERIFY(doc);
+    disk.Fill();
+    doc->GetView()->moveCursor(QTextCursor::End);
+    doc->GetView()->insertPlainText(QString(added, QLatin1Char('n')));
+
+    QString message;
+    DialogScript save;
+    save.Then(SetPassword("pw")).Then(AcceptMessage(&message));
+    QTest::keyClick(doc->GetView(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(save.Finished());
+    QVERIFY2(message.contains("doc.etx"), qPrintable(message));
+    QVERIFY2(message.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(message));
+    QCOMPARE(ReadAll(path), before);
+    QCOMPARE(disk.Names(), QStringList{QStringLiteral("doc.etx")});
+    QVERIFY(doc->IsModified());
+
+    // Closing still asks; Cancel keeps the window and the text.
+    QString asked;
+    DialogScript close;
+    close.Then(Answer(IDCANCEL, &asked, IDC_SAVE_CHANGES_TEXT));
+    SubWindowOf(doc)->close();
+    QVERIFY(close.Finished());
+    QVERIFY2(asked.contains("doc.etx"), qPrintable(asked));
+    QVERIFY(SubWindowOf(doc)->isVisible());
+    QCOMPARE(doc->GetView()->GetAllText(),
+             QStringLiteral("old") + QString(added, QLatin1Char('n')));
+    doc->SetModifiedFlag(false);
+    doc->GetView()->document()->setModified(false);
 }

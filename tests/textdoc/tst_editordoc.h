@@ -48,6 +48,7 @@ private slots:
     void openOnlyRegularFiles_data();
     void openOnlyRegularFiles();
     void saveRefusesZeroCharacter();
+    void fullDiskKeepsDocumentAndFile();
 
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);

@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <openssl/crypto.h>
 
@@ -137,15 +136,13 @@ int WritePlaintext(const QString& out, const QByteArray& bytes) {
         PrintWarning(QStringLiteral("the output is not encrypted"));
         return ExitOk;
     }
-    // The temporary file QSaveFile writes is owner-only from the start.
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly)) {
-        PrintError(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
-        return ExitNotWritten;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        PrintError(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+    // Plain text is the owner's alone, whatever an older file there allowed; a FIFO or
+    // device is written into as it is.
+    WriteOptions ownerOnly;
+    ownerOnly.keepAccess = false;
+    QString reason;
+    if (!WriteWholeFile(out, bytes, &reason, ownerOnly)) {
+        PrintError(QStringLiteral("cannot write %1: %2").arg(out, reason));
         return ExitNotWritten;
     }
     PrintWarning(QStringLiteral("%1 is not encrypted").arg(out));
@@ -249,7 +246,8 @@ int CheckOutput(const QString& out, const QStringList& inputs, bool force) {
             return ExitNotWritten;
         }
     }
-    if (!force) {
+    // A FIFO or device is written into, not replaced.
+    if (!force && (S_ISREG(target.st_mode) || S_ISDIR(target.st_mode))) {
         PrintError(QStringLiteral("%1 exists; use --force to replace it").arg(out));
         return ExitNotWritten;
     }
@@ -269,6 +267,8 @@ int SaveWithNewPassword(const CliOptions& options, const QString& out,
     password.Clear();
     switch (result) {
     case SaveResult::Saved:
+        if (!reason.isEmpty())
+            PrintWarning(QStringLiteral("%1: %2").arg(out, reason));
         return ExitOk;
     case SaveResult::PasswordRefused:
         PrintError(QStringLiteral("password refused: %1").arg(reason));

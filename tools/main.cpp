@@ -1,6 +1,7 @@
 // keystow-cli: reads and writes Keystow Editor's encrypted files from scripts.
 #include "CliCommand.h"
 #include "CoreDumps.h"
+#include "FileReplacement.h"
 #include "PasswordsCommands.h"
 
 #include <QCommandLineParser>
@@ -26,7 +27,9 @@ QString CommandList() {
         "\nThe password comes from --password-file FILE (its first line), else the environment\n"
         "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
         "command line.\n\nA command that writes a file (encrypt, decrypt -o, export -o, import)\n"
-        "replaces an existing one only with --force, and never writes over its own input.\n"
+        "replaces an existing one only with --force, and never writes over its own input. A FIFO\n"
+        "or device named as the output is written into, without --force. When writing fails\n"
+        "(a full disk, say) the old file stays as it was and the exit code is 4.\n"
         "\nexport --format keepass-xml writes what keepassxc-cli import reads; import reads\n"
         "keepassxc-cli export -f xml (--format keepass-xml) and -f csv (--format csv). Exports\n"
         "are not encrypted. Malformed input to import is a usage error naming its line and\n"
@@ -42,6 +45,8 @@ QString CommandList() {
 int main(int argc, char** argv) {
     // Before any password or text is read: a crash must not leave them in a core file.
     DisableCoreDumps();
+    // Outputs named on the command line may be FIFOs or devices: they are written into.
+    SetWriteIntoSpecialFiles(true);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("keystow-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KEYSTOW_VERSION));

@@ -1,10 +1,12 @@
 #include "TextFile.h"
 
 #include "CliRun.h"
+#include "FullDisk.h"
 #include "TestFiles.h"
 
 #include <QtTest>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
@@ -52,6 +54,10 @@ private slots:
     void largeFilesFailCleanly_data();
     void largeFilesFailCleanly();
     void editorSwitchesCoreDumpsOff();
+    void outputsThatAreNotFiles_data();
+    void outputsThatAreNotFiles();
+    void fullDiskKeepsTheOldOutput_data();
+    void fullDiskKeepsTheOldOutput();
 
 private:
     QTemporaryDir m_dir;
@@ -472,4 +478,104 @@ void TestCli::editorSwitchesCoreDumpsOff() {
 }
 
 QTEST_GUILESS_MAIN(TestCli)
+void TestCli::outputsThatAreNotFiles_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("encrypted"); // what arrives must be decrypted to compare
+    const QString o = QStringLiteral("-o"), fifo = Path("out.fifo");
+    // No --force: they are written into, not replaced.
+    QTest::newRow("decrypt -o FIFO")
+        << QStringList{QStringLiteral("decrypt"), Path("good.etx"), o, fifo} << false;
+    QTest::newRow("encrypt into a FIFO")
+        << QStringList{QStringLiteral("encrypt"), Path("in.txt"), fifo} << true;
+    QTest::newRow("decrypt -o /dev/stdout")
+        << QStringList{QStringLiteral("decrypt"), Path("good.etx"), o,
+                       QStringLiteral("/dev/stdout")}
+        << false;
+    QTest::newRow("decrypt -o /dev/null")
+        << QStringList{QStringLiteral("decrypt"), Path("good.etx"), o, QStringLiteral("/dev/null")}
+        << false;
+}
+
+void TestCli::outputsThatAreNotFiles() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, encrypted);
+    const QString fifo = Path("out.fifo");
+    QFile::remove(fifo);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    WriteRaw(Path("in.txt"), "line 1\r\nline 2");
+    // The reader is there before the program opens the FIFO; what it sends fits the pipe.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const CliResult run = RunCli(args);
+    QByteArray got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;)
+        got.append(buffer, int(n));
+    ::close(reader);
+    QVERIFY2(run.code == 0, run.err.constData());
+    struct stat info {};
+    QCOMPARE(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+    const QString out = args.contains(QStringLiteral("-o"))
+                            ? args.at(args.indexOf(QStringLiteral("-o")) + 1)
+                            : args.at(2);
+    if (out == u"/dev/null")
+        return;
+    const QByteArray arrived = out == u"/dev/stdout" ? run.out : got;
+    if (encrypted) {
+        WriteRaw(Path("arrived.etx"), arrived);
+        QString text;
+        QCOMPARE(LoadTextFile(Path("arrived.etx"), QStringLiteral("secret"), text),
+                 LoadResult::Loaded);
+        QCOMPARE(text, QStringLiteral("line 1\r\nline 2"));
+    } else {
+        QCOMPARE(arrived, QByteArray("line 1\r\nline 2"));
+    }
+}
+
+void TestCli::fullDiskKeepsTheOldOutput_data() {
+    QTest::addColumn<QStringList>("args"); // OUT stands for the file on the full disk
+    QTest::addColumn<QString>("output");
+    const QString o = QStringLiteral("-o"), force = QStringLiteral("--force");
+    QTest::newRow("encrypt")
+        << QStringList{QStringLiteral("encrypt"), Path("small.txt"), "OUT", force} << "doc.etx";
+    QTest::newRow("decrypt -o") << QStringList{QStringLiteral("decrypt"), Path("good.etx"), o,
+                                               "OUT", force}
+                                << "plain.txt";
+    QTest::newRow("export -o")
+        << QStringList{QStringLiteral("export"),   Path("empty.ksw"),     o, "OUT", force,
+                       QStringLiteral("--format"), QStringLiteral("json")}
+        << "export.json";
+    QTest::newRow("import")
+        << QStringList{QStringLiteral("import"),   Path("export.json"),   "OUT", force,
+                       QStringLiteral("--format"), QStringLiteral("json")}
+        << "doc.ksw";
+}
+
+void TestCli::fullDiskKeepsTheOldOutput() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, output);
+    FullDisk disk;
+    QString why;
+    if (!disk.Mount(why))
+        QSKIP(qPrintable(why));
+    WriteRaw(Path("small.txt"), "new text");
+    QCOMPARE(SaveTextFile(Path("empty.ksw"), QStringLiteral("secret"), QStringLiteral("<DOC/>")),
+             SaveResult::Saved);
+    const CliResult exported = RunCli({QStringLiteral("export"), Path("empty.ksw"), "-o",
+                                       Path("export.json"), "--force", "--format", "json"});
+    QVERIFY2(exported.code == 0, exported.err.constData());
+
+    const QString out = disk.Path(output);
+    WriteRaw(out, "the old output, as it was");
+    disk.Fill();
+    args.replace(args.indexOf(QStringLiteral("OUT")), out);
+    const CliResult run = RunCli(args);
+    QCOMPARE(run.code, 4);
+    QVERIFY2(run.err.contains(QFile::encodeName(out)), run.err.constData());
+    QVERIFY2(run.err.contains(std::strerror(ENOSPC)), run.err.constData());
+    QCOMPARE(ReadAll(out), QByteArray("the old output, as it was"));
+    QCOMPARE(disk.Names(), QStringList{output});
+}
+
 #include "tst_cli.moc"

@@ -1,74 +1,45 @@
 #pragma once
 
-// A real, tiny tmpfs that tests fill up, to see saves meet a full disk. Needs root.
+// A real 256 KiB tmpfs, filled up by the test, for saves that meet a full disk. Needs root.
 
 #include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
 class FullDisk {
 public:
-    ~FullDisk() { Unmount(); }
+    ~FullDisk() { ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH); }
 
-    // Mounts 256 KiB; false with why (the test then skips with it).
-    bool Mount(QString& why) {
-        if (::geteuid() != 0) {
-            why = QStringLiteral("mounting a tmpfs needs root");
-            return false;
-        }
-        if (!m_dir.isValid()) {
-            why = QStringLiteral("no temporary folder");
-            return false;
-        }
-        if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
-                    "size=256k") != 0) {
-            why = QStringLiteral("mount -t tmpfs failed: %1")
-                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        m_mounted = true;
-        return true;
+    // Empty when mounted, else why not (the test then skips).
+    QString Mount() {
+        if (::geteuid() != 0)
+            return QStringLiteral("mounting a tmpfs needs root");
+        const QByteArray at = QFile::encodeName(m_dir.path());
+        return ::mount("tmpfs", at.constData(), "tmpfs", 0, "size=256k") == 0
+                   ? QString()
+                   : QStringLiteral("mount -t tmpfs failed: %1").arg(qt_error_string());
     }
 
-    // Takes every byte that is left.
+    // Takes every byte that is left with a hidden file.
     void Fill() {
-        QFile filler(Path(QStringLiteral("filler")));
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-            return;
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {
-        }
-        const QByteArray byte(1, 'x');
-        while (filler.write(byte) == 1) {
-        }
+        QFile filler(Path(QStringLiteral(".filler")));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            for (qint64 piece = 4096; piece > 0; piece /= 2)
+                while (filler.write(QByteArray(piece, 'x')) == piece) {
+                }
     }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
-
-    // Everything in it but the filler, hidden names too.
+    // What is on it besides the filler (a temporary file left behind would be hidden too).
     QStringList Names() const {
-        QStringList names =
-            QDir(m_dir.path())
-                .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                           QDir::Name);
-        names.removeAll(QStringLiteral("filler"));
+        QStringList names = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+        names.removeOne(QStringLiteral(".filler"));
         return names;
-    }
-
-    void Unmount() {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
-        m_mounted = false;
     }
 
 private:
     QTemporaryDir m_dir;
-    bool m_mounted = false;
 };

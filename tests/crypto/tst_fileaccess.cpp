@@ -12,6 +12,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,6 +51,31 @@ QByteArray Pattern(int size) {
     return bytes;
 }
 
+const uid_t kNobody = 65534;
+
+struct stat StatOf(const QString& path) {
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+QByteArray Attribute(const QString& path, const char* name) {
+    char value[256];
+    const ssize_t n = ::getxattr(QFile::encodeName(path).constData(), name, value, sizeof value);
+    return n < 0 ? QByteArray() : QByteArray(value, int(n));
+}
+
+// Owner rw, user nobody r, owning group rw, mask rw, others r.
+QByteArray AccessList() {
+    const struct {
+        quint16 tag, perm;
+        quint32 id;
+    } entries[] = {{1, 6, ~0u}, {2, 4, kNobody}, {4, 6, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
+    const quint32 version = 2;
+    return QByteArray(reinterpret_cast<const char*>(&version), 4) +
+           QByteArray(reinterpret_cast<const char*>(entries), sizeof entries);
+}
+
 mode_t ModeOf(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
@@ -79,6 +105,9 @@ private slots:
     void zeroCharacterRefused_data();
     void zeroCharacterRefused();
     void coreDumpsSwitchedOff();
+    void links_data();
+    void links();
+    void accessKept();
 
 private:
     QTemporaryDir m_dir;
@@ -361,6 +390,64 @@ void TestFileAccess::coreDumpsSwitchedOff() {
     QCOMPARE(limit.rlim_cur, rlim_t(0));
     QCOMPARE(limit.rlim_max, rlim_t(0));
     QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
+}
+
+void TestFileAccess::links_data() {
+    QTest::addColumn<uid_t>("outer"); // owner of the link saved through
+    QTest::addColumn<uid_t>("inner"); // owner of the link it leads to
+    QTest::newRow("own link to own link") << uid_t(0) << uid_t(0);
+    QTest::newRow("another user's link") << kNobody << uid_t(0);
+    QTest::newRow("own link to another user's link") << uid_t(0) << kNobody;
+}
+
+void TestFileAccess::links() {
+    if (::geteuid() != 0)
+        QSKIP("links of other users need root to make");
+    QFETCH(uid_t, outer);
+    QFETCH(uid_t, inner);
+    QTemporaryDir dir;
+    const auto at = [&dir](const char* name) { return QFile::encodeName(dir.filePath(name)); };
+    QCOMPARE(SaveTextFile(dir.filePath("private.etx"), "pw", "private"), SaveResult::Saved);
+    const QByteArray before = ReadAll(dir.filePath("private.etx"));
+    QCOMPARE(::symlink("private.etx", at("inner.etx").constData()), 0);
+    QCOMPARE(::symlink("inner.etx", at("team.etx").constData()), 0);
+    QCOMPARE(::lchown(at("team.etx").constData(), outer, outer), 0);
+    QCOMPARE(::lchown(at("inner.etx").constData(), inner, inner), 0);
+    QString reason;
+    const SaveResult result = SaveTextFile(dir.filePath("team.etx"), "pw", "replaced", &reason);
+    QVERIFY(S_ISLNK(StatOf(at("team.etx")).st_mode) && S_ISLNK(StatOf(at("inner.etx")).st_mode));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 3);
+    QCOMPARE(result, outer == 0 && inner == 0 ? SaveResult::Saved : SaveResult::NotWritten);
+    QCOMPARE(ReadAll(dir.filePath("private.etx")) == before, result != SaveResult::Saved);
+    if (result != SaveResult::Saved)
+        QVERIFY2(reason.contains("symbolic link owned by another user"), qPrintable(reason));
+}
+
+void TestFileAccess::accessKept() {
+    if (::geteuid() != 0)
+        QSKIP("a file of another group needs root to make");
+    const QString path = Path("shared.txt");
+    WriteRaw(path, "old");
+    const QByteArray name = QFile::encodeName(path);
+    QCOMPARE(::chown(name.constData(), 0, kNobody), 0);
+    const QByteArray acl = AccessList();
+    if (::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) !=
+            0 ||
+        ::setxattr(name.constData(), "user.origin", "team", 4, 0) != 0)
+        QSKIP("this file system keeps no access lists or extended attributes");
+    QCOMPARE(::chmod(name.constData(), 0640), 0);
+    const struct stat before = StatOf(path);
+    const QByteArray aclBefore = Attribute(path, "system.posix_acl_access");
+    QString reason;
+    QVERIFY(WriteWholeFile(path, "new", &reason));
+    QVERIFY2(reason.isEmpty(), qPrintable(reason));
+    const struct stat after = StatOf(path);
+    QCOMPARE(ReadAll(path), QByteArray("new"));
+    QVERIFY(after.st_ino != before.st_ino);
+    QCOMPARE(after.st_mode & 07777, mode_t(0640));
+    QCOMPARE(after.st_gid, gid_t(kNobody));
+    QCOMPARE(Attribute(path, "system.posix_acl_access"), aclBefore);
+    QCOMPARE(Attribute(path, "user.origin"), QByteArray("team"));
 }
 
 std::unique_ptr<QObject> CreateFileAccessTest() {

@@ -477,7 +477,6 @@ void TestCli::editorSwitchesCoreDumpsOff() {
     QVERIFY(process.waitForFinished(10000));
 }
 
-QTEST_GUILESS_MAIN(TestCli)
 void TestCli::outputsThatAreNotFiles_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("fromStdout"); // else from the FIFO
@@ -537,4 +536,5 @@ void TestCli::fullDiskKeepsTheOldOutput() {
     QCOMPARE(disk.Names(), QStringList{"out"});
 }
 
+QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"

@@ -717,6 +717,4 @@ void TestCEditorDoc::fullDiskKeepsDocumentAndFile() {
     QVERIFY2(asked.contains("doc.etx"), qPrintable(asked));
     QVERIFY(SubWindowOf(doc)->isVisible() && doc->IsModified());
     QCOMPARE(doc->GetView()->GetAllText(), QStringLiteral("oldnew"));
-    doc->SetModifiedFlag(false);
-    doc->GetView()->document()->setModified(false);
 }

@@ -31,6 +31,8 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +163,20 @@ void Activate(CMDIFrameWnd* frame, QWidget* view) {
     frame->UpdateCommandActions();
 }
 
+// With KEYSTOW_BENCH_STAGES set, the processor time since the last stage (on a loaded machine
+// the wall-clock figures above it are longer), and the resident and peak size after each step.
+void Stage(const char* name) {
+    static double last = 0;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    if (qEnvironmentVariableIsSet("KEYSTOW_BENCH_STAGES"))
+        std::fprintf(stderr, "%-12s processor %7.1f ms, resident %.1f MB, peak %.1f MB\n", name,
+                     cpu - last, StatusMb("VmRSS:"), StatusMb("VmHWM:"));
+    last = cpu;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
@@ -222,6 +238,7 @@ int main(int argc, char** argv) {
                 Fail("cannot write the copy");
             encrypt.push_back(Ms(timer));
         }
+        Stage("reference");
         if (round == 0) {
             rest = StatusMb("VmRSS:");
             ResetPeak();
@@ -236,16 +253,20 @@ int main(int argc, char** argv) {
             Fail("the document did not open");
         QApplication::processEvents();
         ms["open"].push_back(Ms(okClicked));
+        Stage("open");
         CEditorView* view = doc->GetView();
         QTextDocument* text = view->document();
         if (view->textCursor().position() != 0 || text->blockCount() != lines + 1)
             Fail("the text is not shown with the caret at the start");
         Activate(frame, view);
+        Stage("activate");
 
         ms["ctrl-end"].push_back(TimeKey(view, Qt::Key_End, Qt::ControlModifier));
+        Stage("ctrl-end");
         if (view->textCursor().position() != text->characterCount() - 1)
             Fail("Ctrl+End did not reach the end");
         ms["type-at-end"].push_back(TimeKey(view, Qt::Key_X));
+        Stage("type-at-end");
         if (text->lastBlock().text() != QLatin1String("x"))
             Fail("the typed character is not at the end");
 
@@ -256,6 +277,7 @@ int main(int argc, char** argv) {
         find->SetFindWhat(kOnce);
         find->SetOptions(false, false, true);
         ms["find-next"].push_back(TimeClick(find->FindNextButton()));
+        Stage("find-next");
         if (view->textCursor().selectedText() != kOnce ||
             view->textCursor().block().blockNumber() != lines - lines / 100)
             Fail("Find Next did not select the word");
@@ -270,6 +292,7 @@ int main(int argc, char** argv) {
         replace->SetReplaceWith(kReplacement);
         const int before = text->characterCount();
         ms["replace-all"].push_back(TimeClick(replace->ReplaceAllButton()));
+        Stage("replace-all");
         const int replaced = (lines / 10) * int(kOften.size() - kReplacement.size());
         if (!text->find(kOften).isNull() || text->characterCount() != before - replaced)
             Fail("Replace All did not replace every occurrence");
@@ -294,6 +317,7 @@ int main(int argc, char** argv) {
         Activate(frame, view);
         QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
         ms["save"].push_back(Ms(setOk));
+        Stage("save");
         if (doc->IsModified() || !setOk.isValid())
             Fail("Ctrl+S did not save the document");
         QString saved;

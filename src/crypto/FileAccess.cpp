@@ -119,28 +119,6 @@ qint64 ReadFully(int fd, char* buffer, qint64 length) {
     return done;
 }
 
-// Reads length bytes in pieces, handing each to onPiece once it is complete; the count read
-// as ReadFully returns it.
-qint64 ReadInPieces(int fd, char* buffer, qint64 length,
-                    const std::function<void(char*, qint64)>& onPiece) {
-    if (!onPiece)
-        return ReadFully(fd, buffer, length);
-    // 1 MiB: few calls, and a piece still fits the cache while the caller works on it.
-    constexpr qint64 kPiece = qint64(1) << 20;
-    qint64 done = 0;
-    while (done < length) {
-        const qint64 want = qMin(kPiece, length - done);
-        const qint64 n = ReadFully(fd, buffer + done, want);
-        if (n < 0)
-            return -1;
-        if (n < want)
-            return done + n;
-        onPiece(buffer + done, n);
-        done += n;
-    }
-    return done;
-}
-
 // Room that grows while a sequential input is read; every copy it leaves behind is wiped,
 // since the input may be a password or plain text.
 class WipedBuffer {
@@ -229,11 +207,8 @@ ReadStatus ReadSequential(int fd, const QString& path,
         SetReason(reason, NoMemoryText(path));
         return ReadStatus::Failed;
     }
-    if (staging.size() != 0) {
+    if (staging.size() != 0)
         std::memcpy(buffer, staging.data(), static_cast<size_t>(staging.size()));
-        if (options.onPiece)
-            options.onPiece(buffer, staging.size());
-    }
     size = staging.size();
     return ReadStatus::Read;
 }
@@ -294,7 +269,7 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
         SetReason(reason, NoMemoryText(path));
         return ReadStatus::Failed;
     }
-    const qint64 done = ReadInPieces(fd.get(), buffer, length, options.onPiece);
+    const qint64 done = ReadFully(fd.get(), buffer, length);
     if (done != length) {
         SetReason(reason, done < 0 ? ErrorText(errno)
                                    : QStringLiteral("The file changed while it was read."));

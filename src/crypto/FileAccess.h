@@ -3,9 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
 class QIODevice;
+
+#include <functional>
 
 // The most a document file may hold: far beyond any real document, small enough that a
 // mistaken or hostile input cannot make the program try to hold it.
@@ -21,10 +21,6 @@ struct ReadOptions {
     // never block the program. When false, pipes, FIFOs, /dev/stdin and /proc files are read
     // to their end, whatever size they claim.
     bool regularOnly = true;
-    // Called with each piece of the buffer as soon as it has been read, in order: pieces of a
-    // regular file are whole multiples of 128 bytes but the last, any other input comes as one
-    // piece. Lets the caller work on a piece while it is still in the processor's cache.
-    std::function<void(char* piece, qint64 length)> onPiece;
 };
 
 enum class ReadStatus {

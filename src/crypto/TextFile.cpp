@@ -155,23 +155,8 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
             SetReason(reason, why);
         return result;
     };
-    // Each piece is turned back and decrypted as soon as it is read, while it is still in the
-    // cache; what the password allows is only told once the file has been read, as before.
-    DesKey key{};
-    QString keyReason;
-    const bool keyUsable = KeyForPassword(password, key, &keyReason);
-    DesCbcStream cipher(key, false);
-    WipeKey(key);
-    const bool decrypting = keyUsable && cipher.ok();
-    bool decrypted = decrypting;
     ReadOptions container = options;
     container.multipleOf = kDesBlockSize; // checked before the buffer is allocated
-    container.onPiece = [&](char* piece, qint64 length) {
-        if (!decrypting)
-            return;
-        RotateWordsRight(piece, length);
-        decrypted = cipher.Process(piece, length) && decrypted;
-    };
     switch (ReadWholeFileInto(path, allocate, size, reason, container)) {
     case ReadStatus::Read:
         break;
@@ -182,9 +167,13 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
     }
     if (size == 0)
         return fail(LoadResult::NotRead, QStringLiteral("The file is empty."));
-    if (!keyUsable)
-        return fail(LoadResult::NotDecrypted, keyReason);
-    const char* bytes = reinterpret_cast<const char*>(text.constData());
+    char* bytes = reinterpret_cast<char*>(text.data());
+    RotateWordsRight(bytes, size);
+    DesKey key;
+    if (!KeyForPassword(password, key, reason))
+        return fail(LoadResult::NotDecrypted, QString());
+    const bool decrypted = CbcDecryptInPlace(key, bytes, size);
+    WipeKey(key);
     const int padding = decrypted ? PaddingLength(bytes, size) : -1;
     if (padding < 0)
         return fail(LoadResult::NotDecrypted,

@@ -10,6 +10,7 @@
 #include "CShellDialog.h"
 #include "TextFile.h"
 #include "TextPrinting.h"
+#include "TextSearch.h"
 #include "resource.h"
 
 #include <QAction>
@@ -160,14 +161,32 @@ QString CEditorView::NormaliseLineBreaks(const QString& text) {
 
 QString CEditorView::GetAllText() const {
     // The raw text keeps every character (no-break spaces stay what they are); only the
-    // paragraph ends become CR LF.
+    // paragraph ends become CR LF. They are widened in one pass from the back of the same
+    // buffer: replacing them in batches moves the rest of a long text again for every batch,
+    // and a second buffer would double the memory a save needs.
     QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    const qsizetype breaks = text.count(QChar::ParagraphSeparator);
+    if (breaks == 0)
+        return text;
+    qsizetype from = text.size();
+    text.resize(from + breaks);
+    QChar* units = text.data();
+    for (qsizetype to = text.size(); from > 0;) {
+        const QChar c = units[--from];
+        if (c == QChar::ParagraphSeparator) {
+            units[--to] = u'\n';
+            units[--to] = u'\r';
+        } else {
+            units[--to] = c;
+        }
+    }
     return text;
 }
 
 void CEditorView::SetLoadedText(const QString& text) {
-    setPlainText(NormaliseLineBreaks(text)); // no undo record
+    // The document takes CR LF, LF and a lone CR each as one line end itself, as
+    // NormaliseLineBreaks does: a normalised copy would only cost time and memory.
+    setPlainText(text); // no undo record
     moveCursor(QTextCursor::Start);
     document()->setModified(false);
     UpdateStatus(false);
@@ -374,15 +393,17 @@ bool CEditorView::FindNext(const QString& what, bool matchCase, bool wholeWord, 
     if (what.isEmpty())
         return false;
     const QTextDocument::FindFlags flags = Flags(matchCase, wholeWord, down);
-    QTextCursor found = document()->find(what, textCursor(), flags);
-    if (found.isNull()) {
-        // Once round: from the other end of the text.
-        QTextCursor from(document());
-        from.movePosition(down ? QTextCursor::Start : QTextCursor::End);
-        found = document()->find(what, from, flags);
-    }
-    if (found.isNull())
+    const TextSearch search(document());
+    const QTextCursor caret = textCursor();
+    int at = search.Find(what, down ? caret.selectionEnd() : caret.selectionStart(), flags);
+    // Once round: from the other end of the text.
+    if (at < 0)
+        at = search.Find(what, down ? 0 : document()->characterCount() - 1, flags);
+    if (at < 0)
         return false;
+    QTextCursor found(document());
+    found.setPosition(at);
+    found.setPosition(at + int(what.size()), QTextCursor::KeepAnchor);
     setTextCursor(found);
     ensureCursorVisible();
     return true;
@@ -403,24 +424,24 @@ int CEditorView::ReplaceAll(const QString& what, const QString& with, bool match
                             bool wholeWord) {
     if (what.isEmpty() || isReadOnly())
         return 0;
-    const QTextDocument::FindFlags flags = Flags(matchCase, wholeWord, true);
+    const QList<int> starts =
+        TextSearch(document()).FindForReplace(what, with, Flags(matchCase, wholeWord, true));
+    if (starts.isEmpty())
+        return 0;
+    // In order from the start, each found place moved by what the earlier ones changed, so
+    // that undoing it leaves the caret where it always has.
+    const int shift = int(with.size() - what.size());
     QTextCursor edit(document());
-    int count = 0;
-    QTextCursor found = document()->find(what, 0, flags);
-    while (!found.isNull()) {
-        if (count == 0)
-            edit.beginEditBlock();
-        edit.setPosition(found.selectionStart());
-        edit.setPosition(found.selectionEnd(), QTextCursor::KeepAnchor);
+    edit.beginEditBlock();
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        const int at = starts[i] + int(i) * shift;
+        edit.setPosition(at);
+        edit.setPosition(at + int(what.size()), QTextCursor::KeepAnchor);
         edit.insertText(with);
-        ++count;
-        found = document()->find(what, edit.position(), flags);
     }
-    if (count > 0) {
-        edit.endEditBlock();
-        setTextCursor(edit);
-    }
-    return count;
+    edit.endEditBlock();
+    setTextCursor(edit);
+    return int(starts.size());
 }
 
 void CEditorView::TakeSearchFromDialog(bool replacing) {

@@ -289,6 +289,10 @@ void TestCEditorView::find_data() {
     QTest::newRow("wraps round") << 16 << "cat" << true << false << true << 4;
     QTest::newRow("up") << 11 << "cat" << false << false << false << 4;
     QTest::newRow("not there") << 0 << "dog" << false << false << true << -1;
+    QTest::newRow("up takes a match ending at the caret")
+        << 3 << "cat" << false << false << false << 0;
+    QTest::newRow("up wraps round") << 0 << "cat" << false << false << false << 15;
+    QTest::newRow("whole word up skips concat") << 15 << "cat" << false << true << false << 4;
 }
 
 void TestCEditorView::find() {
@@ -319,6 +323,58 @@ void TestCEditorView::replaceAllIsOneUndoStep() {
     view.OnCmdMsg(ID_EDIT_UNDO);
     QCOMPARE(view.GetAllText(), QString("a b a\r\na"));
     QCOMPARE(view.ReplaceAll("zz", "y", false, false), 0);
+}
+
+void TestCEditorView::replaceAll_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("with");
+    QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<QString>("replaced");
+    QTest::addColumn<int>("count");
+    QTest::newRow("every one, line ends kept") << "one two\r\none\r\n\r\nONE"
+                                               << "one"
+                                               << "1" << false << "1 two\r\n1\r\n\r\n1" << 3;
+    QTest::newRow("a replacement bounds the next word") << "--"
+                                                        << "-"
+                                                        << "x" << true << "x-" << 1;
+    QTest::newRow("no-break space matches a space") << QString("a") + QChar(0xA0) + "b a b"
+                                                    << "a b"
+                                                    << "c" << false << "c c" << 2;
+    QTest::newRow("non-Latin, any case")
+        << QString::fromUtf8("Жук жук ЖУКИ") << QString::fromUtf8("жук") << "b" << true
+        << QString::fromUtf8("b b ЖУКИ") << 2;
+    QTest::newRow("what is put in is not searched") << "a a"
+                                                    << "a"
+                                                    << "aa" << false << "aa aa" << 2;
+    QTest::newRow("side by side, removed") << "aaa\r\na"
+                                           << "a"
+                                           << "" << false << "\r\n"
+                                           << 4;
+    QTest::newRow("never across a line end") << "a\r\nb"
+                                             << "a b"
+                                             << "c" << false << "a\r\nb" << 0;
+}
+
+void TestCEditorView::replaceAll() {
+    QFETCH(QString, text);
+    QFETCH(QString, what);
+    QFETCH(QString, with);
+    QFETCH(bool, wholeWord);
+    QFETCH(QString, replaced);
+    QFETCH(int, count);
+    CEditorView view;
+    view.SetLoadedText(text);
+    QCOMPARE(view.ReplaceAll(what, with, false, wholeWord), count);
+    QCOMPARE(view.GetAllText(), replaced);
+    if (count == 0)
+        return;
+    // The caret follows the last one put in; one undo takes them all back.
+    const int last = int(view.GetAllText().lastIndexOf(with) + with.size());
+    if (!with.isEmpty() && !replaced.contains("\r\n"))
+        QCOMPARE(view.textCursor().position(), last);
+    view.OnCmdMsg(ID_EDIT_UNDO);
+    QCOMPARE(view.GetAllText(), text);
 }
 
 void TestCEditorView::findDialogTellsWhenNotFound() {

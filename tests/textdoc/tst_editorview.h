@@ -21,6 +21,8 @@ private slots:
     void find_data();
     void find();
     void replaceAllIsOneUndoStep();
+    void replaceAll_data();
+    void replaceAll();
     void findDialogTellsWhenNotFound();
     void replaceDialogReplacesAndFindsNext();
     void printToPdfMakesPages_data();

@@ -24,6 +24,12 @@ const QHash<int, QString>& Table() {
         {ID_WIZARD, QStringLiteral("View Welcome dialog (Wizard)...\nWizard")},
         {ID_WEB_BROWSER, QStringLiteral("Open a new built-in Web Browser window...\nWeb")},
         {ID_HELP, QStringLiteral("Display help...")},
+        {ID_SET_FILE_PASSWORD, QStringLiteral("Set or change the file password...")},
+        // The account tree's context menu; Rename has no prompt.
+        {ID_ADD_WEB_ACCOUNT, QStringLiteral("Add Web Account...")},
+        {ID_ADD_EMAIL_ACCOUNT, QStringLiteral("Add Email Account...")},
+        {ID_ADD_OTHER_ACCOUNT, QStringLiteral("Add Other Account...")},
+        {ID_DELETE_ACCOUNT, QStringLiteral("Delete selected account...")},
         // Browser windows.
         {IDS_GO_BACK, QStringLiteral("Back")},
         {IDS_GO_FORWARD, QStringLiteral("Forward")},

@@ -330,8 +330,6 @@ void CEditorView::RegisterCommands() {
         ID_FILE_PRINT_DIRECT, [this] { Print(false); }, always);
     add(
         ID_FILE_PRINT_PREVIEW, [this] { PrintPreview(); }, always);
-    add(
-        ID_FILE_PRINT_SETUP, [this] { PrintSetup(); }, always);
 }
 
 void CEditorView::OnRepeatFind() {
@@ -513,9 +511,9 @@ void CEditorView::PrintPreview() {
     StampActivity();
 }
 
-void CEditorView::PrintSetup() {
+void CEditorView::PrintSetup(QWidget* parent) {
     QPrinter* printer = SharedPrinter();
-    QPrintDialog dialog(printer, this);
+    QPrintDialog dialog(printer, parent);
     dialog.setWindowTitle(tr("Print Setup"));
     // Setting up prints nothing: the button confirms the choice.
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {

@@ -82,15 +82,21 @@ void TestPasswordsCli::exportJsonGivesTheReaderRules_data() {
 
 void TestPasswordsCli::notAPasswordsDocument_data() {
     QTest::addColumn<QString>("command");
-    QTest::newRow("list") << QStringLiteral("list");
-    QTest::newRow("export") << QStringLiteral("export");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("list") << QStringLiteral("list") << QByteArray("just a note");
+    QTest::newRow("export") << QStringLiteral("export") << QByteArray("just a note");
+    // Markup that parses but is no passwords document is refused the same way.
+    QTest::newRow("list, other markup") << QStringLiteral("list") << QByteArray("<p>a</p>");
+    QTest::newRow("export, other markup")
+        << QStringLiteral("export") << QByteArray("<html><body>x</body></html>");
 }
 
 void TestPasswordsCli::notAPasswordsDocument() {
     QFETCH(QString, command);
+    QFETCH(QByteArray, text);
     // A text document renamed to .ksw decrypts with its password but holds no accounts.
     const QString path = Path("note.ksw");
-    QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), "just a note"), SaveResult::Saved);
+    QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), text), SaveResult::Saved);
     const QByteArray before = ReadAll(path);
     const CliResult run = RunCli({command, path});
     QCOMPARE(run.code, 6);

@@ -122,6 +122,37 @@ void TestCLeftView::manyAccountsFillQuickly() {
     QCOMPARE(tree->WebItem()->child(0)->text(0), QString("0000"));
 }
 
+void TestCLeftView::sortsAsThePersonsLanguage_data() {
+    QTest::addColumn<QString>("names"); // in file order, and in the order they are added
+    QTest::addColumn<QString>("sorted");
+    QTest::newRow("accented beside the base letter") << "emma,Émile,Ellen"
+                                                     << "Ellen,Émile,emma";
+    QTest::newRow("ring above, mixed case") << "beta,Alpha,ÅSA,alpha"
+                                            << "Alpha,alpha,ÅSA,beta";
+    QTest::newRow("capitals among small letters") << "zeta,ÉCOLE,eagle,Zed"
+                                                  << "eagle,ÉCOLE,Zed,zeta";
+}
+
+void TestCLeftView::sortsAsThePersonsLanguage() {
+    QFETCH(QString, names);
+    QFETCH(QString, sorted);
+    struct LocaleGuard {
+        QLocale before;
+        ~LocaleGuard() { QLocale::setDefault(before); }
+    } guard;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    AccountStore store;
+    for (const QString& n : Split(names))
+        store.web.append(WebAccount(n));
+    CKeystowDoc* opened = m_fx.Open(store);
+    CKeystowDoc* added = m_fx.NewDoc();
+    QVERIFY(opened && added);
+    QCOMPARE(Labels(Tree(opened)->WebItem()), Split(sorted));
+    for (const QString& n : Split(names))
+        Tree(added)->AddWebAccount(n);
+    QCOMPARE(Labels(Tree(added)->WebItem()), Split(sorted));
+}
+
 void TestCLeftView::addedAccountTakesItsSortedPlace_data() {
     QTest::addColumn<int>("kind"); // 0 web, 1 mail, 2 other
     QTest::addColumn<QString>("name");
@@ -330,6 +361,45 @@ void TestCLeftView::renameKeepsPlaceAndLimitsLength() {
     QCOMPARE(item->text(0), expected);
 }
 
+void TestCLeftView::renameOfALongName_data() {
+    QTest::addColumn<int>("edit"); // 0 none, 1 one letter typed at the end, 2 the last one erased
+    QTest::addColumn<int>("length"); // of the name afterwards
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("committed unchanged") << 0 << 200 << false;
+    QTest::newRow("nothing more fits") << 1 << 200 << false;
+    QTest::newRow("changed, then cut") << 2 << int(CLeftView::kMaxNameLength) << true;
+}
+
+void TestCLeftView::renameOfALongName() {
+    QFETCH(int, edit);
+    QFETCH(int, length);
+    QFETCH(bool, modified);
+    // Files written by other programs may hold names longer than the rename box takes.
+    const QString name = QString(199, QChar('n')) + QChar('x');
+    AccountStore store;
+    store.web.append(WebAccount(name));
+    CKeystowDoc* doc = m_fx.Open(store);
+    QVERIFY(doc);
+    CLeftView* tree = Tree(doc);
+    Click(tree, tree->WebItem()->child(0));
+    tree->RenameSelectedAccount();
+    QLineEdit* editor = nullptr;
+    QTRY_VERIFY((editor = tree->viewport()->findChild<QLineEdit*>()) && editor->isVisible());
+    QCOMPARE(editor->text(), name);
+    editor->end(false);
+    if (edit == 1)
+        QTest::keyClicks(editor, "y");
+    else if (edit == 2)
+        QTest::keyClick(editor, Qt::Key_Backspace);
+    // The editor commits at once on Enter.
+    QTest::keyClick(editor, Qt::Key_Return);
+    const QString stored = doc->Accounts().web.at(0)->name;
+    QCOMPARE(stored.size(), length);
+    QVERIFY(name.startsWith(stored));
+    QCOMPARE(tree->WebItem()->child(0)->text(0), stored);
+    QCOMPARE(doc->IsModified(), modified);
+}
+
 void TestCLeftView::rootAndGroupsAreNotEditable() {
     AccountStore store;
     store.web.append(WebAccount("a"));
@@ -399,6 +469,16 @@ void TestCLeftView::rightClickKeepsSelectionAndMenuActsOnIt() {
         QVERIFY(del && ren);
         QCOMPARE(del->isEnabled(), deleteEnabled);
         QCOMPARE(ren->isEnabled(), deleteEnabled);
+    }
+    // Every item carries its command's picture; the prompts are the commands' own.
+    for (QAction* item : menu->actions()) {
+        if (item->isSeparator())
+            continue;
+        QVERIFY2(!item->icon().isNull(), qPrintable(item->text()));
+        const int id = item->data().toInt();
+        QCOMPARE(item->statusTip().isEmpty(), id == ID_RENAME_ACCOUNT ||
+                                                  id == ID_DELETE_ACCOUNT_OFF ||
+                                                  id == ID_RENAME_ACCOUNT_OFF);
     }
     QAction* action = MenuAction(menu, command);
     QVERIFY(action);

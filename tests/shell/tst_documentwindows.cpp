@@ -38,6 +38,9 @@ private slots:
     void readyComesBackWhenATipGoes();
     void cascadeKeepsWindowsUseful();
     void exitShowsEachModifiedWindowBeforeItsQuestion();
+    void everyMenuItemHasAStatusPrompt();
+    void printSetupAndPositionPaneFollowTheWindow_data();
+    void printSetupAndPositionPaneFollowTheWindow();
 
 private:
     QList<CDocument*> NewTextDocuments(int count);
@@ -169,3 +172,46 @@ std::unique_ptr<QObject> CreateDocumentWindowsTest() {
 }
 
 #include "tst_documentwindows.moc"
+
+void TestDocumentWindows::printSetupAndPositionPaneFollowTheWindow_data() {
+    QTest::addColumn<int>("window"); // 0 none, 1 text, 2 passwords
+    QTest::newRow("no window") << 0;
+    QTest::newRow("text window") << 1;
+    QTest::newRow("passwords window") << 2;
+}
+
+void TestDocumentWindows::printSetupAndPositionPaneFollowTheWindow() {
+    QFETCH(int, window);
+    // A text window writes its caret position first.
+    CDocument* text = NewTextDocuments(1).constFirst();
+    QTRY_VERIFY(m_frame->GetStatusPaneText(CMainFrame::PositionPane).startsWith(" Ln 1"));
+    if (window == 0)
+        text->OnCloseDocument();
+    else if (window == 2)
+        QVERIFY(m_app->m_pPasswordsTemplate->OpenDocumentFile(QString()));
+    // Only a text window has a caret position to show.
+    QCOMPARE(m_frame->GetStatusPaneText(CMainFrame::PositionPane).trimmed().isEmpty(),
+             window != 1);
+
+    QString title;
+    DialogScript script;
+    script.Then([&title](QWidget* d) {
+        title = d->windowTitle();
+        static_cast<QDialog*>(d)->reject();
+    });
+    QVERIFY(m_frame->ExecuteCommand(ID_FILE_PRINT_SETUP));
+    QVERIFY(script.Finished());
+    QCOMPARE(title, QStringLiteral("Print Setup"));
+}
+
+void TestDocumentWindows::everyMenuItemHasAStatusPrompt() {
+    for (int menuId : {IDR_MAINFRAME, IDR_TEXTTYPE}) {
+        for (QMenu* menu : m_frame->Menus(menuId)) {
+            for (QAction* action : menu->actions()) {
+                if (!action->isSeparator())
+                    QVERIFY2(!action->statusTip().isEmpty(),
+                             qPrintable(menu->title() + " / " + action->text()));
+            }
+        }
+    }
+}

@@ -5,7 +5,16 @@
 #include <algorithm>
 #include <numeric>
 
-AccountOrder::AccountOrder() : m_collator(QLocale()) {
+namespace {
+// The C locale names no language, and its collator compares code points, letter case
+// included; the root order of Unicode, which English follows, still applies there.
+QLocale CollationLocale() {
+    const QLocale locale;
+    return locale.language() == QLocale::C ? QLocale(QLocale::English) : locale;
+}
+} // namespace
+
+AccountOrder::AccountOrder() : m_collator(CollationLocale()) {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Digits compare as text: numeric mode makes every sort key much longer to build.
     m_collator.setNumericMode(false);

@@ -89,8 +89,8 @@ void DrawDisk(QPainter& p) {
 void DrawPencil(QPainter& p) {
     p.setPen(QPen(QColor(120, 80, 20), 1.0));
     p.setBrush(QColor(240, 190, 60));
-    p.drawPolygon(QPolygonF({QPointF(3, 13), QPointF(4, 10), QPointF(11.5, 2.5),
-                             QPointF(13.5, 4.5), QPointF(6, 12)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(3, 13), QPointF(4, 10), QPointF(11.5, 2.5), QPointF(13.5, 4.5), QPointF(6, 12)}));
     p.setBrush(QColor(60, 60, 60));
     p.drawPolygon(QPolygonF({QPointF(3, 13), QPointF(3.6, 11.2), QPointF(4.8, 12.4)}));
 }

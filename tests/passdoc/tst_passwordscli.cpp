@@ -1,6 +1,7 @@
 #include "tst_passwordscli.h"
 
 #include "AccountsJson.h"
+#include "AccountsKeePassXml.h"
 #include "PasswordsFile.h"
 #include "PasswordsMarkup.h"
 
@@ -178,6 +179,18 @@ void TestPasswordsCli::failures_data() {
         << QStringList{"list", "other.ksw"} << 3 << QByteArray("does not decrypt");
     QTest::newRow("too many arguments")
         << QStringList{"list", "a.ksw", "b.ksw"} << 1 << QByteArray("usage");
+    // Each format's limit stops the read, before the document is held whole.
+    QTest::newRow("CSV over its limit")
+        << QStringList{"import", "big.csv", "bad.ksw", "--format", "csv"} << 2
+        << QByteArray("too large");
+    QTest::newRow("KeePass XML over its limit")
+        << QStringList{"import", "big.xml", "bad.ksw", "--format", "keepass-xml"} << 2
+        << QByteArray("too large");
+    QTest::newRow("JSON over its limit")
+        << QStringList{"import", "big.json", "bad.ksw"} << 2 << QByteArray("too large");
+    QTest::newRow("endless input")
+        << QStringList{"import", "/dev/zero", "bad.ksw", "--format", "csv"} << 2
+        << QByteArray("too large");
 }
 
 void TestPasswordsCli::failures() {
@@ -187,12 +200,20 @@ void TestPasswordsCli::failures() {
     WriteRaw(Path("bad.json"), "{\"web\":[\n {\"name\": 1,}\n]}");
     WriteRaw(Path("form.json"), R"({"web":[{"name":1}]})");
     WriteRaw(Path("empty.ksw"), QByteArray());
+    // One byte over the limit, without writing it: the files are sparse.
+    for (const auto& [name, size] :
+         {std::pair<const char*, qint64>{"big.csv", kMaxKeePassImportSize},
+          {"big.xml", kMaxKeePassImportSize},
+          {"big.json", kMaxJsonImportSize}}) {
+        QFile big(Path(name));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(size + 1));
+    }
     QCOMPARE(SaveTextFileUtf8(Path("good.ksw"), QStringLiteral("secret"), "<DOC/>"),
              SaveResult::Saved);
     QCOMPARE(SaveTextFileUtf8(Path("other.ksw"), QStringLiteral("not the one"), "<DOC/>"),
              SaveResult::Saved);
     for (QString& arg : args) {
-        if (arg.contains('.')) {
+        if (arg.contains('.') && !arg.startsWith('/')) {
             arg = Path(arg);
         }
     }

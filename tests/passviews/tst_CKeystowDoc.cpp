@@ -334,7 +334,7 @@ void TestCKeystowDoc::newDocumentSaveAsNames() {
     QCOMPARE(doc->FilePassword(), QString("new pw"));
     QVERIFY(!doc->IsModified());
     // The tree's root names the file the edits now go to.
-    QCOMPARE(Tree(doc)->RootItem()->text(0), doc->GetPathName());
+    QCOMPARE(doc->GetFrame()->GetLeftView()->RootItem()->text(0), doc->GetPathName());
 }
 
 void TestCKeystowDoc::saveAsOntoExistingFile() {
@@ -400,7 +400,7 @@ void TestCKeystowDoc::saveAsThatDoesNotCompleteChangesNothing() {
     }
     QCOMPARE(QFileInfo(doc->GetPathName()), QFileInfo(path));
     QCOMPARE(doc->GetTitle(), QString("vault.ksw"));
-    QCOMPARE(Tree(doc)->RootItem()->text(0), doc->GetPathName());
+    QCOMPARE(doc->GetFrame()->GetLeftView()->RootItem()->text(0), doc->GetPathName());
     QCOMPARE(doc->FilePassword(), QString("pa55"));
     QVERIFY(doc->IsModified());
     QVERIFY(!QFileInfo::exists(m_dir->filePath("copy.ksw")));

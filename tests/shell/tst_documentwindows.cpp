@@ -190,8 +190,7 @@ void TestDocumentWindows::printSetupAndPositionPaneFollowTheWindow() {
     else if (window == 2)
         QVERIFY(m_app->m_pPasswordsTemplate->OpenDocumentFile(QString()));
     // Only a text window has a caret position to show.
-    QCOMPARE(m_frame->GetStatusPaneText(CMainFrame::PositionPane).trimmed().isEmpty(),
-             window != 1);
+    QCOMPARE(m_frame->GetStatusPaneText(CMainFrame::PositionPane).trimmed().isEmpty(), window != 1);
 
     QString title;
     DialogScript script;

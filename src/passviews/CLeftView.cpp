@@ -461,6 +461,8 @@ void CLeftView::ShowContextMenu(const QPoint& globalPos) {
                     [this, id = action->data().toInt()] { RunMenuCommand(id); });
     }
     m_menu = menu;
+    if (CWinApp* app = CWinApp::Current(); app && app->GetMainWnd())
+        app->GetMainWnd()->ShowStatusTipsOf(menu);
     StampActivity();
     menu->popup(globalPos);
 }

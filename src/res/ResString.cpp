@@ -59,6 +59,7 @@ const QHash<int, QString>& Table() {
         {ID_EDIT_REPLACE, QStringLiteral("Replace specific text with different text\nReplace")},
         {ID_EDIT_SELECT_ALL, QStringLiteral("Select the entire document\nSelect All")},
         {ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo")},
+        {ID_EDIT_GOTO_URL, QStringLiteral("Open URL in a browser...")},
         {ID_APP_ABOUT, QStringLiteral("Display program information and version\nAbout")},
         {ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit")},
         {ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar")},

@@ -7,6 +7,7 @@
 #include "CSecretClipboard.h"
 #include "CView.h"
 #include "CWinApp.h"
+#include "ResString.h"
 #include "resource.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ CMDIFrameWnd* RoutingFrame(QWidget* field) {
 QAction* AddItem(QMenu* menu, const QString& text, int id) {
     QAction* action = menu->addAction(text);
     action->setData(id);
+    action->setStatusTip(ResString(id).section(QLatin1Char('\n'), 0, 0));
     // Items no handler serves show greyed, as the command enabling would show them.
     if (id == ID_EDITEX_GOTO_URL_OFF || id == ID_EDITEX_DELETE_OFF ||
         id == ID_EDITEX_SELECT_ALL_OFF)
@@ -223,6 +225,8 @@ void CEditEx::ShowContextMenu(const QPoint& globalPos) {
         StampActivity();
         Dispatch(action->data().toInt());
     });
+    if (CWinApp* app = CWinApp::Current(); app && app->GetMainWnd())
+        app->GetMainWnd()->ShowStatusTipsOf(menu);
     menu->popup(globalPos);
 }
 

@@ -1,5 +1,7 @@
 #include "CEditorView.h"
 
+#include "ResString.h"
+
 #include "CActivityHost.h"
 #include "CCmdUI.h"
 #include "CDecryptFailedDlg.h"
@@ -273,6 +275,7 @@ QMenu* CEditorView::CreateContextMenu(QWidget* parent) {
         }
         QAction* action = menu->addAction(tr(item.text));
         action->setData(item.id);
+        action->setStatusTip(ResString(item.id).section(QLatin1Char('\n'), 0, 0));
         action->setEnabled(IsCommandEnabled(item.id));
     }
     return menu;
@@ -285,6 +288,8 @@ void CEditorView::contextMenuEvent(QContextMenuEvent* event) {
         StampActivity();
         OnCmdMsg(action->data().toInt());
     });
+    if (auto* frame = qobject_cast<CMDIFrameWnd*>(window()))
+        frame->ShowStatusTipsOf(menu);
     menu->popup(event->globalPos());
 }
 

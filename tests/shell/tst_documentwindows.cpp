@@ -5,6 +5,9 @@
 #include "CEditorApp.h"
 #include "CEditorDoc.h"
 #include "CEditorView.h"
+#include "CKeystowChildFrame.h"
+#include "CKeystowDoc.h"
+#include "CLeftView.h"
 #include "CMDIChildWnd.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
@@ -39,6 +42,7 @@ private slots:
     void cascadeKeepsWindowsUseful();
     void exitShowsEachModifiedWindowBeforeItsQuestion();
     void everyMenuItemHasAStatusPrompt();
+    void treeMenuShowsItsPrompts();
     void printSetupAndPositionPaneFollowTheWindow_data();
     void printSetupAndPositionPaneFollowTheWindow();
 
@@ -213,4 +217,19 @@ void TestDocumentWindows::everyMenuItemHasAStatusPrompt() {
             }
         }
     }
+}
+
+void TestDocumentWindows::treeMenuShowsItsPrompts() {
+    auto* doc = qobject_cast<CKeystowDoc*>(m_app->m_pPasswordsTemplate->OpenDocumentFile({}));
+    QVERIFY(doc);
+    CLeftView* tree = doc->GetFrame()->GetLeftView();
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
+                      tree->visualItemRect(tree->WebItem()).center());
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = tree->OpenContextMenu()) && menu->isVisible());
+    // A popup's own tips stop at the popup; the frame's status bar shows them all the same.
+    menu->actions().constFirst()->hover();
+    QCOMPARE(m_frame->StatusBar()->currentMessage(), QStringLiteral("Add Web Account..."));
+    menu->close();
+    QCOMPARE(m_frame->StatusBar()->currentMessage(), CMainFrame::ReadyMessage());
 }

@@ -200,14 +200,11 @@ void TestPasswordsCli::failures() {
     WriteRaw(Path("bad.json"), "{\"web\":[\n {\"name\": 1,}\n]}");
     WriteRaw(Path("form.json"), R"({"web":[{"name":1}]})");
     WriteRaw(Path("empty.ksw"), QByteArray());
-    // One byte over the limit, without writing it: the files are sparse.
-    for (const auto& [name, size] :
-         {std::pair<const char*, qint64>{"big.csv", kMaxKeePassImportSize},
-          {"big.xml", kMaxKeePassImportSize},
-          {"big.json", kMaxJsonImportSize}}) {
-        QFile big(Path(name));
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(size + 1));
-    }
+    // One byte over each limit, without writing it: the files are sparse.
+    QFile csv(Path("big.csv")), xml(Path("big.xml")), json(Path("big.json"));
+    QVERIFY(csv.open(QIODevice::WriteOnly) && csv.resize(kMaxKeePassImportSize + 1));
+    QVERIFY(xml.open(QIODevice::WriteOnly) && xml.resize(kMaxKeePassImportSize + 1));
+    QVERIFY(json.open(QIODevice::WriteOnly) && json.resize(kMaxJsonImportSize + 1));
     QCOMPARE(SaveTextFileUtf8(Path("good.ksw"), QStringLiteral("secret"), "<DOC/>"),
              SaveResult::Saved);
     QCOMPARE(SaveTextFileUtf8(Path("other.ksw"), QStringLiteral("not the one"), "<DOC/>"),

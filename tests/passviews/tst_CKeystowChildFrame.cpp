@@ -20,7 +20,6 @@
 #include "WebAccountsRootView.h"
 #include "resource.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStackedWidget>
 #include <QTest>
@@ -91,9 +90,7 @@ void TestCKeystowChildFrame::activationMaximises() {
     QVERIFY(state == 1 ? sub->isMinimized() : !sub->isMaximized());
     // As the Window menu and a file opened again call it: through the frame's base.
     static_cast<CMDIChildWnd*>(frame)->ActivateFrame();
-    QVERIFY(sub->isMaximized());
-    QVERIFY(!sub->isMinimized());
-    QCOMPARE(sub->mdiArea()->activeSubWindow(), sub);
+    QVERIFY(sub->isMaximized() && !sub->isMinimized());
 }
 
 void TestCKeystowChildFrame::viewIdsAndKinds() {

@@ -155,17 +155,19 @@ ReadOptions AnyInput() {
     return options;
 }
 
-bool ReadInput(const QString& in, QByteArray& bytes) {
+bool ReadInput(const QString& in, QByteArray& bytes, qint64 limit) {
     QString reason;
+    ReadOptions options = AnyInput();
+    options.limit = limit;
     if (in == u"-") {
         if (!ReadWholeDescriptor(STDIN_FILENO, QStringLiteral("standard input"), bytes, &reason,
-                                 AnyInput())) {
+                                 options)) {
             PrintError(QStringLiteral("cannot read standard input: %1").arg(reason));
             return false;
         }
         return true;
     }
-    if (!ReadWholeFile(in, bytes, &reason, AnyInput())) {
+    if (!ReadWholeFile(in, bytes, &reason, options)) {
         PrintError(QStringLiteral("cannot read %1: %2").arg(in, reason));
         return false;
     }

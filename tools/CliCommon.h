@@ -51,9 +51,10 @@ int WritePlaintext(const QString& out, const QByteArray& bytes);
 // What the commands read: regular files, and pipes, FIFOs and /proc files to their end.
 ReadOptions AnyInput();
 
-// Reads IN whole ("-" is standard input; pipes, FIFOs and /proc files are read to their end).
-// Returns false with a message printed.
-bool ReadInput(const QString& in, QByteArray& bytes);
+// Reads IN whole ("-" is standard input; pipes, FIFOs and /proc files are read to their end),
+// stopping with "too large" once more than limit bytes came. Returns false with a message
+// printed.
+bool ReadInput(const QString& in, QByteArray& bytes, qint64 limit = kMaxDocumentBytes);
 
 // Opens the file named first on the command line: checks that it can be read and is not empty,
 // obtains and checks the password, then runs load with it. Prints one line naming the file

@@ -121,8 +121,11 @@ int Import(const CliOptions& options) {
     if (const int refused = CheckOutput(out, {in, options.passwordFile}, options.force)) {
         return refused;
     }
+    // Each format's limit stops the read itself: an endless input is never held whole.
+    const qint64 limit =
+        format == kKeePassXml || format == u"csv" ? kMaxKeePassImportSize : kMaxJsonImportSize;
     QByteArray bytes;
-    if (!ReadInput(in, bytes)) {
+    if (!ReadInput(in, bytes, limit)) {
         return ExitNotRead;
     }
     AccountStore store;

@@ -36,6 +36,7 @@ void CDocument::SetPathName(const QString& path, bool addToRecentList) {
     const QFileInfo info(path);
     m_strPathName = info.absoluteFilePath();
     SetTitle(info.fileName());
+    emit pathNameChanged(m_strPathName);
     if (addToRecentList) {
         if (CWinApp* app = CWinApp::Current())
             app->AddToRecentFileList(m_strPathName);

@@ -60,6 +60,8 @@ public:
 signals:
     void titleChanged(const QString& title);
     void modifiedChanged(bool modified);
+    // The document took a file name: opened from it, or saved under it.
+    void pathNameChanged(const QString& path);
 
 private:
     friend class CMultiDocTemplate;

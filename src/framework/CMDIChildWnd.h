@@ -32,7 +32,7 @@ public:
     // The sub-window around the frame, or null while the frame stands alone.
     QMdiSubWindow* SubWindow() const;
     // Shows the frame and makes it the active document window.
-    void ActivateFrame();
+    virtual void ActivateFrame();
 
     // Creates the frame's views for doc. The default creates one view from the factory and
     // fills the frame with it; frames with several views override this.

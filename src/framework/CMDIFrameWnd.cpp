@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QUrl>
@@ -188,6 +189,15 @@ void CMDIFrameWnd::WatchMenu(QMenu* menu) {
         OnMenuAboutToShow(menu);
         UpdateCommandActions(menu->actions());
     });
+}
+
+void CMDIFrameWnd::ShowStatusTipsOf(QMenu* menu) {
+    const auto tell = [this](const QString& text) {
+        QStatusTipEvent tip(text);
+        QCoreApplication::sendEvent(this, &tip);
+    };
+    connect(menu, &QMenu::hovered, this, [tell](QAction* action) { tell(action->statusTip()); });
+    connect(menu, &QMenu::aboutToHide, this, [tell] { tell(QString()); });
 }
 
 void CMDIFrameWnd::OnMenuAboutToShow(QMenu* menu) {

@@ -50,6 +50,9 @@ public:
     void UpdateCommandActions(const QList<QAction*>& actions = {});
     // Runs the update pass over a menu's actions each time the menu is about to show.
     void WatchMenu(QMenu* menu);
+    // A context menu's items show their status prompts in this frame, as the menu bar's do (a
+    // popup keeps its own tips to itself), and the idle message comes back when it closes.
+    void ShowStatusTipsOf(QMenu* menu);
 
     void SetIdleUpdateInterval(int ms);
 

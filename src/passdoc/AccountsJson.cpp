@@ -129,6 +129,11 @@ QByteArray AccountsToJson(const AccountStore& store) {
 }
 
 bool AccountsFromJson(const QByteArray& json, AccountStore& store, QString& error) {
+    if (json.size() > kMaxJsonImportSize) {
+        error = QStringLiteral("the document is larger than %1 MiB")
+                    .arg(kMaxJsonImportSize / (1024 * 1024));
+        return false;
+    }
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {

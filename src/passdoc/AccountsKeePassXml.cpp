@@ -3,9 +3,13 @@
 #include "KeePassEntry.h"
 #include "StorableText.h"
 
+#include <QStringDecoder>
 #include <QStringList>
 #include <QUuid>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -84,15 +88,54 @@ bool CheckEntry(const KeePassEntry& entry, int number, QString& error) {
     return true;
 }
 
-// KeePass exports hold bare CRs inside values and mean them: turn those in character data into
-// references before an XML reader folds them into line feeds. Tags, comments, processing
-// instructions and CDATA sections are copied as they are.
-QByteArray KeepCarriageReturns(const QByteArray& xml) {
-    if (!xml.contains('\r')) {
-        return xml;
+// At most this many attributes per element: Qt's reader takes time growing with the square
+// of their number, so more are refused before it sees them.
+constexpr int kMaxAttributes = 64;
+
+bool StartsAt(const QByteArray& xml, qsizetype i, const char* what) {
+    const qsizetype length = qsizetype(qstrlen(what));
+    return i + length <= xml.size() && std::memcmp(xml.constData() + i, what, size_t(length)) == 0;
+}
+
+// "line L, column C" of a byte position, counting characters as the reader does.
+QString BytePosition(const QByteArray& xml, qsizetype at) {
+    const char* begin = xml.constData();
+    const qsizetype line = std::count(begin, begin + at, '\n') + 1;
+    qsizetype column = 1;
+    for (qsizetype i = at > 0 ? xml.lastIndexOf('\n', at - 1) + 1 : 0; i < at; ++i) {
+        if ((uchar(begin[i]) & 0xC0) != 0x80) {
+            ++column;
+        }
     }
-    QByteArray out;
-    out.reserve(xml.size() + xml.count('\r') * 4);
+    return QStringLiteral("line %1, column %2").arg(line).arg(column);
+}
+
+// The reader learns of bad UTF-8 only a block later; the place is found here instead.
+bool CheckUtf8(const QByteArray& xml, QString& error) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInvalidToNull |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(xml);
+    const bool valid = !decoder.hasError();
+    if (!valid) {
+        const qsizetype at = text.indexOf(QChar(0));
+        const qsizetype lineStart = at > 0 ? text.lastIndexOf(QLatin1Char('\n'), at - 1) + 1 : 0;
+        error = QStringLiteral("line %1, column %2: the document is not UTF-8 text")
+                    .arg(std::count(text.cbegin(), text.cbegin() + at, QLatin1Char('\n')) + 1)
+                    .arg(at - lineStart + 1);
+    }
+    text.fill(QChar(0)); // it held every password
+    return valid;
+}
+
+// Prepares an export for Qt's reader. KeePass exports hold bare CRs inside values and mean
+// them: those in character data become references before the reader folds them into line
+// feeds, and a CDATA section is closed around each of its CRs for the same. Comments and
+// processing instructions are copied as they are; an element with too many attributes is
+// refused. False with where and why.
+bool PrepareForReader(const QByteArray& xml, QByteArray& out, QString& error) {
+    out.clear();
+    out.reserve(xml.size() + xml.count('\r') * 16);
     qsizetype i = 0;
     const qsizetype n = xml.size();
     const auto copyUntil = [&](const char* end) {
@@ -107,16 +150,31 @@ QByteArray KeepCarriageReturns(const QByteArray& xml) {
             out.append("&#13;");
             ++i;
         } else if (c != '<') {
-            out.append(c);
-            ++i;
-        } else if (xml.mid(i, 4) == "<!--") {
+            qsizetype end = i;
+            while (end < n && xml.at(end) != '<' && xml.at(end) != '\r') {
+                ++end;
+            }
+            out.append(xml.constData() + i, end - i);
+            i = end;
+        } else if (StartsAt(xml, i, "<!--")) {
             copyUntil("-->");
-        } else if (xml.mid(i, 9) == "<![CDATA[") {
-            copyUntil("]]>");
-        } else if (xml.mid(i, 2) == "<?") {
+        } else if (StartsAt(xml, i, "<![CDATA[")) {
+            const qsizetype at = xml.indexOf("]]>", i);
+            const qsizetype stop = at < 0 ? n : at + 3;
+            for (; i < stop; ++i) {
+                if (xml.at(i) == '\r') {
+                    out.append("]]>&#13;<![CDATA[");
+                } else {
+                    out.append(xml.at(i));
+                }
+            }
+        } else if (StartsAt(xml, i, "<?")) {
             copyUntil("?>");
         } else {
-            // A tag: to its closing '>', which may not stand inside a quoted attribute value.
+            // A tag: to its closing '>', which may not stand inside a quoted attribute value;
+            // every '=' outside the quotes gives a value to one attribute.
+            const qsizetype start = i;
+            int attributes = 0;
             char quote = 0;
             while (i < n) {
                 const char t = xml.at(i++);
@@ -125,13 +183,18 @@ QByteArray KeepCarriageReturns(const QByteArray& xml) {
                     quote = t == quote ? 0 : quote;
                 } else if (t == '"' || t == '\'') {
                     quote = t;
+                } else if (t == '=' && ++attributes > kMaxAttributes) {
+                    error = QStringLiteral("%1: an element with more than %2 attributes")
+                                .arg(BytePosition(xml, start))
+                                .arg(kMaxAttributes);
+                    return false;
                 } else if (t == '>') {
                     break;
                 }
             }
         }
     }
-    return out;
+    return true;
 }
 
 // The reader's message, without the name of an undeclared entity: that is a piece of a value,
@@ -433,7 +496,11 @@ bool AccountsFromKeePassXml(const QByteArray& xml, AccountStore& store, QString&
                     .arg(kMaxKeePassImportSize / (1024 * 1024));
         return false;
     }
-    QByteArray kept = KeepCarriageReturns(xml);
+    QByteArray kept;
+    if (!CheckUtf8(xml, error) || !PrepareForReader(xml, kept, error)) {
+        kept.fill('\0');
+        return false;
+    }
     QList<KeePassEntry> entries;
     KeePassReader reader(kept);
     const bool read = reader.read(entries, error);

@@ -482,6 +482,10 @@ bool CXmlText::ChildMatches(const QByteArray& name) const {
     return m_childPos != 0 && Matches(m_childPos, name);
 }
 
+bool CXmlText::ElementMatches(const QByteArray& name) const {
+    return m_currentPos != 0 && Matches(m_currentPos, name);
+}
+
 bool CXmlText::EnterElement() {
     if (m_currentPos == 0) {
         return false;

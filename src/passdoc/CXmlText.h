@@ -31,6 +31,8 @@ public:
     bool FindChildElement(const QByteArray& name = QByteArray());
     // True when the child position stands on an element that a search for name would find.
     bool ChildMatches(const QByteArray& name) const;
+    // The same for the main position.
+    bool ElementMatches(const QByteArray& name) const;
     bool EnterElement();
     bool LeaveElement();
     bool AddElement(const QByteArray& name, const QByteArray& data = QByteArray());

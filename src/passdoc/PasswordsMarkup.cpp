@@ -265,6 +265,16 @@ void ReadGroups(CXmlText& xml, const QByteArray& group, AccountList<T>& list,
     }
 }
 
+bool HasAnyGroup(CXmlText& xml) {
+    for (const char* group : {"WEB_ACCOUNTS", "MAIL_ACCOUNTS", "OTHER_ACCOUNTS"}) {
+        xml.ResetMainPos();
+        if (xml.FindElement(QByteArray(group))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 QByteArray BuildPasswordsMarkup(const AccountStore& store) {
@@ -289,7 +299,13 @@ bool ReadPasswordsMarkup(const QByteArray& markup, AccountStore& store) {
         return false;
     }
     xml.FindElement();
+    const bool doc = xml.ElementMatches(QByteArrayLiteral("DOC"));
     xml.EnterElement();
+    // Other markup (a web page, a text document's own markup) is no passwords document:
+    // reading it as an empty one would let the next save write over it.
+    if (!doc && !HasAnyGroup(xml)) {
+        return false;
+    }
     ReadGroups(xml, QByteArrayLiteral("WEB_ACCOUNTS"), store.web, kWebFields);
     ReadGroups(xml, QByteArrayLiteral("MAIL_ACCOUNTS"), store.mail, kMailFields);
     ReadGroups(xml, QByteArrayLiteral("OTHER_ACCOUNTS"), store.other, kOtherFields);

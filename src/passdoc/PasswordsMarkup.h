@@ -15,9 +15,9 @@ extern const char kPasswordsDeclaration[];
 QByteArray BuildPasswordsMarkup(const AccountStore& store);
 
 // Appends the accounts found in the text to the store, in text order within each kind. The
-// root element may have any name; the groups of each kind are found wherever they stand in
-// the root, and every group of a kind is read; each field is found wherever it stands in its
-// account (the first of its name counts); elements of other names are skipped. A field whose
-// element is missing is left empty. False, with no accounts, when the text is not markup (no
-// root element parses).
+// root element is DOC, or has another name and holds at least one of the three groups; the
+// groups of each kind are found wherever they stand in the root, and every group of a kind is
+// read; each field is found wherever it stands in its account (the first of its name counts);
+// elements of other names are skipped. A field whose element is missing is left empty. False,
+// with no accounts, when the text is not markup (no root element parses) or is other markup.
 bool ReadPasswordsMarkup(const QByteArray& markup, AccountStore& store);

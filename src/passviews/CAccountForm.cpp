@@ -1,6 +1,7 @@
 #include "CAccountForm.h"
 
 #include "CActivityHost.h"
+#include "CCmdUI.h"
 #include "CEditEx.h"
 #include "CKeystowDoc.h"
 #include "CLeftView.h"
@@ -64,6 +65,8 @@ void CAccountForm::Build(const Layout& layout) {
             notes ? AddMultiLineEdit(item.id, item.dlu) : AddLineEdit(item.id, item.dlu);
         StyleEdit(edit, notes ? -12 : -15);
         edit->SetSecret(item.kind == Item::SecretField);
+        const UrlRule rule = item.kind == Item::SecretField ? UrlRule::Never : item.url;
+        edit->SetUrlFinder([rule](const QString& line) { return FieldWebAddress(rule, line); });
         m_layout.AddControl(edit->Widget(), CAnchorLayout::StretchWidth);
         m_fields.append({item.id, edit});
         const int id = item.id;
@@ -87,7 +90,12 @@ void CAccountForm::Build(const Layout& layout) {
 }
 
 void CAccountForm::AddOpenUrlCommand() {
-    OnCommand(ID_EDIT_GOTO_URL, [this] { OnOpenUrl(); });
+    OnCommand(
+        ID_EDIT_GOTO_URL, [this] { OnOpenUrl(); },
+        [this](CCmdUI* ui) {
+            CEditEx* edit = FocusedEdit();
+            ui->Enable(edit && !edit->UrlTarget().isEmpty());
+        });
 }
 
 void CAccountForm::LoadAccount(int slot) {
@@ -155,5 +163,5 @@ void CAccountForm::OnOpenUrl() {
     CEditEx* edit = FocusedEdit();
     if (!edit)
         return;
-    OpenWebAddress(this, edit->FirstLine());
+    OpenWebAddress(edit->UrlTarget());
 }

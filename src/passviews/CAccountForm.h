@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CPassFormView.h"
+#include "WebAddress.h"
 
 #include <QList>
 
@@ -36,6 +37,8 @@ protected:
         int id;
         const char* text;
         QRect dlu;
+        // What Open URL takes from the field; a SecretField never opens.
+        UrlRule url = UrlRule::InText;
     };
     struct Layout {
         int titleId;
@@ -55,7 +58,8 @@ protected:
     void OnAddMore();
     void OnSave();
     void OnOpenUrl();
-    // Whether the form offers Open URL.
+    // Whether the form offers Open URL: enabled while the focused field holds an address
+    // under its rule.
     void AddOpenUrlCommand();
 
     // The category of the form in the tree, selected by Add More.

@@ -18,6 +18,8 @@ CAddAccountPage::CAddAccountPage(QSize designDlu, const Ids& ids, const QString&
     CEditEx* name = AddLineEdit(ids.name, QRect(5, 58, 203, 14));
     StyleEdit(name, -15);
     m_nameBox = qobject_cast<QLineEdit*>(name->Widget());
+    // As long as the tree's rename accepts.
+    m_nameBox->setMaxLength(CLeftView::kMaxNameLength);
     StyleLabel(AddLabel(ids.title, title, QRect(5, 24, 205, 12)), face, 17, blue);
     StyleLabel(AddLabel(ids.caption, tr("Account Name:"), QRect(5, 46, 50, 8)), face, 12, blue);
     m_add = AddButton(ids.add, addText, QRect(5, 77, 50, 16), IDI_ADD);

@@ -75,6 +75,12 @@ void CKeystowChildFrame::InitialUpdateFrame() {
     }
 }
 
+void CKeystowChildFrame::ActivateFrame() {
+    if (QMdiSubWindow* sub = SubWindow())
+        sub->showMaximized();
+    CMDIChildWnd::ActivateFrame();
+}
+
 bool CKeystowChildFrame::ShowPaneView(int id) {
     return m_splitter && m_splitter->ShowView(id);
 }

@@ -18,6 +18,9 @@ public:
     bool OnCreateClient(CDocument* doc, const ViewFactory& viewFactory) override;
     // Fills the views, then shows the window maximised in the document area.
     void InitialUpdateFrame() override;
+    // Every activation through the frame (Window menu, the file opened again) maximises the
+    // window, also when it was minimised.
+    void ActivateFrame() override;
 
     // Shows exactly one right-pane view; false for an unknown id.
     bool ShowPaneView(int id);

@@ -1,5 +1,6 @@
 #include "CLeftView.h"
 
+#include "AccountOrder.h"
 #include "CActivityHost.h"
 #include "CCmdUI.h"
 #include "CKeystowChildFrame.h"
@@ -11,6 +12,7 @@
 #include "CWebAccView.h"
 #include "CWinApp.h"
 #include "PassViewImages.h"
+#include "ResString.h"
 #include "resource.h"
 
 #include <QContextMenuEvent>
@@ -27,10 +29,6 @@ namespace {
 constexpr int kSlotRole = Qt::UserRole;
 const QColor kRootColour(0, 0, 155);
 const QColor kAccountColour(0, 0, 192);
-
-bool LessByLabel(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-}
 } // namespace
 
 // The in-place rename: at most 127 characters, and the name is stored only when the editor
@@ -42,8 +40,10 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // A longer name from a file shows whole, so that leaving it unchanged keeps it.
+        const int shown = static_cast<int>(index.data().toString().size());
         if (auto* line = qobject_cast<QLineEdit*>(editor))
-            line->setMaxLength(CLeftView::kMaxNameLength);
+            line->setMaxLength(qMax(CLeftView::kMaxNameLength, shown));
         return editor;
     }
 
@@ -95,6 +95,10 @@ void CLeftView::OnInitialUpdate() {
     clear();
     CKeystowDoc* doc = Doc();
     const QString path = doc ? doc->GetPathName() : QString();
+    // The root names the file the edits go to, also after Save As under another name.
+    if (doc)
+        connect(doc, &CDocument::pathNameChanged, this, &CLeftView::OnPathNameChanged,
+                Qt::UniqueConnection);
 
     m_root = new QTreeWidgetItem(QStringList(path.isEmpty() ? tr("Untitled") : path));
     m_root->setIcon(0, PassViewPixmap(IDB_TREE_ROOT));
@@ -117,14 +121,13 @@ void CLeftView::OnInitialUpdate() {
 
     if (doc) {
         // Sorted once and added in bulk: a document with very many accounts still opens fast.
-        const auto fill = [this](QTreeWidgetItem* parent, const auto& list) {
+        const AccountOrder order;
+        const auto fill = [this, &order](QTreeWidgetItem* parent, const auto& list) {
             std::vector<std::pair<QString, int>> names;
             names.reserve(static_cast<size_t>(list.size()));
             list.enumerate(
                 [&names](int slot, const auto& record) { names.emplace_back(record.name, slot); });
-            std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
-                return LessByLabel(a.first, b.first);
-            });
+            order.Sort(names);
             QList<QTreeWidgetItem*> items;
             items.reserve(static_cast<qsizetype>(names.size()));
             for (const auto& [name, slot] : names)
@@ -138,6 +141,11 @@ void CLeftView::OnInitialUpdate() {
         fill(m_other, doc->Accounts().other);
     }
     m_root->setExpanded(true);
+}
+
+void CLeftView::OnPathNameChanged(const QString& path) {
+    if (m_root && !path.isEmpty())
+        m_root->setText(0, path);
 }
 
 QTreeWidgetItem* CLeftView::NewAccountItem(QTreeWidgetItem* category, const QString& name,
@@ -160,11 +168,12 @@ QTreeWidgetItem* CLeftView::InsertAccount(QTreeWidgetItem* category, const QStri
                                           int slot) {
     QTreeWidgetItem* item = NewAccountItem(category, name, slot);
     // After the last sibling that does not sort after the name.
+    const AccountOrder order;
     int lo = 0;
     int hi = category->childCount();
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (LessByLabel(name, category->child(mid)->text(0)))
+        if (order.Less(name, category->child(mid)->text(0)))
             hi = mid;
         else
             lo = mid + 1;
@@ -376,6 +385,9 @@ void CLeftView::CommitRename(QTreeWidgetItem* item, const QString& text) {
     CKeystowDoc* doc = Doc();
     if (!name || !doc)
         return;
+    // Nothing changed: the name stays whole, however long, and the document unmodified.
+    if (text == *name)
+        return;
     *name = text.left(kMaxNameLength);
     // The item keeps its place: the order is only restored when the document opens again.
     item->setText(0, *name);
@@ -392,25 +404,24 @@ void CLeftView::CommitRename(QTreeWidgetItem* item, const QString& text) {
 
 QMenu* CLeftView::CreateContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
-    const auto add = [menu](const QString& text, int id, const QString& tip) {
-        QAction* action = menu->addAction(text);
+    // Each item shows its command's picture and status prompt, found by the command id.
+    const auto add = [menu](const QString& text, int id) {
+        QAction* action = menu->addAction(AccountMenuIcon(id), text);
         action->setData(id);
-        action->setStatusTip(tip);
+        action->setStatusTip(ResString(id));
         return action;
     };
-    add(tr("Add new Web Account"), ID_ADD_WEB_ACCOUNT, tr("Add Web Account..."));
-    add(tr("Add new Email Account"), ID_ADD_EMAIL_ACCOUNT, tr("Add Email Account..."));
-    add(tr("Add new Other Account"), ID_ADD_OTHER_ACCOUNT, tr("Add Other Account..."));
+    add(tr("Add new Web Account"), ID_ADD_WEB_ACCOUNT);
+    add(tr("Add new Email Account"), ID_ADD_EMAIL_ACCOUNT);
+    add(tr("Add new Other Account"), ID_ADD_OTHER_ACCOUNT);
     menu->addSeparator();
     if (QTreeWidgetItem* item = SelectedItem()) {
         const ItemKind kind = KindOf(item);
         const bool account = kind == ItemKind::WebAccount || kind == ItemKind::EmailAccount ||
                              kind == ItemKind::OtherAccount;
-        add(tr("Delete Selected Account..."), account ? ID_DELETE_ACCOUNT : ID_DELETE_ACCOUNT_OFF,
-            account ? tr("Delete selected account...") : QString());
+        add(tr("Delete Selected Account..."), account ? ID_DELETE_ACCOUNT : ID_DELETE_ACCOUNT_OFF);
         menu->addSeparator();
-        add(tr("Rename Selected Account"), account ? ID_RENAME_ACCOUNT : ID_RENAME_ACCOUNT_OFF,
-            QString());
+        add(tr("Rename Selected Account"), account ? ID_RENAME_ACCOUNT : ID_RENAME_ACCOUNT_OFF);
     }
     // Commands are enabled as the ordinary routing decides; the greyed ids have no handler.
     CWinApp* app = CWinApp::Current();
@@ -450,6 +461,8 @@ void CLeftView::ShowContextMenu(const QPoint& globalPos) {
                     [this, id = action->data().toInt()] { RunMenuCommand(id); });
     }
     m_menu = menu;
+    if (CWinApp* app = CWinApp::Current(); app && app->GetMainWnd())
+        app->GetMainWnd()->ShowStatusTipsOf(menu);
     StampActivity();
     menu->popup(globalPos);
 }

@@ -82,6 +82,7 @@ private:
     CKeystowChildFrame* Frame() const;
     void MakeActiveView();
     void OnSelectionChanged();
+    void OnPathNameChanged(const QString& path);
     void ShowContextMenu(const QPoint& globalPos);
     void RunMenuCommand(int id);
     // Inserts an account item at its sorted place among the category's children.

@@ -86,6 +86,45 @@ void DrawDisk(QPainter& p) {
     p.drawRect(QRectF(4, 9.5, 8, 5));
 }
 
+void DrawPencil(QPainter& p) {
+    p.setPen(QPen(QColor(120, 80, 20), 1.0));
+    p.setBrush(QColor(240, 190, 60));
+    p.drawPolygon(QPolygonF(
+        {QPointF(3, 13), QPointF(4, 10), QPointF(11.5, 2.5), QPointF(13.5, 4.5), QPointF(6, 12)}));
+    p.setBrush(QColor(60, 60, 60));
+    p.drawPolygon(QPolygonF({QPointF(3, 13), QPointF(3.6, 11.2), QPointF(4.8, 12.4)}));
+}
+
+// The context menu's pictures: the account's own picture with a plus for Add, a cross for
+// Delete and a pencil for Rename. The greyed stand-ins share the pictures of their commands.
+bool DrawMenuImage(int commandId, QPainter& p) {
+    const QColor green(20, 150, 40);
+    switch (commandId) {
+    case ID_ADD_WEB_ACCOUNT:
+        DrawGlobe(p, QColor(40, 110, 210));
+        DrawPlus(p, green, 9, 9, 7);
+        return true;
+    case ID_ADD_EMAIL_ACCOUNT:
+        DrawEnvelope(p, QColor(30, 70, 170));
+        DrawPlus(p, green, 9, 9, 7);
+        return true;
+    case ID_ADD_OTHER_ACCOUNT:
+        DrawKey(p, QColor(210, 160, 30));
+        DrawPlus(p, green, 9, 9, 7);
+        return true;
+    case ID_DELETE_ACCOUNT:
+    case ID_DELETE_ACCOUNT_OFF:
+        DrawCross(p);
+        return true;
+    case ID_RENAME_ACCOUNT:
+    case ID_RENAME_ACCOUNT_OFF:
+        DrawPencil(p);
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool Draw(int id, QPainter& p) {
     switch (id) {
     case IDB_TREE_ROOT:
@@ -150,5 +189,25 @@ QIcon PassViewIcon(int resourceId) {
         if (!pixmap.isNull())
             icon.addPixmap(pixmap);
     }
+    return icon;
+}
+
+QIcon AccountMenuIcon(int commandId) {
+    static QHash<int, QIcon> cache;
+    if (const auto it = cache.constFind(commandId); it != cache.constEnd())
+        return *it;
+    QIcon icon;
+    for (int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 16.0, size / 16.0);
+        const bool known = DrawMenuImage(commandId, painter);
+        painter.end();
+        if (known)
+            icon.addPixmap(pixmap);
+    }
+    cache.insert(commandId, icon);
     return icon;
 }

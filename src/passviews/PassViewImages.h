@@ -8,3 +8,7 @@
 // null picture.
 QPixmap PassViewPixmap(int resourceId, int size = 16);
 QIcon PassViewIcon(int resourceId);
+
+// The pictures of the tree's context menu (toolbar 155), matched by command id; a null icon
+// for a command without one.
+QIcon AccountMenuIcon(int commandId);

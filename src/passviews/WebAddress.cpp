@@ -1,9 +1,6 @@
 #include "WebAddress.h"
 
-#include "CShellDialog.h"
-
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QString>
 
 namespace {
@@ -23,6 +20,9 @@ bool StartsWithScheme(const QString& text) {
 // A host name typed without a scheme: www.example.org, example.org/path.
 bool IsBareHost(const QString& text) {
     if (text.isEmpty() || !text.contains(QLatin1Char('.')))
+        return false;
+    // user@example.com is an e-mail address, never a web address.
+    if (text.contains(QLatin1Char('@')))
         return false;
     if (text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('.')) ||
         text.startsWith(QLatin1Char('~')) || text.startsWith(QLatin1Char('\\')))
@@ -72,19 +72,40 @@ QUrl WebAddressFromText(const QString& text) {
     return url;
 }
 
-bool OpenWebAddress(QWidget* parent, const QString& text) {
-    if (text.trimmed().isEmpty())
-        return false;
-    const QUrl url = WebAddressFromText(text);
-    if (url.isEmpty()) {
-        // The field may hold a password: the message never repeats the text.
-        QMessageBox::warning(parent, AppCaption(),
-                             QObject::tr("The text of this field is not a web address, so it "
-                                         "was not opened.\nOnly addresses that start with "
-                                         "http://, https://, ftp:// or mailto:, or a host name "
-                                         "such as www.example.org, are opened."));
-        return false;
+QUrl WebAddressInText(const QString& text) {
+    qsizetype start = -1;
+    for (const char* scheme : {"http://", "https://"}) {
+        const qsizetype at = text.indexOf(QLatin1String(scheme), 0, Qt::CaseInsensitive);
+        if (at >= 0 && (start < 0 || at < start))
+            start = at;
     }
+    if (start < 0)
+        return {};
+    qsizetype end = start;
+    while (end < text.size() && !text.at(end).isSpace())
+        ++end;
+    const QUrl url(text.mid(start, end - start), QUrl::StrictMode);
+    // An address with a user part reads as an e-mail address; it is not opened from free text.
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return {};
+    return url;
+}
+
+QUrl FieldWebAddress(UrlRule rule, const QString& firstLine) {
+    switch (rule) {
+    case UrlRule::FirstWord:
+        return WebAddressFromText(firstLine);
+    case UrlRule::InText:
+        return WebAddressInText(firstLine);
+    case UrlRule::Never:
+        break;
+    }
+    return {};
+}
+
+bool OpenWebAddress(const QUrl& url) {
+    if (url.isEmpty())
+        return false;
     if (Opener())
         return Opener()(url);
     return QDesktopServices::openUrl(url);

@@ -24,6 +24,12 @@ const QHash<int, QString>& Table() {
         {ID_WIZARD, QStringLiteral("View Welcome dialog (Wizard)...\nWizard")},
         {ID_WEB_BROWSER, QStringLiteral("Open a new built-in Web Browser window...\nWeb")},
         {ID_HELP, QStringLiteral("Display help...")},
+        {ID_SET_FILE_PASSWORD, QStringLiteral("Set or change the file password...")},
+        // The account tree's context menu; Rename has no prompt.
+        {ID_ADD_WEB_ACCOUNT, QStringLiteral("Add Web Account...")},
+        {ID_ADD_EMAIL_ACCOUNT, QStringLiteral("Add Email Account...")},
+        {ID_ADD_OTHER_ACCOUNT, QStringLiteral("Add Other Account...")},
+        {ID_DELETE_ACCOUNT, QStringLiteral("Delete selected account...")},
         // Browser windows.
         {IDS_GO_BACK, QStringLiteral("Back")},
         {IDS_GO_FORWARD, QStringLiteral("Forward")},
@@ -53,6 +59,7 @@ const QHash<int, QString>& Table() {
         {ID_EDIT_REPLACE, QStringLiteral("Replace specific text with different text\nReplace")},
         {ID_EDIT_SELECT_ALL, QStringLiteral("Select the entire document\nSelect All")},
         {ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo")},
+        {ID_EDIT_GOTO_URL, QStringLiteral("Open URL in a browser...")},
         {ID_APP_ABOUT, QStringLiteral("Display program information and version\nAbout")},
         {ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit")},
         {ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar")},

@@ -12,6 +12,7 @@
 
 #include "BrowserDocType.h"
 
+#include <CEditorView.h>
 #include <PasswordsDocType.h>
 #include <TextDocType.h>
 
@@ -38,6 +39,8 @@ CEditorApp::CEditorApp() : CWinApp(ResString(IDS_APP_TITLE)), m_pendingTimer(new
     // Waiting files are tried again on every tick until they are open.
     m_pendingTimer->setInterval(100);
     connect(m_pendingTimer, &QTimer::timeout, this, [this] { OpenPendingFiles(); });
+    // Print Setup chooses the printer for every window, so the application answers it.
+    OnCommand(ID_FILE_PRINT_SETUP, [this] { CEditorView::PrintSetup(m_pMainFrame); });
 }
 
 CEditorApp::~CEditorApp() {

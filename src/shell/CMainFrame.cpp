@@ -10,6 +10,7 @@
 #include "CMultiDocTemplate.h"
 #include "CScreenLockSettingsDlg.h"
 #include "CScreenLockWnd.h"
+#include "CView.h"
 #include "CWelcomeDlg.h"
 #include "KeyDerivation.h"
 #include "KeyIndicators.h"
@@ -17,6 +18,7 @@
 #include "ResString.h"
 #include "resource.h"
 
+#include <CEditorView.h>
 #include <CPasswordDlg.h>
 #include <CShellDialog.h>
 #include <DocumentCommands.h>
@@ -352,9 +354,11 @@ void CMainFrame::SwitchMenu(int menuId) {
 void CMainFrame::OnActiveFrameChanged() {
     SyncMenuToActiveFrame();
     CMDIChildWnd* frame = MDIGetActive();
-    // The caret position belongs to a document window; with none left it goes.
-    if (!frame)
-        SetStatusPaneText(PositionPane, QStringLiteral(" "));
+    // The caret position belongs to a text window: it shows that window's own, and goes when
+    // another kind of window (passwords, browser) or none is active.
+    CView* view = frame ? frame->GetActiveView() : nullptr;
+    auto* editor = view ? qobject_cast<CEditorView*>(view->GetWidget()) : nullptr;
+    SetStatusPaneText(PositionPane, editor ? editor->StatusText() : QStringLiteral(" "));
 }
 
 void CMainFrame::RefreshRecentFiles(QMenu* menu) {

@@ -7,6 +7,7 @@
 #include "CSecretClipboard.h"
 #include "CView.h"
 #include "CWinApp.h"
+#include "ResString.h"
 #include "resource.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ CMDIFrameWnd* RoutingFrame(QWidget* field) {
 QAction* AddItem(QMenu* menu, const QString& text, int id) {
     QAction* action = menu->addAction(text);
     action->setData(id);
+    action->setStatusTip(ResString(id).section(QLatin1Char('\n'), 0, 0));
     // Items no handler serves show greyed, as the command enabling would show them.
     if (id == ID_EDITEX_GOTO_URL_OFF || id == ID_EDITEX_DELETE_OFF ||
         id == ID_EDITEX_SELECT_ALL_OFF)
@@ -175,6 +177,10 @@ bool CEditEx::UrlTest(const QString& firstLine, int lineLength) {
            (firstLine.contains(QLatin1String("https://")) && lineLength >= 9);
 }
 
+QUrl CEditEx::UrlTarget() const {
+    return m_urlFinder ? m_urlFinder(FirstLine()) : QUrl();
+}
+
 QMenu* CEditEx::CreateContextMenu(QWidget* parent) const {
     auto* menu = new QMenu(parent);
     AddItem(menu, tr("&Undo\tCtrl+Z"), ID_EDIT_UNDO);
@@ -183,19 +189,21 @@ QMenu* CEditEx::CreateContextMenu(QWidget* parent) const {
     AddItem(menu, tr("&Copy\tCtrl+C"), ID_EDIT_COPY);
     AddItem(menu, tr("&Paste\tCtrl+V"), ID_EDIT_PASTE);
     const int n = LineLength();
+    // A field with a finder offers the item exactly when Ctrl+G would open something.
+    const bool url = m_urlFinder ? !UrlTarget().isEmpty() : n > 0 && UrlTest(FirstLine(), n);
+    const int urlId = url ? ID_EDIT_GOTO_URL : ID_EDITEX_GOTO_URL_OFF;
     if (n > 0) {
         AddItem(menu, tr("&Delete\tDel"), HasSelection() ? ID_EDIT_CLEAR : ID_EDITEX_DELETE_OFF);
         menu->addSeparator();
         AddItem(menu, tr("Select A&ll\tCtrl+A"), ID_EDIT_SELECT_ALL);
         menu->addSeparator();
-        AddItem(menu, tr("Go to the URL...\tCtrl+G"),
-                UrlTest(FirstLine(), n) ? ID_EDIT_GOTO_URL : ID_EDITEX_GOTO_URL_OFF);
+        AddItem(menu, tr("Go to the URL...\tCtrl+G"), urlId);
     } else {
         AddItem(menu, tr("&Delete\tDel"), ID_EDITEX_DELETE_OFF);
         menu->addSeparator();
         AddItem(menu, tr("Select A&ll\tCtrl+A"), ID_EDITEX_SELECT_ALL_OFF);
         menu->addSeparator();
-        AddItem(menu, tr("Go to the URL...\tCtrl+G"), ID_EDITEX_GOTO_URL_OFF);
+        AddItem(menu, tr("Go to the URL...\tCtrl+G"), urlId);
     }
     // Inside a document view the command enabling of the active view decides, as for menus.
     if (CMDIFrameWnd* frame = RoutingFrame(Widget())) {
@@ -217,6 +225,8 @@ void CEditEx::ShowContextMenu(const QPoint& globalPos) {
         StampActivity();
         Dispatch(action->data().toInt());
     });
+    if (CWinApp* app = CWinApp::Current(); app && app->GetMainWnd())
+        app->GetMainWnd()->ShowStatusTipsOf(menu);
     menu->popup(globalPos);
 }
 

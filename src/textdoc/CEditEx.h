@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -39,6 +40,14 @@ public:
     bool HasSelection() const;
     // "http://" with at least 8 characters on the selection's lines, "https://" with at least 9.
     static bool UrlTest(const QString& firstLine, int lineLength);
+
+    // Finds the address "Go to the URL..." would open from the field's first line. With a
+    // finder set, the menu offers the item exactly when it finds one, whatever is selected;
+    // without one the item follows UrlTest.
+    using UrlFinder = std::function<QUrl(const QString& firstLine)>;
+    void SetUrlFinder(UrlFinder finder) { m_urlFinder = std::move(finder); }
+    // The address the finder gives for the field now; empty without a finder.
+    QUrl UrlTarget() const;
 
     // The menu as it stands now; each action carries its command id in data(). Ids that no
     // handler serves (119, 120, 123) are disabled.
@@ -79,4 +88,5 @@ private:
     QColor m_textColour;
     QColor m_bkColour;
     bool m_secret = false;
+    UrlFinder m_urlFinder;
 };

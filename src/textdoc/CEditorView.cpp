@@ -1,5 +1,7 @@
 #include "CEditorView.h"
 
+#include "ResString.h"
+
 #include "CActivityHost.h"
 #include "CCmdUI.h"
 #include "CDecryptFailedDlg.h"
@@ -292,6 +294,7 @@ QMenu* CEditorView::CreateContextMenu(QWidget* parent) {
         }
         QAction* action = menu->addAction(tr(item.text));
         action->setData(item.id);
+        action->setStatusTip(ResString(item.id).section(QLatin1Char('\n'), 0, 0));
         action->setEnabled(IsCommandEnabled(item.id));
     }
     return menu;
@@ -304,6 +307,8 @@ void CEditorView::contextMenuEvent(QContextMenuEvent* event) {
         StampActivity();
         OnCmdMsg(action->data().toInt());
     });
+    if (auto* frame = qobject_cast<CMDIFrameWnd*>(window()))
+        frame->ShowStatusTipsOf(menu);
     menu->popup(event->globalPos());
 }
 
@@ -349,8 +354,6 @@ void CEditorView::RegisterCommands() {
         ID_FILE_PRINT_DIRECT, [this] { Print(false); }, always);
     add(
         ID_FILE_PRINT_PREVIEW, [this] { PrintPreview(); }, always);
-    add(
-        ID_FILE_PRINT_SETUP, [this] { PrintSetup(); }, always);
 }
 
 void CEditorView::OnRepeatFind() {
@@ -534,9 +537,9 @@ void CEditorView::PrintPreview() {
     StampActivity();
 }
 
-void CEditorView::PrintSetup() {
+void CEditorView::PrintSetup(QWidget* parent) {
     QPrinter* printer = SharedPrinter();
-    QPrintDialog dialog(printer, this);
+    QPrintDialog dialog(printer, parent);
     dialog.setWindowTitle(tr("Print Setup"));
     // Setting up prints nothing: the button confirms the choice.
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {

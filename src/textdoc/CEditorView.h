@@ -58,6 +58,8 @@ public:
 
     // The printer every text window shares, with the half-inch margins.
     static QPrinter* SharedPrinter();
+    // Chooses the shared printer and its options; the application offers it from any window.
+    static void PrintSetup(QWidget* parent);
     // Prints the whole text; returns the number of pages.
     int PrintTo(QPrinter* printer) const;
 
@@ -92,7 +94,6 @@ private:
     void TellNotFound();
     void Print(bool withDialog);
     void PrintPreview();
-    void PrintSetup();
 
     QPointer<CFindReplaceDlg> m_findDlg;
     // What the last search looked for, for Find Next.

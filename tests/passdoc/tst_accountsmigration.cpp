@@ -30,6 +30,15 @@ QByteArray Group(const QByteArray& name, const QByteArray& content,
     return "<Group><UUID>" + uuid + "</UUID><Name>" + name + "</Name>\n" + content + "</Group>\n";
 }
 
+// An Entry element carrying count attributes.
+QByteArray EntryWithAttributes(int count) {
+    QByteArray attributes;
+    for (int i = 0; i < count; ++i) {
+        attributes += " a" + QByteArray::number(i) + "=\"\"";
+    }
+    return Entry("t").replace("<Entry>", "<Entry" + attributes + ">");
+}
+
 } // namespace
 
 void TestAccountsMigration::xmlRoundTrip_data() {
@@ -161,6 +170,11 @@ void TestAccountsMigration::xmlImport_data() {
                                  Entry("<![CDATA[c<d]]>", Str("Password", "a\r\nb&amp;&#x41;")) +
                                  Entry("t", Str("Notes", "x\r\ny\rz"))))
         << AccountSet{{{"c<d", "", "", "a\r\nb&A"}, {"t", "", "", "", "x\r\ny\rz"}}, {}, {}};
+    QTest::newRow("CRs inside CDATA kept like those in text")
+        << KeePassFile(Group("Web Accounts", Entry("t", Str("Notes", "<![CDATA[x\r\ny\rz]]>"))))
+        << AccountSet{{{"t", "", "", "", "x\r\ny\rz"}}, {}, {}};
+    QTest::newRow("64 attributes")
+        << KeePassFile(Group("G", EntryWithAttributes(64))) << AccountSet{{{"t"}}, {}, {}};
     QTest::newRow("no meta, empty root")
         << QByteArray("<KeePassFile><Root/></KeePassFile>") << AccountSet{};
 }
@@ -201,6 +215,11 @@ void TestAccountsMigration::xmlRefused_data() {
     QTest::newRow("undeclared entity, its name kept out")
         << KeePassFile(Group("G", Entry("t", Str("Password", "pa&s3cr3t;word"))))
         << "line 7, column 114: an undeclared entity";
+    QTest::newRow("65 attributes, before the reader sees them")
+        << KeePassFile(Group("G", EntryWithAttributes(65)))
+        << "line 7, column 1: an element with more than 64 attributes";
+    QTest::newRow("bad UTF-8 where it stands") << KeePassFile(Group("G", Entry("ab\xff")))
+                                               << "line 7, column 55: the document is not UTF-8";
     QTest::newRow("junk after the document") << QByteArray("<KeePassFile/><x>") << "line 1, column";
     QByteArray deep;
     for (int i = 0; i < 300; ++i) {

@@ -1,6 +1,7 @@
 #include "tst_passwordscli.h"
 
 #include "AccountsJson.h"
+#include "AccountsKeePassXml.h"
 #include "PasswordsFile.h"
 #include "PasswordsMarkup.h"
 
@@ -82,15 +83,21 @@ void TestPasswordsCli::exportJsonGivesTheReaderRules_data() {
 
 void TestPasswordsCli::notAPasswordsDocument_data() {
     QTest::addColumn<QString>("command");
-    QTest::newRow("list") << QStringLiteral("list");
-    QTest::newRow("export") << QStringLiteral("export");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("list") << QStringLiteral("list") << QByteArray("just a note");
+    QTest::newRow("export") << QStringLiteral("export") << QByteArray("just a note");
+    // Markup that parses but is no passwords document is refused the same way.
+    QTest::newRow("list, other markup") << QStringLiteral("list") << QByteArray("<p>a</p>");
+    QTest::newRow("export, other markup")
+        << QStringLiteral("export") << QByteArray("<html><body>x</body></html>");
 }
 
 void TestPasswordsCli::notAPasswordsDocument() {
     QFETCH(QString, command);
+    QFETCH(QByteArray, text);
     // A text document renamed to .ksw decrypts with its password but holds no accounts.
     const QString path = Path("note.ksw");
-    QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), "just a note"), SaveResult::Saved);
+    QCOMPARE(SaveTextFileUtf8(path, QStringLiteral("secret"), text), SaveResult::Saved);
     const QByteArray before = ReadAll(path);
     const CliResult run = RunCli({command, path});
     QCOMPARE(run.code, 6);
@@ -172,6 +179,18 @@ void TestPasswordsCli::failures_data() {
         << QStringList{"list", "other.ksw"} << 3 << QByteArray("does not decrypt");
     QTest::newRow("too many arguments")
         << QStringList{"list", "a.ksw", "b.ksw"} << 1 << QByteArray("usage");
+    // Each format's limit stops the read, before the document is held whole.
+    QTest::newRow("CSV over its limit")
+        << QStringList{"import", "big.csv", "bad.ksw", "--format", "csv"} << 2
+        << QByteArray("too large");
+    QTest::newRow("KeePass XML over its limit")
+        << QStringList{"import", "big.xml", "bad.ksw", "--format", "keepass-xml"} << 2
+        << QByteArray("too large");
+    QTest::newRow("JSON over its limit")
+        << QStringList{"import", "big.json", "bad.ksw"} << 2 << QByteArray("too large");
+    QTest::newRow("endless input")
+        << QStringList{"import", "/dev/zero", "bad.ksw", "--format", "csv"} << 2
+        << QByteArray("too large");
 }
 
 void TestPasswordsCli::failures() {
@@ -181,12 +200,17 @@ void TestPasswordsCli::failures() {
     WriteRaw(Path("bad.json"), "{\"web\":[\n {\"name\": 1,}\n]}");
     WriteRaw(Path("form.json"), R"({"web":[{"name":1}]})");
     WriteRaw(Path("empty.ksw"), QByteArray());
+    // One byte over each limit, without writing it: the files are sparse.
+    QFile csv(Path("big.csv")), xml(Path("big.xml")), json(Path("big.json"));
+    QVERIFY(csv.open(QIODevice::WriteOnly) && csv.resize(kMaxKeePassImportSize + 1));
+    QVERIFY(xml.open(QIODevice::WriteOnly) && xml.resize(kMaxKeePassImportSize + 1));
+    QVERIFY(json.open(QIODevice::WriteOnly) && json.resize(kMaxJsonImportSize + 1));
     QCOMPARE(SaveTextFileUtf8(Path("good.ksw"), QStringLiteral("secret"), "<DOC/>"),
              SaveResult::Saved);
     QCOMPARE(SaveTextFileUtf8(Path("other.ksw"), QStringLiteral("not the one"), "<DOC/>"),
              SaveResult::Saved);
     for (QString& arg : args) {
-        if (arg.contains('.')) {
+        if (arg.contains('.') && !arg.startsWith('/')) {
             arg = Path(arg);
         }
     }

@@ -419,7 +419,15 @@ void TestPasswordsMarkup::markupThatParsesIsAPasswordsDocument_data() {
     QTest::addColumn<QByteArray>("markup");
     QTest::addColumn<bool>("parses");
     QTest::newRow("empty DOC") << QByteArray("<DOC/>") << true;
-    QTest::newRow("other root") << QByteArray("<VAULT><X/></VAULT>") << true;
+    QTest::newRow("DOC with other elements only") << QByteArray("<DOC><X/></DOC>") << true;
+    QTest::newRow("other root, a group inside")
+        << QByteArray("<VAULT><X/><OTHER_ACCOUNTS/></VAULT>") << true;
+    // Other markup would open as an empty document and be overwritten at the next save.
+    QTest::newRow("other root, no group") << QByteArray("<VAULT><X/></VAULT>") << false;
+    QTest::newRow("a text document's markup") << QByteArray("<p>a</p>") << false;
+    QTest::newRow("DOC in small letters") << QByteArray("<doc><web_accounts/></doc>") << false;
+    QTest::newRow("group deeper down")
+        << QByteArray("<html><body><WEB_ACCOUNTS/></body></html>") << false;
     QTest::newRow("declaration only") << QByteArray(kPasswordsDeclaration) << false;
     QTest::newRow("plain words") << QByteArray("groceries: milk, eggs") << false;
     QTest::newRow("unclosed root") << QByteArray("<DOC><WEB_ACCOUNTS>") << false;

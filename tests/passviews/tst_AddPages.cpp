@@ -50,6 +50,7 @@ void TestAddPages::addAccountOfEachKind() {
     QLineEdit* box = addPage->NameBox();
     QPushButton* add = addPage->AddAccountButton();
     QVERIFY(!add->isEnabled());
+    QCOMPARE(box->maxLength(), CLeftView::kMaxNameLength);
     box->setFocus();
     QTest::keyClicks(box, "B");
     QVERIFY(add->isEnabled());

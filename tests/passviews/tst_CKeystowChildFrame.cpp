@@ -6,6 +6,7 @@
 #include "CKeystowChildFrame.h"
 #include "CKeystowDoc.h"
 #include "CLeftView.h"
+#include "CMDIChildWnd.h"
 #include "CMDIFrameWnd.h"
 #include "CMailAccView.h"
 #include "CMultiDocTemplate.h"
@@ -70,6 +71,26 @@ void TestCKeystowChildFrame::newWindowLayout() {
     QCOMPARE(frame->GetSplitter()->sizes().value(0), CKeystowChildFrame::kTreeWidth);
     // Every view belongs to the document.
     QCOMPARE(doc->GetViews().size(), 8);
+}
+
+void TestCKeystowChildFrame::activationMaximises_data() {
+    QTest::addColumn<int>("state"); // 0 normal, 1 minimised
+    QTest::newRow("normal size") << 0;
+    QTest::newRow("minimised") << 1;
+}
+
+void TestCKeystowChildFrame::activationMaximises() {
+    QFETCH(int, state);
+    CKeystowChildFrame* frame = NewDoc()->GetFrame();
+    QMdiSubWindow* sub = frame->SubWindow();
+    if (state == 1)
+        sub->showMinimized();
+    else
+        sub->showNormal();
+    QVERIFY(state == 1 ? sub->isMinimized() : !sub->isMaximized());
+    // As the Window menu and a file opened again call it: through the frame's base.
+    static_cast<CMDIChildWnd*>(frame)->ActivateFrame();
+    QVERIFY(sub->isMaximized() && !sub->isMinimized());
 }
 
 void TestCKeystowChildFrame::viewIdsAndKinds() {

@@ -22,6 +22,8 @@ private slots:
     void cleanup();
     void newWindowLayout();
     void viewIdsAndKinds();
+    void activationMaximises_data();
+    void activationMaximises();
     void showPaneViewShowsExactlyOne_data();
     void showPaneViewShowsExactlyOne();
     void unknownIdChangesNothing();

@@ -333,6 +333,8 @@ void TestCKeystowDoc::newDocumentSaveAsNames() {
     QCOMPARE(doc->GetTitle(), QFileInfo(path).fileName());
     QCOMPARE(doc->FilePassword(), QString("new pw"));
     QVERIFY(!doc->IsModified());
+    // The tree's root names the file the edits now go to.
+    QCOMPARE(doc->GetFrame()->GetLeftView()->RootItem()->text(0), doc->GetPathName());
 }
 
 void TestCKeystowDoc::saveAsOntoExistingFile() {
@@ -398,6 +400,7 @@ void TestCKeystowDoc::saveAsThatDoesNotCompleteChangesNothing() {
     }
     QCOMPARE(QFileInfo(doc->GetPathName()), QFileInfo(path));
     QCOMPARE(doc->GetTitle(), QString("vault.ksw"));
+    QCOMPARE(doc->GetFrame()->GetLeftView()->RootItem()->text(0), doc->GetPathName());
     QCOMPARE(doc->FilePassword(), QString("pa55"));
     QVERIFY(doc->IsModified());
     QVERIFY(!QFileInfo::exists(m_dir->filePath("copy.ksw")));

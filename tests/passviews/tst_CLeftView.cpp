@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QRandomGenerator>
 
 using namespace views;
@@ -120,6 +121,35 @@ void TestCLeftView::manyAccountsFillQuickly() {
     // Adding one more still lands at its sorted place.
     tree->AddWebAccount("0000");
     QCOMPARE(tree->WebItem()->child(0)->text(0), QString("0000"));
+}
+
+void TestCLeftView::sortsAsThePersonsLanguage_data() {
+    QTest::addColumn<QString>("names"); // in file order, and in the order they are added
+    QTest::addColumn<QString>("sorted");
+    QTest::newRow("accented beside the base letter") << "emma,Émile,Ellen"
+                                                     << "Ellen,Émile,emma";
+    QTest::newRow("ring above, mixed case") << "beta,Alpha,ÅSA,alpha"
+                                            << "Alpha,alpha,ÅSA,beta";
+}
+
+void TestCLeftView::sortsAsThePersonsLanguage() {
+    QFETCH(QString, names);
+    QFETCH(QString, sorted);
+    struct LocaleGuard {
+        QLocale before;
+        ~LocaleGuard() { QLocale::setDefault(before); }
+    } guard;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    AccountStore store;
+    for (const QString& n : Split(names))
+        store.web.append(WebAccount(n));
+    CKeystowDoc* opened = m_fx.Open(store);
+    CKeystowDoc* added = m_fx.NewDoc();
+    QVERIFY(opened && added);
+    QCOMPARE(Labels(Tree(opened)->WebItem()), Split(sorted));
+    for (const QString& n : Split(names))
+        Tree(added)->AddWebAccount(n);
+    QCOMPARE(Labels(Tree(added)->WebItem()), Split(sorted));
 }
 
 void TestCLeftView::addedAccountTakesItsSortedPlace_data() {
@@ -330,6 +360,41 @@ void TestCLeftView::renameKeepsPlaceAndLimitsLength() {
     QCOMPARE(item->text(0), expected);
 }
 
+void TestCLeftView::renameOfALongName_data() {
+    QTest::addColumn<bool>("erase"); // the last letter
+    QTest::addColumn<int>("length"); // of the name afterwards, which is also whether it changed
+    QTest::newRow("committed unchanged") << false << 200;
+    QTest::newRow("changed, then cut") << true << int(CLeftView::kMaxNameLength);
+}
+
+void TestCLeftView::renameOfALongName() {
+    QFETCH(bool, erase);
+    QFETCH(int, length);
+    // Files written by other programs may hold names longer than the rename box takes.
+    const QString name = QString(199, QChar('n')) + QChar('x');
+    AccountStore store;
+    store.web.append(WebAccount(name));
+    CKeystowDoc* doc = m_fx.Open(store);
+    QVERIFY(doc);
+    CLeftView* tree = Tree(doc);
+    Click(tree, tree->WebItem()->child(0));
+    tree->RenameSelectedAccount();
+    QLineEdit* editor = nullptr;
+    QTRY_VERIFY((editor = tree->viewport()->findChild<QLineEdit*>()) && editor->isVisible());
+    QCOMPARE(editor->text(), name);
+    editor->end(false);
+    if (erase)
+        editor->backspace();
+    // Enter commits and closes the editor a moment later.
+    QPointer<QLineEdit> open(editor);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!open || !open->isVisible());
+    const QString stored = doc->Accounts().web.at(0)->name;
+    QCOMPARE(stored, name.left(length));
+    QCOMPARE(tree->WebItem()->child(0)->text(0), stored);
+    QCOMPARE(doc->IsModified(), erase);
+}
+
 void TestCLeftView::rootAndGroupsAreNotEditable() {
     AccountStore store;
     store.web.append(WebAccount("a"));
@@ -400,6 +465,10 @@ void TestCLeftView::rightClickKeepsSelectionAndMenuActsOnIt() {
         QCOMPARE(del->isEnabled(), deleteEnabled);
         QCOMPARE(ren->isEnabled(), deleteEnabled);
     }
+    // Every item carries its command's picture; the prompts are the commands' own.
+    for (QAction* item : menu->actions())
+        QVERIFY(item->isSeparator() || !item->icon().isNull());
+    QCOMPARE(MenuAction(menu, ID_ADD_OTHER_ACCOUNT)->statusTip(), QString("Add Other Account..."));
     QAction* action = MenuAction(menu, command);
     QVERIFY(action);
     DialogScript script;

@@ -13,6 +13,8 @@ private slots:
     void fillsGroupsInOrderAndAccountsSorted();
     void newDocumentShowsUntitledAndEmptyGroups();
     void manyAccountsFillQuickly();
+    void sortsAsThePersonsLanguage_data();
+    void sortsAsThePersonsLanguage();
     void addedAccountTakesItsSortedPlace_data();
     void addedAccountTakesItsSortedPlace();
     void selectionShowsTheRightForm_data();
@@ -23,6 +25,8 @@ private slots:
     void renameInPlace_data();
     void renameInPlace();
     void renameKeepsPlaceAndLimitsLength();
+    void renameOfALongName_data();
+    void renameOfALongName();
     void rootAndGroupsAreNotEditable();
     void rightClickKeepsSelectionAndMenuActsOnIt_data();
     void rightClickKeepsSelectionAndMenuActsOnIt();

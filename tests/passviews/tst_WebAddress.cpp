@@ -31,6 +31,8 @@ void TestWebAddress::acceptsOnlyWebAddresses_data() {
                            << "";
     QTest::newRow("blank") << "   "
                            << "";
+    QTest::newRow("e-mail address") << "user@example.com"
+                                    << "";
     QTest::newRow("word without dot") << "password123"
                                       << "";
     QTest::newRow("unix path") << "/etc/passwd"

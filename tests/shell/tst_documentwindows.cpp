@@ -5,6 +5,9 @@
 #include "CEditorApp.h"
 #include "CEditorDoc.h"
 #include "CEditorView.h"
+#include "CKeystowChildFrame.h"
+#include "CKeystowDoc.h"
+#include "CLeftView.h"
 #include "CMDIChildWnd.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
@@ -38,6 +41,9 @@ private slots:
     void readyComesBackWhenATipGoes();
     void cascadeKeepsWindowsUseful();
     void exitShowsEachModifiedWindowBeforeItsQuestion();
+    void everyMenuShowsItsPrompts();
+    void printSetupAndPositionPaneFollowTheWindow_data();
+    void printSetupAndPositionPaneFollowTheWindow();
 
 private:
     QList<CDocument*> NewTextDocuments(int count);
@@ -169,3 +175,47 @@ std::unique_ptr<QObject> CreateDocumentWindowsTest() {
 }
 
 #include "tst_documentwindows.moc"
+
+void TestDocumentWindows::printSetupAndPositionPaneFollowTheWindow_data() {
+    QTest::addColumn<int>("window"); // 0 none, 1 text, 2 passwords
+    QTest::newRow("no window") << 0;
+    QTest::newRow("text window") << 1;
+    QTest::newRow("passwords window") << 2;
+}
+
+void TestDocumentWindows::printSetupAndPositionPaneFollowTheWindow() {
+    QFETCH(int, window);
+    // A text window writes its caret position first.
+    CDocument* text = NewTextDocuments(1).constFirst();
+    QTRY_VERIFY(m_frame->GetStatusPaneText(CMainFrame::PositionPane).startsWith(" Ln 1"));
+    if (window == 0)
+        text->OnCloseDocument();
+    else if (window == 2)
+        QVERIFY(m_app->m_pPasswordsTemplate->OpenDocumentFile(QString()));
+    // Only a text window has a caret position to show.
+    QCOMPARE(m_frame->GetStatusPaneText(CMainFrame::PositionPane).trimmed().isEmpty(), window != 1);
+
+    DialogScript script;
+    script.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    QVERIFY(m_frame->ExecuteCommand(ID_FILE_PRINT_SETUP));
+    QCOMPARE(script.Seen(), QStringList({"QPrintDialog"}));
+}
+
+void TestDocumentWindows::everyMenuShowsItsPrompts() {
+    for (int menuId : {IDR_MAINFRAME, IDR_TEXTTYPE})
+        for (QMenu* menu : m_frame->Menus(menuId))
+            for (QAction* action : menu->actions())
+                QVERIFY2(action->isSeparator() || !action->statusTip().isEmpty(),
+                         qPrintable(action->text()));
+    // A popup keeps its tips to itself; the tree's menu shows them in the frame all the same.
+    auto* doc = qobject_cast<CKeystowDoc*>(m_app->m_pPasswordsTemplate->OpenDocumentFile({}));
+    CLeftView* tree = doc->GetFrame()->GetLeftView();
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
+                      tree->visualItemRect(tree->WebItem()).center());
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = tree->OpenContextMenu()) && menu->isVisible());
+    menu->actions().constFirst()->hover();
+    QCOMPARE(m_frame->StatusBar()->currentMessage(), QStringLiteral("Add Web Account..."));
+    menu->close();
+    QCOMPARE(m_frame->StatusBar()->currentMessage(), CMainFrame::ReadyMessage());
+}

@@ -629,7 +629,7 @@ void TestCEditorDoc::printSetupConfirmsWithOk() {
                 confirm = ok->text();
         static_cast<QDialog*>(d)->reject();
     });
-    QVERIFY(doc->GetView()->OnCmdMsg(ID_FILE_PRINT_SETUP));
+    CEditorView::PrintSetup(doc->GetView());
     QVERIFY(script.Finished());
     // Setting up the printer prints nothing, so the button does not say Print.
     QCOMPARE(confirm, QString("OK"));

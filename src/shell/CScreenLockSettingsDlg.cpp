@@ -152,11 +152,10 @@ void CScreenLockSettingsDlg::OnInitDialog() {
     // An index from a damaged file counts as the shortest time, as the idle timer takes it.
     m_timeout->setCurrentIndex(index >= 0 && index < kTimeoutEntries ? index : 0);
     m_prompt->setText(LegacyBytesToText(m_settings.promptText()));
-    QByteArray password = m_settings.screenPassword();
-    const QString shown = LegacyBytesToText(password);
-    WipeBytes(password);
-    m_password->setText(shown);
-    m_confirm->setText(shown);
+    // Only the password's verifier is kept: boxes left empty keep the password set.
+    const QString kept = m_settings.hasScreenPassword() ? tr("(unchanged)") : QString();
+    m_password->setPlaceholderText(kept);
+    m_confirm->setPlaceholderText(kept);
     m_lockEnabled->setChecked(m_settings.lockEnabled() != 0);
     m_lockAtStartup->setChecked(m_settings.lockAtStartup() != 0);
     m_passwordEnabled->setChecked(m_settings.passwordEnabled() != 0);
@@ -199,8 +198,9 @@ void CScreenLockSettingsDlg::OnOk() {
     }
     const QString password = CutPassword(m_password->text());
     const QString prompt = CutPassword(m_prompt->text());
+    const bool keep = password.isEmpty() && m_settings.hasScreenPassword();
     // Switched on but empty, any key would unlock while the person believes a password is set.
-    if (m_passwordEnabled->isChecked() && password.isEmpty()) {
+    if (m_passwordEnabled->isChecked() && password.isEmpty() && !keep) {
         Refuse(tr("The screen password is empty. Type a screen password in both boxes, or clear "
                   "\"Enable Screen Password\"."),
                m_password);
@@ -222,8 +222,12 @@ void CScreenLockSettingsDlg::OnOk() {
                m_prompt);
         return;
     }
-    m_settings.setScreenPassword(passwordBytes);
+    const bool stored = keep || m_settings.setScreenPassword(passwordBytes);
     WipeBytes(passwordBytes);
+    if (!stored) {
+        Refuse(tr("There is not enough memory to store the screen password."), m_password);
+        return;
+    }
     m_settings.setPromptText(promptBytes);
     m_settings.setLockEnabled(m_lockEnabled->isChecked() ? 1 : 0);
     m_settings.setLockAtStartup(m_lockAtStartup->isChecked() ? 1 : 0);

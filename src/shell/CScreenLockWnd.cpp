@@ -7,8 +7,10 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -197,7 +199,8 @@ void CScreenLockWnd::BuildCells() {
     m_cells = QVector<Cell>(m_columns * m_rows);
     m_rain = QVector<RainColumn>(m_columns);
     m_sparkles = QVector<Sparkle>(static_cast<int>(m_columns * 0.2));
-    m_dirty = QRegion();
+    m_dirtyCells = QVector<bool>(m_columns * m_rows, false);
+    m_dirtyList.clear();
     if (m_blockFirst >= 0) {
         // Re-centre the block shown and keep the sweep inside the new width.
         CentreBlock();
@@ -220,24 +223,45 @@ void CScreenLockWnd::CentreBlock() {
 }
 
 void CScreenLockWnd::MarkCell(int column, int row) {
-    if (column >= 0 && column < m_columns && row >= 0 && row < m_rows)
-        m_dirty += CellRect(column, row);
+    if (column < 0 || column >= m_columns || row < 0 || row >= m_rows)
+        return;
+    const int index = row * m_columns + column;
+    if (!m_dirtyCells[index]) {
+        m_dirtyCells[index] = true;
+        m_dirtyList.append(index);
+    }
 }
 
 void CScreenLockWnd::MarkBlock() {
     for (int i = 0; i < m_lineStarts.size(); ++i) {
         const QPoint start = m_lineStarts[i];
         const int length = static_cast<int>(m_lines[m_blockFirst + i].size());
-        if (length > 0)
-            m_dirty += QRect(CellRect(start.x(), start.y()).topLeft(),
-                             QSize(length * m_cellWidth, m_cellHeight));
+        for (int column = start.x(); column < std::min(m_columns, start.x() + length); ++column)
+            MarkCell(column, start.y());
     }
 }
 
+// One repaint for all the cells marked since the last: a rain step alone marks hundreds of
+// cells, and adding them to a region one by one costs more than painting them.
 void CScreenLockWnd::Flush() {
-    if (!m_dirty.isEmpty())
-        update(m_dirty);
-    m_dirty = QRegion();
+    if (m_dirtyList.isEmpty())
+        return;
+    std::sort(m_dirtyList.begin(), m_dirtyList.end());
+    QVector<QRect> rects;
+    for (const int index : std::as_const(m_dirtyList)) {
+        m_dirtyCells[index] = false;
+        const QRect cell = CellRect(index % m_columns, index / m_columns);
+        // Cells side by side in a row become one rectangle, as a region wants them.
+        if (!rects.isEmpty() && rects.last().top() == cell.top() &&
+            rects.last().right() + 1 == cell.left())
+            rects.last().setRight(cell.right());
+        else
+            rects.append(cell);
+    }
+    m_dirtyList.clear();
+    QRegion region;
+    region.setRects(rects.constData(), static_cast<int>(rects.size()));
+    update(region);
 }
 
 void CScreenLockWnd::SetRainCell(int column, int row, char16_t glyph, QRgb color) {

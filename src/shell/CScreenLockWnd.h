@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QRandomGenerator>
-#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -165,5 +164,7 @@ private:
     LockTimerSet* m_timers = nullptr;
     bool m_started = false;
     QRandomGenerator m_random;
-    QRegion m_dirty;
+    // Cells to repaint at the next Flush: a flag per cell and the marked ones in order.
+    QVector<bool> m_dirtyCells;
+    QVector<int> m_dirtyList;
 };

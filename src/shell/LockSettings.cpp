@@ -1,5 +1,7 @@
 #include "LockSettings.h"
 
+#include <PasswordVerifier.h>
+
 #include <QtEndian>
 
 #include <openssl/crypto.h>
@@ -14,11 +16,43 @@ LockSettings::~LockSettings() {
     Wipe();
 }
 
-bool LockSettings::IsScreenPassword(const QByteArray& text) const {
-    const char* stored = m_bytes.data() + kScreenPasswordOffset;
-    const size_t length = qstrnlen(stored, kTextFieldSize - 1);
-    return static_cast<size_t>(text.size()) == length &&
-           std::memcmp(stored, text.constData(), length) == 0;
+bool LockSettings::setScreenPassword(const QByteArray& legacyBytes) {
+    if (legacyBytes.isEmpty()) {
+        WriteText(kScreenPasswordOffset, QByteArray());
+        return true;
+    }
+    // The verifier depends on the whole password, so it is made of the part the field could
+    // have held: a password cut there still unlocks as before.
+    const QByteArray verifier = PasswordVerifier::Make(QByteArray::fromRawData(
+        legacyBytes.constData(), qMin<qsizetype>(legacyBytes.size(), kTextFieldSize - 1)));
+    if (verifier.isEmpty())
+        return false;
+    WriteText(kScreenPasswordOffset, verifier);
+    return true;
+}
+
+bool LockSettings::IsScreenPassword(const QByteArray& legacyBytes) const {
+    QByteArray stored = ReadText(kScreenPasswordOffset);
+    // An older record not upgraded yet holds the password itself.
+    const bool right = PasswordVerifier::LooksLikeVerifier(stored)
+                           ? PasswordVerifier::Check(stored, legacyBytes)
+                           : stored == legacyBytes;
+    OPENSSL_cleanse(stored.data(), static_cast<size_t>(stored.size()));
+    return right;
+}
+
+bool LockSettings::holdsPlainPassword() const {
+    return hasScreenPassword() &&
+           !PasswordVerifier::LooksLikeVerifier(ReadText(kScreenPasswordOffset));
+}
+
+bool LockSettings::UpgradePassword() {
+    if (!holdsPlainPassword())
+        return false;
+    QByteArray password = ReadText(kScreenPasswordOffset);
+    const bool upgraded = setScreenPassword(password);
+    OPENSSL_cleanse(password.data(), static_cast<size_t>(password.size()));
+    return upgraded;
 }
 
 quint32 LockSettings::ReadU32(int offset) const {

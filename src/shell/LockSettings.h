@@ -7,7 +7,9 @@
 
 // The screen-lock settings record exactly as it is stored: 1080 bytes, little-endian. The
 // reserved ranges (0..283 and 820..1079) are kept byte for byte so that a record written by
-// another version of the program keeps what it put there.
+// another version of the program keeps what it put there. The screen password's field holds
+// its Argon2id verifier, never the password itself; older files held the password there, and
+// such a record is converted by UpgradePassword.
 class LockSettings {
 public:
     static constexpr int kSize = 1080;
@@ -22,7 +24,7 @@ public:
     LockSettings();
     LockSettings(const LockSettings&) = default;
     LockSettings& operator=(const LockSettings&) = default;
-    // Every copy of the record holds the screen password: each is wiped when it goes.
+    // A copy may hold an old file's screen password until it is upgraded: each is wiped.
     ~LockSettings();
 
     quint32 lockEnabled() const { return ReadU32(kLockEnabledOffset); }
@@ -34,12 +36,18 @@ public:
     quint32 passwordEnabled() const { return ReadU32(kPasswordEnabledOffset); }
     void setPasswordEnabled(quint32 value) { WriteU32(kPasswordEnabledOffset, value); }
 
-    // Single-byte text up to the first zero (at most 259 bytes).
-    QByteArray screenPassword() const { return ReadText(kScreenPasswordOffset); }
-    void setScreenPassword(const QByteArray& text) { WriteText(kScreenPasswordOffset, text); }
-    // Whether a screen password is set, and whether it is the one given, without copying it out.
+    // Stores the verifier of the password's code-page bytes (empty clears it). False, and the
+    // field left as it was, when there was not enough memory to make the verifier.
+    bool setScreenPassword(const QByteArray& legacyBytes);
+    // Whether a screen password is set, and whether it is the one given.
     bool hasScreenPassword() const { return m_bytes[kScreenPasswordOffset] != 0; }
-    bool IsScreenPassword(const QByteArray& text) const;
+    bool IsScreenPassword(const QByteArray& legacyBytes) const;
+    // Whether the field holds a password as older versions stored it, not a verifier.
+    bool holdsPlainPassword() const;
+    // Replaces a password stored as it is with its verifier; true when the record changed
+    // (false too when the verifier could not be made: the record then stays as it was).
+    bool UpgradePassword();
+    // Single-byte text up to the first zero (at most 259 bytes).
     QByteArray promptText() const { return ReadText(kPromptTextOffset); }
     void setPromptText(const QByteArray& text) { WriteText(kPromptTextOffset, text); }
 

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <QtGlobal>
 
 namespace {
 const char kFixedText[] = "Keystow Editor screen lock settings";
@@ -49,6 +50,14 @@ bool LockSettingsFile::Read(const QString& path, LockSettings& record) {
     DesKey key = MachineKey();
     const bool taken = Decrypt(cipher, key, record);
     WipeKey(key);
+    // A file of an older version holds the screen password itself, under a key anybody on this
+    // machine can derive: it is replaced at once by one that holds the verifier.
+    if (taken && record.UpgradePassword()) {
+        QString why;
+        if (!Write(path, record, &why))
+            qWarning("The lock settings file %s could not be rewritten: %s", qPrintable(path),
+                     qPrintable(why));
+    }
     return taken;
 }
 

@@ -6,6 +6,10 @@
 namespace {
 // A process held up for longer skips the missed steps instead of racing through them.
 constexpr qint64 kMaxCatchUpMs = 100;
+// Steps due closer together than this run at one wake-up, still one by one in time order:
+// the screen shows no more than about 50 changes a second anyway, and each wake-up of the
+// event loop costs more than the steps it runs.
+constexpr qint64 kMinWakeMs = 20;
 } // namespace
 
 LockTimerSet::LockTimerSet(int count, std::function<void(int)> run, QObject* parent)
@@ -94,5 +98,6 @@ void LockTimerSet::Schedule() {
         m_driver.stop();
         return;
     }
-    m_driver.start(static_cast<int>(std::max<qint64>(0, next - m_now)));
+    const qint64 wait = std::max(next - m_now, kMinWakeMs - m_clock.elapsed());
+    m_driver.start(static_cast<int>(std::max<qint64>(0, wait)));
 }

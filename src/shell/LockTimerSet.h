@@ -8,8 +8,9 @@
 #include <functional>
 
 // A set of periodic timers that share one real timer: it wakes only when the next of them is
-// due and runs the due ones in time order. Time can also be driven by hand (Advance), which
-// runs exactly the same steps without waiting; paused, nothing runs and no real timer is armed.
+// due (at most 50 times a second) and runs the due ones in time order. Time can also be driven by
+// hand (Advance), which runs exactly the same steps without waiting; paused, nothing runs and no
+// real timer is armed.
 class LockTimerSet : public QObject {
 public:
     LockTimerSet(int count, std::function<void(int)> run, QObject* parent);

@@ -8,6 +8,7 @@
 #include "CMultiDocTemplate.h"
 #include "CView.h"
 #include "CWinApp.h"
+#include "TickClock.h"
 #include "resource.h"
 
 #include <QAction>
@@ -20,6 +21,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <time.h>
 
 namespace {
 
@@ -125,6 +128,7 @@ private slots:
     void secondFrameClosesWithoutAsking();
     void fileCloseCommand_data();
     void fileCloseCommand();
+    void idleClockCountsTimeAsleep();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -480,6 +484,17 @@ void TestFramework::fileCloseCommand() {
         QTRY_VERIFY(!doc);
     else
         QVERIFY(doc);
+}
+
+// The monotonic clock stops while the machine sleeps; the idle clock must not, or a program
+// left idle over a sleep would not lock on resume.
+void TestFramework::idleClockCountsTimeAsleep() {
+    TickClock::SetSource({});
+    timespec boot{};
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const auto bootMs = static_cast<quint32>(static_cast<quint64>(boot.tv_sec) * 1000u +
+                                             static_cast<quint64>(boot.tv_nsec) / 1000000u);
+    QVERIFY(TickClock::Now() - bootMs < 1000u);
 }
 
 QTEST_MAIN(TestFramework)

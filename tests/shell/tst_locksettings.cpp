@@ -16,6 +16,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sodium.h>
+
 #include <new>
 
 namespace {
@@ -56,6 +58,9 @@ private slots:
     void reservedBytesAreCarriedThrough();
     void screenPasswordComparedInPlace_data();
     void screenPasswordComparedInPlace();
+    void screenPasswordVerified_data();
+    void screenPasswordVerified();
+    void olderFileRewrittenWithoutPassword();
     void destroyedRecordIsWiped();
     void fileRoundTrip();
     void fileIsPlainCipherWithoutRotation();
@@ -103,7 +108,7 @@ void TestLockSettings::fieldsLandAtTheirOffsets() {
     // Little-endian on disk whatever the machine.
     QCOMPARE(bytes.at(288), '\x04');
     QCOMPARE(U32At(bytes, 292), 7u);
-    QCOMPARE(bytes.mid(296, 7), QByteArray("secret\0", 7));
+    QVERIFY(bytes.mid(296, 260).startsWith("$argon2id$"));
     QCOMPARE(U32At(bytes, 556), 1u);
     QCOMPARE(bytes.mid(560, 15), QByteArray("Come back soon\0", 15));
     QCOMPARE(bytes.left(284), QByteArray(284, '\0'));
@@ -112,7 +117,7 @@ void TestLockSettings::fieldsLandAtTheirOffsets() {
     LockSettings back;
     QVERIFY(back.FromBytes(bytes));
     QCOMPARE(back.lockAtStartup(), 0x01020304u);
-    QCOMPARE(back.screenPassword(), QByteArray("secret"));
+    QVERIFY(back.IsScreenPassword("secret"));
     QCOMPARE(back.promptText(), QByteArray("Come back soon"));
 }
 
@@ -141,7 +146,7 @@ void TestLockSettings::textFieldsAreCutAndBounded() {
     bytes.replace(296, 260, QByteArray(260, 'x'));
     LockSettings damaged;
     QVERIFY(damaged.FromBytes(bytes));
-    QCOMPARE(damaged.screenPassword(), QByteArray(259, 'x'));
+    QVERIFY(damaged.IsScreenPassword(QByteArray(259, 'x')));
 }
 
 void TestLockSettings::reservedBytesAreCarriedThrough() {
@@ -190,15 +195,106 @@ void TestLockSettings::screenPasswordComparedInPlace() {
     LockSettings record;
     QVERIFY(record.FromBytes(bytes));
     QCOMPARE(record.IsScreenPassword(typed), same);
-    QCOMPARE(record.IsScreenPassword(typed), record.screenPassword() == typed);
     QCOMPARE(record.hasScreenPassword(), set);
+}
+
+namespace {
+// A well-formed verifier of "secret" made with costs other than the program's.
+QByteArray ForeignVerifier() {
+    char text[crypto_pwhash_STRBYTES] = {};
+    if (sodium_init() < 0 ||
+        crypto_pwhash_str(text, "secret", 6, crypto_pwhash_OPSLIMIT_INTERACTIVE + 1,
+                          crypto_pwhash_MEMLIMIT_MIN) != 0)
+        return QByteArray();
+    return QByteArray(text);
+}
+} // namespace
+
+void TestLockSettings::screenPasswordVerified_data() {
+    QTest::addColumn<QByteArray>("set");
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<bool>("right");
+    QTest::newRow("same") << QByteArray("secret") << QByteArray("secret") << true;
+    QTest::newRow("code page") << QByteArray("p\xe4ss") << QByteArray("p\xe4ss") << true;
+    QTest::newRow("typed shorter") << QByteArray("secret") << QByteArray("secre") << false;
+    QTest::newRow("typed longer") << QByteArray("secret") << QByteArray("secrets") << false;
+    QTest::newRow("the verifier typed")
+        << QByteArray("secret") << QByteArray("$argon2id$") << false;
+    // Longer than the field: what the field could hold counts, as before.
+    QTest::newRow("cut at 259") << QByteArray(300, 'p') << QByteArray(259, 'p') << true;
+}
+
+void TestLockSettings::screenPasswordVerified() {
+    QFETCH(QByteArray, set);
+    QFETCH(QByteArray, typed);
+    QFETCH(bool, right);
+    LockSettings record;
+    QVERIFY(record.setScreenPassword(set));
+    QVERIFY(record.hasScreenPassword());
+    QVERIFY(!record.holdsPlainPassword());
+    QVERIFY(!record.ToBytes().contains(set.left(259)));
+    QCOMPARE(record.IsScreenPassword(typed), right);
+
+    // A forged verifier with other costs is refused unchecked, even for its own password.
+    QByteArray bytes = record.ToBytes();
+    const QByteArray foreign = ForeignVerifier();
+    QVERIFY(!foreign.isEmpty());
+    bytes.replace(LockSettings::kScreenPasswordOffset, foreign.size(), foreign);
+    bytes[LockSettings::kScreenPasswordOffset + foreign.size()] = '\0';
+    LockSettings forged;
+    QVERIFY(forged.FromBytes(bytes));
+    QVERIFY(!forged.holdsPlainPassword());
+    QVERIFY(!forged.IsScreenPassword("secret"));
+}
+
+void TestLockSettings::olderFileRewrittenWithoutPassword() {
+    // The form older versions wrote: every field set, the password as it is, reserved bytes.
+    const QByteArray password("Tr0ub4dor &3");
+    QByteArray old = RandomBytes(LockSettings::kSize, 7);
+    QByteArray field(LockSettings::kTextFieldSize, '\0');
+    field.replace(0, password.size(), password);
+    old.replace(LockSettings::kScreenPasswordOffset, field.size(), field);
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(EncryptWithMachineKey(old));
+    file.close();
+    QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther));
+
+    LockSettings record;
+    QVERIFY(LockSettingsFile::Read(m_path, record));
+    QVERIFY(record.IsScreenPassword(password));
+    QVERIFY(!record.IsScreenPassword("Tr0ub4dor &4"));
+    QVERIFY(!record.ToBytes().contains(password));
+
+    // On disk at once: nothing of the password, everything else byte for byte, owner only.
+    QCOMPARE(QFile::permissions(m_path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QByteArray cipher, plain;
+    QVERIFY(ReadWholeFile(m_path, cipher));
+    QVERIFY(DecryptBuffer(KeyFromPassword(LockSettingsFile::MachinePassword()), cipher, plain));
+    QCOMPARE(plain.size(), LockSettings::kSize);
+    QVERIFY(!plain.contains(password));
+    QVERIFY(plain.mid(LockSettings::kScreenPasswordOffset).startsWith("$argon2id$"));
+    QCOMPARE(plain.left(LockSettings::kScreenPasswordOffset),
+             old.left(LockSettings::kScreenPasswordOffset));
+    const int after = LockSettings::kScreenPasswordOffset + LockSettings::kTextFieldSize;
+    QCOMPARE(plain.mid(after), old.mid(after));
+
+    // Read again, the new form stays as it is.
+    LockSettings again;
+    QVERIFY(LockSettingsFile::Read(m_path, again));
+    QCOMPARE(again.ToBytes(), plain);
 }
 
 void TestLockSettings::destroyedRecordIsWiped() {
     // The record lives in storage of the test's own, so its bytes can be looked at after it.
     alignas(LockSettings) unsigned char storage[sizeof(LockSettings)];
     auto* record = new (storage) LockSettings;
-    record->setScreenPassword("screen secret");
+    // As an older file holds it, before the upgrade.
+    QByteArray bytes(LockSettings::kSize, '\0');
+    bytes.replace(LockSettings::kScreenPasswordOffset, 13, "screen secret");
+    QVERIFY(record->FromBytes(bytes));
     record->setPromptText("prompt");
     QVERIFY(QByteArray::fromRawData(reinterpret_cast<const char*>(storage), sizeof storage)
                 .contains("screen secret"));

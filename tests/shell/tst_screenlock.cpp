@@ -139,6 +139,8 @@ void TestScreenLock::idleLockThreshold_data() {
         << quint32(0xFFFFFFFFu - 20000u) << quint32(61000) << true;
     QTest::newRow("60.999 s across the wrap")
         << quint32(0xFFFFFFFFu - 20000u) << quint32(60999) << false;
+    // The machine slept for an hour: the clock jumps and the next check locks.
+    QTest::newRow("an hour asleep") << quint32(1000) << quint32(3600000) << true;
 }
 
 void TestScreenLock::idleLockThreshold() {

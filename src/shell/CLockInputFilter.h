@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-class CMainFrame;
+class CScreenLockController;
 
 // While the frame is locked, nothing a person does with keyboard or mouse may reach a document
 // or run a command: key presses, shortcuts, input-method text, clicks, wheel turns, context
@@ -12,7 +12,7 @@ class CMainFrame;
 class CLockInputFilter : public QObject {
     Q_OBJECT
 public:
-    explicit CLockInputFilter(CMainFrame* frame);
+    explicit CLockInputFilter(CScreenLockController* lock);
 
     // What to do with one event while locked.
     enum Verdict { Pass, Swallow, SwallowAndUnlock };
@@ -25,5 +25,5 @@ private:
     // True for the windows of the unlock in progress, which must take input.
     bool IsUnlockWindow(QObject* watched) const;
 
-    CMainFrame* m_frame;
+    CScreenLockController* m_lock;
 };

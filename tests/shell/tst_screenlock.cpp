@@ -8,6 +8,7 @@
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
 #include "CPasswordDlg.h"
+#include "CScreenLockController.h"
 #include "CShellDialog.h"
 #include "DialogScript.h"
 #include "LockSettingsFile.h"
@@ -151,7 +152,7 @@ void TestScreenLock::idleLockThreshold() {
     g_now = lastActivity + elapsed;
     m_frame->OnFrameTimer();
     QCOMPARE(bool(m_frame->m_locked), locks);
-    QCOMPARE(m_frame->m_pLockWnd != nullptr, locks);
+    QCOMPARE(m_frame->ScreenLock()->LockWindow() != nullptr, locks);
 }
 
 void TestScreenLock::neverWhileMinimisedOrSwitchedOff() {
@@ -177,7 +178,7 @@ void TestScreenLock::lockCoversEverythingBelowTheMenuBar() {
     OpenTextDocument(QStringLiteral("secret text"));
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     QVERIFY(m_frame->m_locked);
-    QWidget* lock = m_frame->m_pLockWnd;
+    QWidget* lock = m_frame->ScreenLock()->LockWindow();
     QVERIFY(lock && lock->isVisible());
     for (const QSize& size : {QSize(900, 700), QSize(320, 240), QSize(1200, 900)}) {
         m_frame->resize(size);
@@ -211,18 +212,18 @@ void TestScreenLock::emptyPasswordUnlocksAtOnce() {
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     DialogScript script; // no prompt expected
     QWindow* window = m_frame->windowHandle();
-    const QPoint inside = m_frame->m_pLockWnd->geometry().center();
+    const QPoint inside = m_frame->ScreenLock()->LockWindow()->geometry().center();
     if (throughWindow && click)
         QTest::mouseClick(window, Qt::LeftButton, {}, inside);
     else if (throughWindow)
         QTest::keyClick(window, Qt::Key_A);
     else if (click)
-        QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+        QTest::mouseClick(m_frame->ScreenLock()->LockWindow(), Qt::LeftButton);
     else
-        QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_A);
+        QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_A);
     QTRY_VERIFY(!m_frame->m_locked);
     QVERIFY(script.Seen().isEmpty());
-    QVERIFY(!m_frame->m_pLockWnd);
+    QVERIFY(!m_frame->ScreenLock()->LockWindow());
 }
 
 void TestScreenLock::wrongPasswordThenCancelStaysLocked() {
@@ -232,7 +233,7 @@ void TestScreenLock::wrongPasswordThenCancelStaysLocked() {
     DialogScript script;
     script.Then(TypeScreenPassword(QStringLiteral("wrong")))
         .Then(AnswerBox(QMessageBox::Cancel, &message));
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
     QTRY_VERIFY(script.Finished());
     QTRY_VERIFY(!m_frame->IsUnlocking());
     QVERIFY(m_frame->m_locked);
@@ -240,7 +241,7 @@ void TestScreenLock::wrongPasswordThenCancelStaysLocked() {
     // The next key asks again.
     DialogScript again;
     again.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-    QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+    QTest::mouseClick(m_frame->ScreenLock()->LockWindow(), Qt::LeftButton);
     QTRY_VERIFY(again.Finished());
     QTRY_VERIFY(!m_frame->IsUnlocking());
     QVERIFY(m_frame->m_locked);
@@ -253,7 +254,7 @@ void TestScreenLock::retryThenRightPasswordUnlocks() {
     script.Then(TypeScreenPassword(QStringLiteral("Sesame")))
         .Then(AnswerBox(QMessageBox::Retry))
         .Then(TypeScreenPassword(QStringLiteral("sesame")));
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Return);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Return);
     QTRY_VERIFY(!m_frame->m_locked);
     QVERIFY(script.Finished());
     QCOMPARE(script.Seen(), (QStringList{"CPasswordDlg", "QMessageBox", "CPasswordDlg"}));
@@ -284,8 +285,9 @@ void TestScreenLock::nothingGetsPastTheLock() {
 
     // Every target a key could reach: the lock window, the document's editor below it, the
     // frame itself.
-    for (QWidget* target : {m_frame->m_pLockWnd, static_cast<QWidget*>(doc->GetView()),
-                            static_cast<QWidget*>(m_frame)}) {
+    for (QWidget* target :
+         {m_frame->ScreenLock()->LockWindow(), static_cast<QWidget*>(doc->GetView()),
+          static_cast<QWidget*>(m_frame)}) {
         DialogScript script;
         script.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
         QTest::keyClick(target, key.key(), key.keyboardModifiers());
@@ -363,17 +365,16 @@ void TestScreenLock::interruptedCommandsComeBackInOrder() {
     for (int command : {ID_APP_ABOUT, ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_SCREEN_LOCK_OPTIONS,
                         ID_FILE_NEW, ID_WIZARD})
         m_frame->RequestResume(command);
-    m_frame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 1;
+    m_frame->ScreenLock()->SetResume(CScreenLockController::ResumeWelcomeAtStartup, true);
     DialogScript script; // every dialog cancelled as it comes
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen().size(), 5);
     // Save As needs a document, so it has nothing to show here; both welcome flags open the
     // page once.
     QCOMPARE(script.Seen(), (QStringList{"CWelcomeDlg", "CNewDocumentDlg", "CScreenLockSettingsDlg",
                                          "CTimedFileDialog", "CAboutDlg"}));
-    for (quint8 flag : m_frame->m_resume)
-        QCOMPARE(flag, quint8(0));
+    QVERIFY(!m_frame->ScreenLock()->AnyResumePending());
 }
 
 void TestScreenLock::dialogClosedByTheLockReopens_data() {
@@ -400,7 +401,7 @@ void TestScreenLock::dialogClosedByTheLockReopens() {
     QVERIFY(script.Finished());
     QVERIFY(!QApplication::activeModalWidget());
     // After the unlock the same dialog opens again (cancelled here by the script).
-    QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+    QTest::mouseClick(m_frame->ScreenLock()->LockWindow(), Qt::LeftButton);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen(), (QStringList{dialog, dialog}));
 }
@@ -418,7 +419,7 @@ void TestScreenLock::startupLockThenWelcome() {
     QVERIFY(m_frame->m_locked);
     m_app->ShowStartupWelcome(); // waits for the unlock
     DialogScript script;
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen(), QStringList{"CWelcomeDlg"});
 }

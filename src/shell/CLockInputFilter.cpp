@@ -37,6 +37,8 @@ CLockInputFilter::Verdict CLockInputFilter::Judge(QObject* watched, QEvent* even
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
         // On a window system the window level sees the input first and it stops there; a
         // second request while one is queued changes nothing.
         return IsUnlockWindow(watched) ? Pass : SwallowAndUnlock;
@@ -50,6 +52,13 @@ CLockInputFilter::Verdict CLockInputFilter::Judge(QObject* watched, QEvent* even
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::Gesture:
+    case QEvent::NativeGesture:
         return IsUnlockWindow(watched) ? Pass : Swallow;
     default:
         return Pass;

@@ -4,11 +4,12 @@
 
 class CScreenLockController;
 
-// While the frame is locked, nothing a person does with keyboard or mouse may reach a document
-// or run a command: key presses, shortcuts, input-method text, clicks, wheel turns, context
-// menus and drops aimed at any window of the program are swallowed, and a key press or a click
-// starts the unlock instead. While the unlock asks for the screen password, its own dialogs
-// (the prompt and the Retry box) are the only windows that take input.
+// While the frame is locked, nothing a person does with keyboard, mouse, touch screen or tablet
+// pen may reach a document or run a command: key presses, shortcuts, input-method text, clicks,
+// touches, pen strokes, gestures, wheel turns, context menus and drops aimed at any window of the
+// program are swallowed, and a key press, a click, a touch or a pen press starts the unlock
+// instead. While the unlock asks for the screen password, its own dialogs (the prompt and the
+// Retry box) are the only windows that take input.
 class CLockInputFilter : public QObject {
     Q_OBJECT
 public:

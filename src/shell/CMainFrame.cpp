@@ -557,6 +557,11 @@ void CMainFrame::ApplyStoredPlacement() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The screen password first: nothing is activated or asked about while locked.
+    if (m_locked && !UnlockForClose()) {
+        event->ignore();
+        return;
+    }
     // The placement is kept even when a document then refuses to close.
     CEditorApp* app = App();
     if (app)

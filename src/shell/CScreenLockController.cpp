@@ -2,12 +2,15 @@
 
 #include "CEditorApp.h"
 #include "CLockInputFilter.h"
+#include "CLockWatch.h"
 #include "CMDIChildWnd.h"
 #include "CMainFrame.h"
 #include "CScreenLockWnd.h"
 #include "KeyDerivation.h"
 #include "LegacyText.h"
+#include "LockSettings.h"
 #include "ResString.h"
+#include "TickClock.h"
 #include "resource.h"
 
 #include <CPasswordDlg.h>
@@ -16,15 +19,25 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
 namespace {
 CEditorApp* App() {
     return qobject_cast<CEditorApp*>(CWinApp::Current());
 }
+
+QString ProgramTitle() {
+    return ResString(IDS_APP_TITLE);
+}
+
+constexpr Qt::WindowStates kSizeStates = Qt::WindowMaximized | Qt::WindowFullScreen;
 } // namespace
 
 CScreenLockController::CScreenLockController(CMainFrame* frame)
@@ -95,6 +108,13 @@ void CScreenLockController::PlaceLockWindow() {
 void CScreenLockController::Lock(const QString& prompt) {
     if (IsLocked())
         return;
+    // A copy: replacing or removing the settings file while locked changes nothing.
+    CEditorApp* app = App();
+    m_inForce = std::make_unique<LockSettings>(app ? app->GetLockSettings() : LockSettings());
+    ClearOwnedSelections();
+    ClosePopups();
+    HoldSize();
+    HideDocuments();
     auto* lockWnd = new CScreenLockWnd(m_frame);
     m_lockWnd = lockWnd;
     PlaceLockWindow();
@@ -104,13 +124,94 @@ void CScreenLockController::Lock(const QString& prompt) {
     m_frame->m_locked = 1;
     ShowLockedCaption();
     CloseMessageBoxes();
+    CloseDialogs();
+}
+
+void CScreenLockController::ClearOwnedSelections() {
+    // Another program could paste what was selected or copied; what others put there stays.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && clipboard->ownsSelection())
+        clipboard->clear(QClipboard::Selection);
+    if (clipboard->ownsClipboard())
+        clipboard->clear(QClipboard::Clipboard);
+}
+
+void CScreenLockController::ClosePopups() {
+    QToolTip::hideText();
+    // Menus, lists and completions: each closes as Esc would close it.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = top->windowType();
+        if (top->isVisible() && (type == Qt::Popup || type == Qt::ToolTip))
+            top->close();
+    }
+}
+
+void CScreenLockController::HideDocuments() {
+    // Hidden, not only covered: accessibility clients, screenshots of child windows and drag
+    // sources see nothing. Windows opened while locked land in the hidden area too, and a
+    // hidden maximised window gives the caption back instead of naming itself in it.
+    QMdiArea* area = m_frame->MdiArea();
+    m_activeBefore = area->activeSubWindow();
+    QWidget* focus = QApplication::focusWidget();
+    m_focusBefore = focus && focus->window() == m_frame ? focus : nullptr;
+    area->hide();
+}
+
+void CScreenLockController::ShowDocuments() {
+    QMdiArea* area = m_frame->MdiArea();
+    area->show();
+    if (m_activeBefore && area->subWindowList().contains(m_activeBefore.data()))
+        area->setActiveSubWindow(m_activeBefore);
+    if (CMDIChildWnd* child = m_frame->MDIGetActive())
+        child->ActivateFrame();
+    // The widget that had the keyboard gets it back, caret and selection as they were.
+    if (m_focusBefore && m_focusBefore->isVisible())
+        m_focusBefore->setFocus(Qt::OtherFocusReason);
+    m_activeBefore = nullptr;
+    m_focusBefore = nullptr;
 }
 
 void CScreenLockController::ShowLockedCaption() {
-    // On the window itself: the widget's own title keeps following the document windows
-    // (they rewrite it), but none of that reaches the screen until the unlock.
+    // The widget's own title too: a document window that asks for its title in the caption is
+    // put back at once, and nothing of it is left for the unlock to show.
+    if (m_frame->windowTitle() != ProgramTitle())
+        m_frame->setWindowTitle(ProgramTitle());
     if (QWindow* handle = m_frame->windowHandle())
-        handle->setTitle(ResString(IDS_APP_TITLE));
+        if (handle->title() != ProgramTitle())
+            handle->setTitle(ProgramTitle());
+}
+
+void CScreenLockController::HoldSize() {
+    m_minimumBefore = m_frame->minimumSize();
+    m_maximumBefore = m_frame->maximumSize();
+    m_lockedSize = m_frame->size();
+    m_lockedState = m_frame->windowState() & kSizeStates;
+    // Fixed limits also tell the window manager that the frame cannot be resized or maximised.
+    m_frame->setFixedSize(m_lockedSize);
+}
+
+void CScreenLockController::ReleaseSize() {
+    m_frame->setMinimumSize(m_minimumBefore);
+    m_frame->setMaximumSize(m_maximumBefore);
+}
+
+void CScreenLockController::KeepLockedState() {
+    // Once the state change has been handled: maximised or full screen goes back to how the
+    // lock found it, and so does the size.
+    if (m_stateFixQueued)
+        return;
+    m_stateFixQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_stateFixQueued = false;
+        if (!IsLocked())
+            return;
+        const Qt::WindowStates state = m_frame->windowState();
+        if ((state & kSizeStates) != m_lockedState)
+            m_frame->setWindowState((state & ~kSizeStates) | m_lockedState);
+        if (!m_frame->isMinimized() && m_frame->size() != m_lockedSize)
+            m_frame->resize(m_lockedSize);
+        PlaceLockWindow();
+    });
 }
 
 void CScreenLockController::CloseMessageBoxes() {
@@ -136,15 +237,44 @@ void CScreenLockController::CloseMessageBoxes() {
     }
 }
 
+void CScreenLockController::CloseDialogs() {
+    if (m_unlocking)
+        return;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(top);
+        if (!dialog || !dialog->isVisible() || qobject_cast<QMessageBox*>(dialog))
+            continue;
+        // A dialog that watches for the lock closes its own way (it may ask to come back after
+        // the unlock); one that was told to stay is left; any other is cancelled, such as a
+        // dialog a dialog opened.
+        const QList<CLockWatch*> watches =
+            dialog->findChildren<CLockWatch*>(QString(), Qt::FindDirectChildrenOnly);
+        if (watches.isEmpty())
+            dialog->reject();
+        for (CLockWatch* watch : watches)
+            if (watch->IsEnabled())
+                watch->Check();
+    }
+}
+
 void CScreenLockController::OnTick() {
-    if (IsLocked())
-        CloseMessageBoxes();
+    if (!IsLocked() || m_unlocking)
+        return;
+    CloseMessageBoxes();
+    CloseDialogs();
+    ClosePopups();
 }
 
 void CScreenLockController::FrameEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::Resize:
         PlaceLockWindow();
+        if (IsLocked() && !m_frame->isMinimized() && m_frame->size() != m_lockedSize)
+            KeepLockedState();
+        break;
+    case QEvent::WindowStateChange:
+        if (IsLocked() && (m_frame->windowState() & kSizeStates) != m_lockedState)
+            KeepLockedState();
         break;
     case QEvent::WindowTitleChange:
         // While locked the caption names the program only: a document window that changes
@@ -162,23 +292,41 @@ bool CScreenLockController::AskScreenPassword(bool useIdleTimer) {
     if (!app)
         return true;
     app->LoadLockSettings();
-    const LockSettings& settings = app->GetLockSettings();
+    return AskPassword(app->GetLockSettings(), useIdleTimer);
+}
+
+quint32 CScreenLockController::GuessingDelayMs() const {
+    const int over = m_wrongInARow - kFreeTries;
+    if (over < 0)
+        return 0;
+    return over >= 5 ? kLongestWaitMs : qMin(kLongestWaitMs, 1000u << over);
+}
+
+bool CScreenLockController::AskPassword(const LockSettings& settings, bool useIdleTimer) {
     if (settings.passwordEnabled() == 0 || !settings.hasScreenPassword())
         return true;
     for (;;) {
         CPasswordDlg dlg(m_frame);
         dlg.m_screenMode = true;
         dlg.m_useIdleTimer = useIdleTimer;
+        const quint32 delay = GuessingDelayMs();
+        dlg.SetInputDelay(m_lastWrongAt, delay);
         if (dlg.DoModal() != IDOK)
             return false;
+        if (TickClock::Now() - m_lastWrongAt < delay)
+            continue; // not a try: the prompt was still waiting
         QByteArray typed;
         const bool representable =
             PasswordToLegacyBytes(dlg.m_password.View(), typed) == PasswordCheck::Ok;
         dlg.m_password.Clear();
         const bool right = representable && settings.IsScreenPassword(typed);
         WipeBytes(typed);
-        if (right)
+        if (right) {
+            m_wrongInARow = 0;
             return true;
+        }
+        ++m_wrongInARow;
+        m_lastWrongAt = TickClock::Now();
         const auto answer =
             ShowMessageBox(m_frame, QMessageBox::Critical,
                            tr("You have entered an incrorrect screen password. Retry? "),
@@ -194,21 +342,22 @@ bool CScreenLockController::RemoveLock() {
     if (m_unlocking)
         return false;
     m_unlocking = true;
-    const bool unlocked = AskScreenPassword(false);
+    const bool unlocked = !m_inForce || AskPassword(*m_inForce, false);
     m_unlocking = false;
     if (!unlocked) {
         if (m_lockWnd)
             m_lockWnd->setFocus();
         return false;
     }
+    m_inForce.reset();
     delete m_lockWnd;
     m_frame->m_locked = 0;
-    // The caption the windows kept asking for while locked.
-    if (QWindow* handle = m_frame->windowHandle())
-        handle->setTitle(m_frame->windowTitle());
+    ReleaseSize();
+    ShowDocuments();
     m_frame->StampActivity();
-    if (CMDIChildWnd* child = m_frame->MDIGetActive())
-        child->ActivateFrame();
+    // The settings as they are now, for the next lock.
+    if (CEditorApp* app = App())
+        app->LoadLockSettings();
     return true;
 }
 

@@ -2,16 +2,26 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QString>
+
+#include <memory>
 
 class CLockInputFilter;
 class CMainFrame;
+class LockSettings;
 class QEvent;
+class QMdiSubWindow;
 class QWidget;
 
 // The main frame's screen lock: the lock window over everything below the menu bar, the filter
 // that keeps input from the program's windows, the screen password check of the unlock and the
 // commands that run again once it has lifted. The frame creates one and asks it.
+//
+// Nothing of a document leaves while locked: the selections the program owns are emptied,
+// dialogs and popups close, the document area is hidden, the caption names the program alone
+// and the frame keeps its size. Only the screen password in force when the lock fell lifts it,
+// whatever happens to the settings file meanwhile.
 class CScreenLockController : public QObject {
     Q_OBJECT
 public:
@@ -56,6 +66,14 @@ public:
     // person gave up. True at once when no password is set.
     bool AskScreenPassword(bool useIdleTimer);
 
+    // After this many wrong screen passwords in a row each further try waits, doubling from
+    // one second up to the longest wait.
+    static constexpr int kFreeTries = 3;
+    static constexpr quint32 kLongestWaitMs = 30000;
+    // The wait before the prompt takes the next try, in milliseconds of the program's clock.
+    quint32 GuessingDelayMs() const;
+    int WrongTriesInARow() const { return m_wrongInARow; }
+
     CMainFrame* Frame() const { return m_frame; }
     QWidget* LockWindow() const { return m_lockWnd; }
 
@@ -66,10 +84,20 @@ public:
     void FrameEvent(QEvent* event);
 
 private:
+    bool AskPassword(const LockSettings& settings, bool useIdleTimer);
     // Keeps the lock window over everything below the menu bar.
     void PlaceLockWindow();
     void CloseMessageBoxes();
+    // Every other dialog closes too, with the dialogs it opened.
+    void CloseDialogs();
+    void ClosePopups();
+    void ClearOwnedSelections();
+    void HideDocuments();
+    void ShowDocuments();
     void ShowLockedCaption();
+    void HoldSize();
+    void ReleaseSize();
+    void KeepLockedState();
 
     CMainFrame* m_frame;
     QPointer<QWidget> m_lockWnd;
@@ -77,4 +105,17 @@ private:
     quint8 m_resume[ResumeFlagCount] = {};
     bool m_unlocking = false;
     bool m_unlockQueued = false;
+    // The settings record in force when the lock fell; only its password unlocks.
+    std::unique_ptr<LockSettings> m_inForce;
+    int m_wrongInARow = 0;
+    quint32 m_lastWrongAt = 0;
+    // What the document area looked like, to give it back after the unlock.
+    QPointer<QMdiSubWindow> m_activeBefore;
+    QPointer<QWidget> m_focusBefore;
+    // The frame's size limits before the lock held its size.
+    QSize m_minimumBefore;
+    QSize m_maximumBefore;
+    QSize m_lockedSize;
+    Qt::WindowStates m_lockedState;
+    bool m_stateFixQueued = false;
 };

@@ -95,10 +95,7 @@ void TestHandOver::init() {
 }
 
 void TestHandOver::cleanup() {
-    if (m_frame && m_frame->m_locked) {
-        SetScreenPassword(QByteArray());
-        m_frame->UnlockForClose();
-    }
+    UnlockForTearDown();
     m_instance.reset();
     StopShell();
     m_runtime.reset();
@@ -157,6 +154,7 @@ void TestHandOver::SetScreenPassword(const QByteArray& password) {
     LockSettings& settings = m_app->GetLockSettings();
     settings.setPasswordEnabled(password.isEmpty() ? 0 : 1);
     settings.setScreenPassword(password);
+    m_screenPassword = password;
     QVERIFY(LockSettingsFile::Write(m_app->LockSettingsPath(), settings));
     m_app->LoadLockSettings();
 }

@@ -69,7 +69,8 @@ private slots:
     void idleLockThreshold_data();
     void idleLockThreshold();
     void neverWhileMinimisedOrSwitchedOff();
-    void lockCoversEverythingBelowTheMenuBar();
+    void lockedFrameKeepsItsSize_data();
+    void lockedFrameKeepsItsSize();
     void emptyPasswordUnlocksAtOnce_data();
     void emptyPasswordUnlocksAtOnce();
     void wrongPasswordThenCancelStaysLocked();
@@ -98,11 +99,7 @@ void TestScreenLock::init() {
 }
 
 void TestScreenLock::cleanup() {
-    if (m_frame && m_frame->m_locked) {
-        // Let the tear-down close the documents without a password.
-        SetSettings(false, QByteArray());
-        m_frame->UnlockForClose();
-    }
+    UnlockForTearDown();
     StopShell();
     TickClock::SetSource({});
 }
@@ -112,6 +109,7 @@ void TestScreenLock::SetSettings(bool lockEnabled, const QByteArray& password, i
     settings.setLockEnabled(lockEnabled ? 1 : 0);
     settings.setPasswordEnabled(password.isEmpty() ? 0 : 1);
     settings.setScreenPassword(password);
+    m_screenPassword = password;
     settings.setTimeoutIndex(static_cast<quint32>(timeoutIndex));
     settings.setPromptText("Locked");
     // Every lock and unlock reads the file again: it must say the same.
@@ -174,25 +172,48 @@ void TestScreenLock::neverWhileMinimisedOrSwitchedOff() {
     QVERIFY(m_frame->m_locked);
 }
 
-void TestScreenLock::lockCoversEverythingBelowTheMenuBar() {
+void TestScreenLock::lockedFrameKeepsItsSize_data() {
+    QTest::addColumn<QString>("attempt");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("larger") << "resize" << QSize(1200, 900);
+    QTest::newRow("smaller") << "resize" << QSize(320, 240);
+    QTest::newRow("maximised") << "maximise" << QSize(1000, 800);
+    QTest::newRow("full screen") << "full screen" << QSize(1000, 800);
+}
+
+void TestScreenLock::lockedFrameKeepsItsSize() {
+    QFETCH(QString, attempt);
+    QFETCH(QSize, size);
     OpenTextDocument(QStringLiteral("secret text"));
+    m_frame->resize(900, 700);
+    QTRY_COMPARE(m_frame->size(), QSize(900, 700));
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     QVERIFY(m_frame->m_locked);
     QWidget* lock = m_frame->ScreenLock()->LockWindow();
     QVERIFY(lock && lock->isVisible());
-    for (const QSize& size : {QSize(900, 700), QSize(320, 240), QSize(1200, 900)}) {
+    if (attempt == QLatin1String("resize"))
         m_frame->resize(size);
-        QTRY_COMPARE(m_frame->size(), size);
-        // Toolbar, document area and status bar all lie under the lock window.
-        const QRect covered = lock->geometry();
-        QCOMPARE(covered.bottom(), m_frame->rect().bottom());
-        QCOMPARE(covered.width(), m_frame->width());
-        for (QWidget* part :
-             {static_cast<QWidget*>(m_frame->ToolBar()), static_cast<QWidget*>(m_frame->MdiArea()),
-              static_cast<QWidget*>(m_frame->StatusBar())})
-            QVERIFY(covered.contains(part->geometry()));
-    }
+    else if (attempt == QLatin1String("maximise"))
+        m_frame->showMaximized();
+    else
+        m_frame->showFullScreen();
+    QTest::qWait(100); // the window system's answer, if any
+    QTRY_COMPARE(m_frame->size(), QSize(900, 700));
+    QVERIFY(!(m_frame->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)));
+    // Toolbar, document area and status bar all lie under the lock window.
+    const QRect covered = lock->geometry();
+    QCOMPARE(covered.bottom(), m_frame->rect().bottom());
+    QCOMPARE(covered.width(), m_frame->width());
+    for (QWidget* part :
+         {static_cast<QWidget*>(m_frame->ToolBar()), static_cast<QWidget*>(m_frame->MdiArea()),
+          static_cast<QWidget*>(m_frame->StatusBar())})
+        QVERIFY(covered.contains(part->geometry()));
     QVERIFY(lock->hasFocus());
+    // Unlocked, the frame takes any size again.
+    QVERIFY(m_frame->UnlockScreen());
+    m_frame->showNormal();
+    m_frame->resize(size);
+    QTRY_COMPARE(m_frame->size(), size);
 }
 
 void TestScreenLock::emptyPasswordUnlocksAtOnce_data() {
@@ -282,6 +303,8 @@ void TestScreenLock::nothingGetsPastTheLock() {
     QApplication::clipboard()->setText(QStringLiteral("clip"));
     const int windows = m_frame->MdiArea()->subWindowList().size();
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    // What the lock left on the clipboard (it empties it where the program owns it).
+    const QString clip = QApplication::clipboard()->text();
 
     // Every target a key could reach: the lock window, the document's editor below it, the
     // frame itself.
@@ -300,7 +323,7 @@ void TestScreenLock::nothingGetsPastTheLock() {
         QVERIFY(!doc->IsModified());
         QCOMPARE(m_frame->MdiArea()->subWindowList().size(), windows);
         QCOMPARE(m_frame->MDIGetActive()->GetActiveDocument(), doc);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("clip"));
+        QCOMPARE(QApplication::clipboard()->text(), clip);
     }
     // Commands held back also when something asks for them directly.
     QVERIFY(!m_frame->ExecuteCommand(ID_FILE_SAVE));

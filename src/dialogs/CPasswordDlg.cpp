@@ -82,7 +82,7 @@ void CPasswordDlg::UpdateWait() {
         m_waitMs = 0;
         m_waitTimer->stop();
         m_wait->hide();
-        m_edit->setEnabled(true);
+        m_edit->setReadOnly(false);
         m_edit->setFocus();
         OnPasswordChanged();
         return;
@@ -91,7 +91,9 @@ void CPasswordDlg::UpdateWait() {
     m_wait->setText(seconds == 1 ? tr("Too many wrong passwords: wait 1 second.")
                                  : tr("Too many wrong passwords: wait %1 seconds.").arg(seconds));
     m_wait->show();
-    m_edit->setEnabled(false);
+    // Read-only rather than disabled: the focus stays in the field, so keys typed meanwhile
+    // do not reach the Cancel button.
+    m_edit->setReadOnly(true);
     m_ok->setEnabled(false);
     m_waitTimer->start();
 }

@@ -2,12 +2,8 @@
 
 #include "CEditorApp.h"
 #include "CMainFrame.h"
-#include "CPasswordDlg.h"
-#include "DialogScript.h"
-#include "resource.h"
 
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QObject>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -21,7 +17,6 @@ std::unique_ptr<QObject> CreateSettingsTest();
 std::unique_ptr<QObject> CreateMainFrameTest();
 std::unique_ptr<QObject> CreateDocumentWindowsTest();
 std::unique_ptr<QObject> CreateScreenLockTest();
-std::unique_ptr<QObject> CreateLockHoldTest();
 std::unique_ptr<QObject> CreateLockDialogsTest();
 std::unique_ptr<QObject> CreateLockWindowTest();
 std::unique_ptr<QObject> CreateSingleInstanceTest();
@@ -44,23 +39,6 @@ protected:
         return QTest::qWaitForWindowExposed(m_frame);
     }
 
-    // Lifts a lock a test left with the screen password in force when it fell, so that the
-    // tear-down closes the documents without asking.
-    void UnlockForTearDown() {
-        if (!m_frame || !m_frame->m_locked)
-            return;
-        DialogScript script;
-        const QString password = QString::fromLatin1(m_screenPassword);
-        script.Then([password](QWidget* d) {
-            if (auto* dlg = qobject_cast<CPasswordDlg*>(d)) {
-                if (auto* edit = qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD)))
-                    edit->setText(password);
-                dlg->done(IDOK);
-            }
-        });
-        m_frame->UnlockForClose();
-    }
-
     void StopShell() {
         m_app.reset();
         m_frame = nullptr;
@@ -71,6 +49,4 @@ protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CEditorApp> m_app;
     CMainFrame* m_frame = nullptr;
-    // The screen password a test set last.
-    QByteArray m_screenPassword;
 };

@@ -95,7 +95,11 @@ void TestHandOver::init() {
 }
 
 void TestHandOver::cleanup() {
-    UnlockForTearDown();
+    if (m_frame && m_frame->m_locked) {
+        DialogScript script; // the screen password in force when the lock fell
+        script.Then(TypePassword(QString::fromLatin1(kScreenPassword), true));
+        m_frame->UnlockForClose();
+    }
     m_instance.reset();
     StopShell();
     m_runtime.reset();
@@ -154,7 +158,6 @@ void TestHandOver::SetScreenPassword(const QByteArray& password) {
     LockSettings& settings = m_app->GetLockSettings();
     settings.setPasswordEnabled(password.isEmpty() ? 0 : 1);
     settings.setScreenPassword(password);
-    m_screenPassword = password;
     QVERIFY(LockSettingsFile::Write(m_app->LockSettingsPath(), settings));
     m_app->LoadLockSettings();
 }

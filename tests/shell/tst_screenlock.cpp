@@ -4,6 +4,7 @@
 #include "CEditorApp.h"
 #include "CEditorDoc.h"
 #include "CEditorView.h"
+#include "CLockWatch.h"
 #include "CMDIChildWnd.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
@@ -16,13 +17,20 @@
 #include "resource.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -78,7 +86,19 @@ private slots:
     void nothingGetsPastTheLock_data();
     void nothingGetsPastTheLock();
     void closingWhileLockedAsksFirst();
+    void captionNamesTheProgramOnly_data();
     void captionNamesTheProgramOnly();
+    void settingsFileChangedWhileLocked_data();
+    void settingsFileChangedWhileLocked();
+    void guessingWaits_data();
+    void guessingWaits();
+    void ownedSelectionsAreEmptied_data();
+    void ownedSelectionsAreEmptied();
+    void popupsClose_data();
+    void popupsClose();
+    void dialogOpenedByADialogCloses();
+    void documentsHiddenThenBackAsTheyWere_data();
+    void documentsHiddenThenBackAsTheyWere();
     void questionsOpenWhenTheLockFallsGoAsNo();
     void interruptedCommandsComeBackInOrder();
     void dialogClosedByTheLockReopens_data();
@@ -90,6 +110,8 @@ private slots:
 private:
     void SetSettings(bool lockEnabled, const QByteArray& password, int timeoutIndex = 0);
     CEditorDoc* OpenTextDocument(const QString& text);
+
+    QByteArray m_screenPassword;
 };
 
 void TestScreenLock::init() {
@@ -99,7 +121,11 @@ void TestScreenLock::init() {
 }
 
 void TestScreenLock::cleanup() {
-    UnlockForTearDown();
+    if (m_frame && m_frame->m_locked) {
+        DialogScript script; // the screen password in force when the lock fell
+        script.Then(TypeScreenPassword(QString::fromLatin1(m_screenPassword)));
+        m_frame->UnlockForClose();
+    }
     StopShell();
     TickClock::SetSource({});
 }
@@ -333,15 +359,25 @@ void TestScreenLock::nothingGetsPastTheLock() {
 
 void TestScreenLock::closingWhileLockedAsksFirst() {
     SetSettings(false, "sesame");
-    OpenTextDocument(QStringLiteral("secret"));
+    CEditorDoc* front = OpenTextDocument(QStringLiteral("secret"));
+    CEditorDoc* changed = OpenTextDocument(QStringLiteral("changed"));
+    changed->SetModifiedFlag(true);
+    front->GetFrames().first()->ActivateFrame();
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    // The prompt comes before the changed document is brought forward to be asked about.
+    CDocument* active = nullptr;
     DialogScript cancel;
-    cancel.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    cancel.Then([&](QWidget* d) {
+        active = m_frame->GetActiveDocument();
+        static_cast<QDialog*>(d)->reject();
+    });
     QVERIFY(!m_frame->close());
     QVERIFY(cancel.Finished());
+    QCOMPARE(active, front);
     QVERIFY(m_frame->isVisible());
     QVERIFY(m_frame->m_locked);
-    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 1);
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
+    changed->SetModifiedFlag(false);
 
     // With the right password the close goes on (nothing was modified: no question).
     DialogScript right;
@@ -351,19 +387,232 @@ void TestScreenLock::closingWhileLockedAsksFirst() {
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
 }
 
+void TestScreenLock::captionNamesTheProgramOnly_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("renamed") << "rename";
+    QTest::newRow("another window activated") << "activate";
+    QTest::newRow("the frame activated again") << "frame";
+    QTest::newRow("a new window") << "new";
+}
+
 void TestScreenLock::captionNamesTheProgramOnly() {
+    QFETCH(QString, change);
+    CEditorDoc* other = OpenTextDocument(QStringLiteral("other"));
     CEditorDoc* doc = OpenTextDocument(QStringLiteral("x"));
     doc->GetFrames().first()->SubWindow()->showMaximized();
     QTRY_VERIFY(m_frame->ShownCaption().contains(doc->GetTitle()));
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     QCOMPARE(m_frame->ShownCaption(), QStringLiteral("Keystow Editor"));
-    // A document window renamed while locked does not reach the caption.
-    doc->SetTitle(QStringLiteral("renamed.etx"));
+    QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
+    if (change == QLatin1String("rename")) {
+        doc->SetTitle(QStringLiteral("renamed.etx"));
+    } else if (change == QLatin1String("activate")) {
+        m_frame->MdiArea()->setActiveSubWindow(other->GetFrames().first()->SubWindow());
+    } else if (change == QLatin1String("frame")) {
+        QApplication::sendEvent(m_frame, &deactivate);
+        QApplication::sendEvent(m_frame, &activate);
+    } else {
+        QVERIFY(OpenTextDocument(QStringLiteral("new")));
+    }
     QCoreApplication::processEvents();
+    // Neither the window system's caption nor the frame's own title names a document.
     QCOMPARE(m_frame->ShownCaption(), QStringLiteral("Keystow Editor"));
-    SetSettings(false, QByteArray());
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Keystow Editor"));
     QVERIFY(m_frame->UnlockScreen());
-    QTRY_VERIFY(m_frame->ShownCaption().contains(QStringLiteral("renamed.etx")));
+    QTRY_VERIFY(m_frame->ShownCaption().contains(m_frame->GetActiveDocument()->GetTitle()));
+    if (change == QLatin1String("rename"))
+        QVERIFY(m_frame->ShownCaption().contains(QStringLiteral("renamed.etx")));
+}
+
+void TestScreenLock::settingsFileChangedWhileLocked_data() {
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<int>("length"); // -1: the file is removed
+    QTest::newRow("another password") << QByteArray("forged") << int(LockSettings::kSize);
+    QTest::newRow("password switched off") << QByteArray() << int(LockSettings::kSize);
+    QTest::newRow("removed") << QByteArray() << -1;
+    QTest::newRow("made empty") << QByteArray() << 0;
+}
+
+void TestScreenLock::settingsFileChangedWhileLocked() {
+    QFETCH(QByteArray, password);
+    QFETCH(int, length);
+    SetSettings(false, "sesame");
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    const QString path = m_app->LockSettingsPath();
+    LockSettings other;
+    other.setPasswordEnabled(password.isEmpty() ? 0 : 1);
+    other.setScreenPassword(password);
+    QVERIFY(length < 0 ? QFile::remove(path) : LockSettingsFile::Write(path, other));
+    if (length == 0)
+        QVERIFY(QFile(path).resize(0));
+    // Neither the file's password nor an empty one lifts the lock; the one in force does.
+    DialogScript script;
+    script.Then(TypeScreenPassword(QStringLiteral("forged")))
+        .Then(AnswerBox(QMessageBox::Retry))
+        .Then(TypeScreenPassword(QString()))
+        .Then(AnswerBox(QMessageBox::Retry))
+        .Then(TypeScreenPassword(QStringLiteral("sesame")));
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QVERIFY(script.Finished());
+    // Then the file is read again, as after any unlock.
+    QCOMPARE(m_app->GetLockSettings().IsScreenPassword("sesame"), length <= 0);
+}
+
+void TestScreenLock::guessingWaits_data() {
+    QTest::addColumn<int>("wrong");
+    QTest::addColumn<int>("waitMs");
+    QTest::newRow("two wrong: no wait") << 2 << 0;
+    QTest::newRow("three wrong: 1 s") << 3 << 1000;
+    QTest::newRow("four wrong: 2 s") << 4 << 2000;
+    QTest::newRow("seven wrong: 16 s") << 7 << 16000;
+    QTest::newRow("ten wrong: 30 s at most") << 10 << 30000;
+}
+
+void TestScreenLock::guessingWaits() {
+    QFETCH(int, wrong);
+    QFETCH(int, waitMs);
+    SetSettings(false, "sesame");
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    DialogScript script;
+    for (int i = 0; i < wrong; ++i) {
+        script.Then([](QWidget* d) {
+            g_now += 60000; // past any wait
+            TypeScreenPassword(QStringLiteral("guess"))(d);
+        });
+        script.Then(AnswerBox(QMessageBox::Retry));
+    }
+    QString shown;
+    // The right password a moment too early is not taken; once the wait is over it is.
+    for (const int early : {1, 0}) {
+        script.Then([&shown, waitMs, early](QWidget* d) {
+            auto* dlg = qobject_cast<CPasswordDlg*>(d);
+            auto* edit = qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD));
+            if (early)
+                shown = dlg->findChild<QLabel*>(QStringLiteral("wait"))->text();
+            g_now += static_cast<quint32>(qMax(waitMs - 1, 0) * early + 1 - early);
+            QTRY_COMPARE(edit->isReadOnly(), early == 1 && waitMs > 0);
+            TypeScreenPassword(QStringLiteral("sesame"))(d);
+        });
+        if (waitMs == 0)
+            break;
+    }
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QVERIFY(script.Finished());
+    QCOMPARE(shown.contains(QStringLiteral("wait %1 second").arg(waitMs / 1000)), waitMs > 0);
+    QCOMPARE(m_frame->ScreenLock()->WrongTriesInARow(), 0);
+}
+
+void TestScreenLock::ownedSelectionsAreEmptied_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("clipboard") << int(QClipboard::Clipboard);
+    QTest::newRow("primary selection") << int(QClipboard::Selection);
+}
+
+void TestScreenLock::ownedSelectionsAreEmptied() {
+    QFETCH(int, mode);
+    const auto which = static_cast<QClipboard::Mode>(mode);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("secret text"), which);
+    const bool owned =
+        which == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
+    if (!owned)
+        QSKIP("this window system has no such selection or does not tell who owns it");
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    QTRY_VERIFY(clipboard->text(which).isEmpty());
+}
+
+void TestScreenLock::popupsClose_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("menu") << "menu";
+    QTest::newRow("completion list") << "completer";
+    QTest::newRow("drop-down list") << "list";
+}
+
+void TestScreenLock::popupsClose() {
+    QFETCH(QString, kind);
+    QLineEdit edit;
+    QCompleter completer(QStringList{"alpha", "alps"});
+    QComboBox combo;
+    combo.addItems({"one", "two"});
+    QWidget* popup = m_frame->Menus(m_frame->CurrentMenuId()).first();
+    if (kind == QLatin1String("menu")) {
+        static_cast<QMenu*>(popup)->popup(m_frame->mapToGlobal(QPoint(40, 40)));
+    } else if (kind == QLatin1String("completer")) {
+        edit.setCompleter(&completer);
+        edit.show();
+        completer.setCompletionPrefix(QStringLiteral("al"));
+        completer.complete();
+        popup = completer.popup();
+    } else {
+        combo.show();
+        combo.showPopup();
+        popup = combo.view()->window();
+    }
+    QTRY_VERIFY(popup->isVisible());
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(!popup->isVisible());
+}
+
+void TestScreenLock::dialogOpenedByADialogCloses() {
+    // Like Page Setup over Print Preview: the outer dialog watches for the lock, the inner not.
+    QDialog outer(m_frame);
+    CLockWatch::CloseWhenLocked(&outer);
+    bool gaveUp = false;
+    QTimer::singleShot(0, &outer, [&] {
+        QDialog inner(&outer);
+        QTimer::singleShot(0, &inner, [this] { m_frame->ExecuteCommand(ID_LOCK); });
+        QTimer::singleShot(5000, &inner, [&] { // whatever the lock leaves open
+            gaveUp = true;
+            inner.reject();
+        });
+        inner.exec();
+    });
+    outer.exec();
+    QVERIFY(m_frame->m_locked);
+    QVERIFY(!gaveUp);
+}
+
+void TestScreenLock::documentsHiddenThenBackAsTheyWere_data() {
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("maximised") << true;
+    QTest::newRow("not maximised") << false;
+}
+
+void TestScreenLock::documentsHiddenThenBackAsTheyWere() {
+    QFETCH(bool, maximised);
+    CEditorDoc* doc = OpenTextDocument(QStringLiteral("a long secret line\n").repeated(400));
+    OpenTextDocument(QStringLiteral("other"));
+    doc->GetFrames().first()->ActivateFrame();
+    QMdiSubWindow* sub = doc->GetFrames().first()->SubWindow();
+    if (maximised)
+        sub->showMaximized();
+    m_frame->activateWindow();
+    CEditorView* view = doc->GetView();
+    view->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view));
+    QTextCursor cursor(view->document());
+    cursor.setPosition(5000);
+    cursor.setPosition(5020, QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    const int scroll = view->verticalScrollBar()->value();
+
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    QVERIFY(!m_frame->MdiArea()->isVisible());
+    QVERIFY(!view->isVisible());
+    QCOMPARE(m_frame->GetActiveDocument(), doc); // for the commands the lock holds back
+
+    QVERIFY(m_frame->UnlockScreen());
+    QCOMPARE(m_frame->MdiArea()->activeSubWindow(), sub);
+    QCOMPARE(sub->isMaximized(), maximised);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view));
+    QCOMPARE(view->textCursor().anchor(), 5000);
+    QCOMPARE(view->textCursor().position(), 5020);
+    QVERIFY(scroll > 0);
+    QCOMPARE(view->verticalScrollBar()->value(), scroll);
 }
 
 void TestScreenLock::questionsOpenWhenTheLockFallsGoAsNo() {

@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
     int failures = 0;
     for (auto create :
          {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest, CreateLockDialogsTest,
-          CreateLockWindowTest, CreateDocumentWindowsTest, CreateScreenLockTest, CreateLockHoldTest,
+          CreateLockWindowTest, CreateDocumentWindowsTest, CreateScreenLockTest,
           CreateSingleInstanceTest, CreateHandOverTest, CreateShellFilesTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);

@@ -85,14 +85,14 @@ CMDIFrameWnd::~CMDIFrameWnd() {
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
     QMdiSubWindow* sub = m_mdiArea->currentSubWindow();
     // A window still being opened (its document asking for a password) is not shown yet and
-    // takes no commands.
-    if (sub && !sub->isVisible())
+    // takes no commands. The area itself may be hidden (by a screen lock): its windows count.
+    if (sub && !sub->isVisibleTo(m_mdiArea))
         sub = nullptr;
     if (!sub) {
         // While a dialog has the focus the area reports none; the front window still counts.
         const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
         for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
-            if ((*it)->isVisible()) {
+            if ((*it)->isVisibleTo(m_mdiArea)) {
                 sub = *it;
                 break;
             }

@@ -3,6 +3,7 @@
 #include "CDocManager.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
+#include "CScreenLockController.h"
 #include "CWelcomeDlg.h"
 #include "DataFolder.h"
 #include "LockSettingsFile.h"
@@ -89,10 +90,11 @@ bool CEditorApp::InitInstance() {
             return false;
     } else if (m_lockSettings.lockAtStartup()) {
         // Locked before anything shows; the welcome page waits for the screen password.
-        m_pMainFrame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 0;
-        m_pMainFrame->LockWithPrompt();
+        CScreenLockController* lock = m_pMainFrame->ScreenLock();
+        lock->SetResume(CScreenLockController::ResumeWelcomeAtStartup, false);
+        lock->LockWithPrompt();
         if (GetShowWelcome())
-            m_pMainFrame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 1;
+            lock->SetResume(CScreenLockController::ResumeWelcomeAtStartup, true);
     }
     qApp->installEventFilter(this);
     m_pMainFrame->show();

@@ -1,6 +1,7 @@
 #include "CLockInputFilter.h"
 
 #include "CMainFrame.h"
+#include "CScreenLockController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,12 +11,12 @@
 #include <QWidget>
 #include <QWindow>
 
-CLockInputFilter::CLockInputFilter(CMainFrame* frame) : QObject(frame), m_frame(frame) {
+CLockInputFilter::CLockInputFilter(CScreenLockController* lock) : QObject(lock), m_lock(lock) {
     qApp->installEventFilter(this);
 }
 
 bool CLockInputFilter::IsUnlockWindow(QObject* watched) const {
-    if (!m_frame->IsUnlocking())
+    if (!m_lock->IsUnlocking())
         return false;
     QWidget* window = nullptr;
     if (auto* widget = qobject_cast<QWidget*>(watched))
@@ -24,18 +25,20 @@ bool CLockInputFilter::IsUnlockWindow(QObject* watched) const {
         auto* owner = qobject_cast<QWidget*>(shortcut->parent());
         window = owner ? owner->window() : nullptr;
     } else if (auto* qwindow = qobject_cast<QWindow*>(watched))
-        return qwindow != m_frame->windowHandle();
+        return qwindow != m_lock->Frame()->windowHandle();
     // The prompt and its Retry box are separate windows above the frame.
-    return window && window != m_frame;
+    return window && window != m_lock->Frame();
 }
 
 CLockInputFilter::Verdict CLockInputFilter::Judge(QObject* watched, QEvent* event) const {
-    if (!m_frame->m_locked)
+    if (!m_lock->IsLocked())
         return Pass;
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
         // On a window system the window level sees the input first and it stops there; a
         // second request while one is queued changes nothing.
         return IsUnlockWindow(watched) ? Pass : SwallowAndUnlock;
@@ -49,6 +52,13 @@ CLockInputFilter::Verdict CLockInputFilter::Judge(QObject* watched, QEvent* even
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::Gesture:
+    case QEvent::NativeGesture:
         return IsUnlockWindow(watched) ? Pass : Swallow;
     default:
         return Pass;
@@ -74,6 +84,6 @@ bool CLockInputFilter::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     if (verdict == SwallowAndUnlock)
-        m_frame->RequestUnlock();
+        m_lock->RequestUnlock();
     return true;
 }

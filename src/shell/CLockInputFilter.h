@@ -2,17 +2,18 @@
 
 #include <QObject>
 
-class CMainFrame;
+class CScreenLockController;
 
-// While the frame is locked, nothing a person does with keyboard or mouse may reach a document
-// or run a command: key presses, shortcuts, input-method text, clicks, wheel turns, context
-// menus and drops aimed at any window of the program are swallowed, and a key press or a click
-// starts the unlock instead. While the unlock asks for the screen password, its own dialogs
-// (the prompt and the Retry box) are the only windows that take input.
+// While the frame is locked, nothing a person does with keyboard, mouse, touch screen or tablet
+// pen may reach a document or run a command: key presses, shortcuts, input-method text, clicks,
+// touches, pen strokes, gestures, wheel turns, context menus and drops aimed at any window of the
+// program are swallowed, and a key press, a click, a touch or a pen press starts the unlock
+// instead. While the unlock asks for the screen password, its own dialogs (the prompt and the
+// Retry box) are the only windows that take input.
 class CLockInputFilter : public QObject {
     Q_OBJECT
 public:
-    explicit CLockInputFilter(CMainFrame* frame);
+    explicit CLockInputFilter(CScreenLockController* lock);
 
     // What to do with one event while locked.
     enum Verdict { Pass, Swallow, SwallowAndUnlock };
@@ -25,5 +26,5 @@ private:
     // True for the windows of the unlock in progress, which must take input.
     bool IsUnlockWindow(QObject* watched) const;
 
-    CMainFrame* m_frame;
+    CScreenLockController* m_lock;
 };

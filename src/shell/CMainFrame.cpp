@@ -5,26 +5,20 @@
 #include "CDesktopLockWatch.h"
 #include "CDocument.h"
 #include "CEditorApp.h"
-#include "CLockInputFilter.h"
 #include "CMDIChildWnd.h"
 #include "CMultiDocTemplate.h"
+#include "CScreenLockController.h"
 #include "CScreenLockSettingsDlg.h"
-#include "CScreenLockWnd.h"
 #include "CView.h"
 #include "CWelcomeDlg.h"
-#include "KeyDerivation.h"
 #include "KeyIndicators.h"
-#include "LegacyText.h"
 #include "ResString.h"
 #include "resource.h"
 
 #include <CEditorView.h>
-#include <CPasswordDlg.h>
 #include <CShellDialog.h>
 #include <DocumentCommands.h>
-#include <PasswordEncoding.h>
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,7 +34,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QResizeEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -273,7 +266,7 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
 
     ApplyStoredPlacement();
     qApp->installEventFilter(this);
-    m_lockInput = new CLockInputFilter(this);
+    m_screenLock = new CScreenLockController(this);
     // The program locks together with the desktop when its lock is switched on.
     connect(new CDesktopLockWatch(this), &CDesktopLockWatch::desktopLocked, this, [this] {
         CEditorApp* app = App();
@@ -289,10 +282,10 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
 }
 
 CMainFrame::~CMainFrame() {
-    // The filter is a child and would outlive this part of the frame: the events sent while the
-    // widgets below are taken down must not reach it.
-    delete m_lockInput;
-    m_lockInput = nullptr;
+    // A child would outlive this part of the frame: the events sent while the widgets below
+    // are taken down must not reach the lock.
+    delete m_screenLock;
+    m_screenLock = nullptr;
 }
 
 void CMainFrame::BuildMenus() {
@@ -433,11 +426,9 @@ bool CMainFrame::event(QEvent* event) {
     }
     if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
         SyncMenuToActiveFrame();
-    // While locked the caption names the program only: a document window that changes its
-    // title must not show it.
     const bool result = CMDIFrameWnd::event(event);
-    if (event->type() == QEvent::WindowTitleChange && m_locked)
-        ShowLockedCaption();
+    if (m_screenLock)
+        m_screenLock->FrameEvent(event);
     return result;
 }
 
@@ -570,6 +561,11 @@ void CMainFrame::ApplyStoredPlacement() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The screen password first: nothing is activated or asked about while locked.
+    if (m_locked && !UnlockForClose()) {
+        event->ignore();
+        return;
+    }
     // The placement is kept even when a document then refuses to close.
     CEditorApp* app = App();
     if (app)
@@ -649,8 +645,7 @@ void CMainFrame::OnFrameTimer() {
     if (!m_locked && !isMinimized() && app && app->GetLockSettings().lockEnabled() == 1 &&
         IsIdleTimeUp())
         LockWithPrompt();
-    if (m_locked)
-        CloseMessageBoxesForLock();
+    m_screenLock->OnTick();
     // However a document window came to the front (also before the frame was shown, as a
     // file named on the command line does), the menu bar follows it.
     SyncMenuToActiveFrame();
@@ -663,64 +658,28 @@ void CMainFrame::OnFrameTimer() {
 // ---- Screen lock
 
 void CMainFrame::RequestResume(int commandId) {
-    switch (commandId) {
-    case ID_WIZARD:
-        m_resume[ResumeWelcome] = 1;
-        break;
-    case ID_FILE_NEW:
-        m_resume[ResumeNew] = 1;
-        break;
-    case ID_SCREEN_LOCK_OPTIONS:
-        m_resume[ResumeLockOptions] = 1;
-        break;
-    case ID_FILE_OPEN:
-        m_resume[ResumeOpen] = 1;
-        break;
-    case ID_FILE_SAVE_AS:
-        m_resume[ResumeSaveAs] = 1;
-        break;
-    case ID_APP_ABOUT:
-        m_resume[ResumeAbout] = 1;
-        break;
-    default:
+    if (!m_screenLock->RequestResume(commandId))
         CActivityHost::RequestResume(commandId);
-        break;
-    }
 }
 
 void CMainFrame::LockWithPrompt() {
-    if (CEditorApp* app = App())
-        app->LoadLockSettings();
-    LockScreen(LegacyBytesToText(m_promptText));
+    m_screenLock->LockWithPrompt();
 }
 
 void CMainFrame::LockWithDefaultText() {
-    LockScreen(tr("Press any key to unlock the screen..."));
+    m_screenLock->LockWithDefaultText();
 }
 
-void CMainFrame::PlaceLockWindow() {
-    if (!m_pLockWnd)
-        return;
-    // Everything below the menu bar: toolbar, document windows and status bar.
-    const int top = menuBar() && menuBar()->isVisible() ? menuBar()->geometry().bottom() + 1 : 0;
-    m_pLockWnd->setGeometry(0, top, width(), height() - top);
-    m_pLockWnd->raise();
+bool CMainFrame::UnlockScreen() {
+    return m_screenLock->Unlock();
 }
 
-void CMainFrame::LockScreen(const QString& prompt) {
-    if (m_locked)
-        return;
-    m_lockedWidth = frameGeometry().width();
-    m_lockedHeight = frameGeometry().height();
-    auto* lockWnd = new CScreenLockWnd(this);
-    m_pLockWnd = lockWnd;
-    PlaceLockWindow();
-    lockWnd->show();
-    lockWnd->StartWithPrompt(prompt);
-    lockWnd->setFocus();
-    m_locked = 1;
-    ShowLockedCaption();
-    CloseMessageBoxesForLock();
+bool CMainFrame::UnlockForClose() {
+    return m_screenLock->RemoveLock();
+}
+
+bool CMainFrame::IsUnlocking() const {
+    return m_screenLock->IsUnlocking();
 }
 
 QString CMainFrame::ShownCaption() const {
@@ -728,144 +687,12 @@ QString CMainFrame::ShownCaption() const {
     return handle ? handle->title() : windowTitle();
 }
 
-void CMainFrame::ShowLockedCaption() {
-    // On the window itself: the widget's own title keeps following the document windows
-    // (they rewrite it), but none of that reaches the screen until the unlock.
-    if (QWindow* handle = windowHandle())
-        handle->setTitle(ResString(IDS_APP_TITLE));
-}
-
-void CMainFrame::CloseMessageBoxesForLock() {
-    if (m_unlocking)
-        return;
-    // A question or a message open when the lock falls goes as No or Cancel; the program's
-    // own dialogs and the choosers close themselves.
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(top);
-        if (!box || !box->isVisible())
-            continue;
-        // As Esc would: the box's Cancel or No answers.
-        QAbstractButton* answer = box->escapeButton();
-        for (QMessageBox::ButtonRole role : {QMessageBox::RejectRole, QMessageBox::NoRole}) {
-            for (QAbstractButton* button : box->buttons())
-                if (!answer && box->buttonRole(button) == role)
-                    answer = button;
-        }
-        if (answer)
-            answer->click();
-        else
-            box->reject();
-    }
-}
-
-void CMainFrame::resizeEvent(QResizeEvent* event) {
-    CMDIFrameWnd::resizeEvent(event);
-    PlaceLockWindow();
-}
-
-bool CMainFrame::AskScreenPassword(bool useIdleTimer) {
-    CEditorApp* app = App();
-    if (!app)
-        return true;
-    app->LoadLockSettings();
-    const LockSettings& settings = app->GetLockSettings();
-    if (settings.passwordEnabled() == 0 || !settings.hasScreenPassword())
-        return true;
-    for (;;) {
-        CPasswordDlg dlg(this);
-        dlg.m_screenMode = true;
-        dlg.m_useIdleTimer = useIdleTimer;
-        if (dlg.DoModal() != IDOK)
-            return false;
-        QByteArray typed;
-        const bool representable =
-            PasswordToLegacyBytes(dlg.m_password.View(), typed) == PasswordCheck::Ok;
-        dlg.m_password.Clear();
-        const bool right = representable && settings.IsScreenPassword(typed);
-        WipeBytes(typed);
-        if (right)
-            return true;
-        const auto answer =
-            ShowMessageBox(this, QMessageBox::Critical,
-                           tr("You have entered an incrorrect screen password. Retry? "),
-                           QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
-        if (answer != QMessageBox::Retry)
-            return false;
-    }
-}
-
-bool CMainFrame::RemoveLock() {
-    if (!m_locked)
-        return true;
-    if (m_unlocking)
-        return false;
-    m_unlocking = true;
-    const bool unlocked = AskScreenPassword(false);
-    m_unlocking = false;
-    if (!unlocked) {
-        if (m_pLockWnd)
-            m_pLockWnd->setFocus();
-        return false;
-    }
-    delete m_pLockWnd;
-    m_pLockWnd = nullptr;
-    m_locked = 0;
-    // The caption the windows kept asking for while locked.
-    if (QWindow* handle = windowHandle())
-        handle->setTitle(windowTitle());
-    StampActivity();
-    if (CMDIChildWnd* frame = MDIGetActive())
-        frame->ActivateFrame();
-    return true;
-}
-
-bool CMainFrame::UnlockForClose() {
-    return RemoveLock();
-}
-
-void CMainFrame::RequestUnlock() {
-    if (m_unlocking || m_unlockQueued)
-        return;
-    m_unlockQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        m_unlockQueued = false;
-        UnlockScreen();
-    });
-}
-
-bool CMainFrame::UnlockScreen() {
-    if (!RemoveLock())
-        return false;
-    // The commands whose dialogs the lock closed, in their order.
-    const struct {
-        ResumeFlag flag;
-        int command;
-    } order[] = {{ResumeNew, ID_FILE_NEW},
-                 {ResumeLockOptions, ID_SCREEN_LOCK_OPTIONS},
-                 {ResumeSaveAs, ID_FILE_SAVE_AS},
-                 {ResumeOpen, ID_FILE_OPEN},
-                 {ResumeAbout, ID_APP_ABOUT}};
-    if (m_resume[ResumeWelcomeAtStartup] || m_resume[ResumeWelcome]) {
-        m_resume[ResumeWelcomeAtStartup] = m_resume[ResumeWelcome] = 0;
-        ExecuteCommand(ID_WIZARD);
-    }
-    for (const auto& step : order) {
-        if (m_locked)
-            break; // locked again while a re-issued dialog was open: the rest waits
-        if (!m_resume[step.flag])
-            continue;
-        m_resume[step.flag] = 0;
-        ExecuteCommand(step.command);
-    }
-    return true;
-}
-
 void CMainFrame::OnScreenLockOptions() {
     CEditorApp* app = App();
     if (!app)
         return;
     // Only the person who knows the screen password may change it.
-    if (!AskScreenPassword(true))
+    if (!m_screenLock->AskScreenPassword(true))
         return;
     CScreenLockSettingsDlg dlg(app->GetLockSettings(), this);
     if (dlg.DoModal() != IDOK)

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QList>
 
-class CLockInputFilter;
+class CScreenLockController;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -43,54 +43,32 @@ public:
     // Sets the geometry from the stored placement (or the defaults).
     void ApplyStoredPlacement();
 
-    // The commands run again after an unlock, in this order (both welcome flags open the
-    // welcome page once).
-    enum ResumeFlag {
-        ResumeWelcomeAtStartup,
-        ResumeWelcome,
-        ResumeNew,
-        ResumeLockOptions,
-        ResumeOpen,
-        ResumeSaveAs,
-        ResumeAbout,
-        ResumeFlagCount
-    };
-    // Maps a command a closing dialog asks for to its flag.
+    // The screen lock the frame asks.
+    CScreenLockController* ScreenLock() const { return m_screenLock; }
+    // A command a closing dialog asks to run again after the unlock.
     void RequestResume(int commandId) override;
-
     // Locks with the prompt of the stored settings (Lock, the idle timer, the start-up lock).
     void LockWithPrompt();
     // Locks with the fixed text, without reading the settings (57648).
     void LockWithDefaultText();
-    // Covers the frame below its menu bar with the lock window.
-    void LockScreen(const QString& prompt);
     // The whole unlock: the screen password when one is set, then the interrupted commands.
     // False when the person gave up; the screen stays locked.
     bool UnlockScreen();
     // The password part of the unlock, for a document asked to close while locked.
     bool UnlockForClose() override;
-    // Starts an unlock once control is back in the event loop, unless one is running.
-    void RequestUnlock();
-    bool IsUnlocking() const { return m_unlocking; }
-    // Asks for the screen password until it is right; false when the person gave up. True at
-    // once when no password is set.
-    bool AskScreenPassword(bool useIdleTimer);
+    bool IsUnlocking() const;
     bool CommandsAllowed() const override { return !m_locked; }
     // The caption the window system shows now (the program's name alone while locked).
     QString ShownCaption() const;
 
+    // The lock prompt of the settings last read.
     QByteArray m_promptText;
-    QWidget* m_pLockWnd = nullptr;
-    qint32 m_lockedWidth = 0;
-    qint32 m_lockedHeight = 0;
-    quint8 m_resume[ResumeFlagCount] = {};
 
     // The message pane's text while nothing else is said.
     static QString ReadyMessage();
 
 protected:
     bool event(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -119,12 +97,6 @@ private:
     void OnActiveFrameChanged();
     void SyncMenuToActiveFrame();
     void RefreshWindowList();
-    // The password part of the unlock without re-issuing commands.
-    bool RemoveLock();
-    // Keeps the lock window over everything below the menu bar.
-    void PlaceLockWindow();
-    void CloseMessageBoxesForLock();
-    void ShowLockedCaption();
     void UpdateIndicators();
     void RefreshRecentFiles(QMenu* fileMenu);
     void OpenDroppedFiles(const QMimeData* mime);
@@ -139,7 +111,5 @@ private:
     QList<QLabel*> m_panes;
     QList<QAction*> m_accelerators;
     QTimer* m_frameTimer;
-    CLockInputFilter* m_lockInput = nullptr;
-    bool m_unlocking = false;
-    bool m_unlockQueued = false;
+    CScreenLockController* m_screenLock = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "CEditorView.h"
 #include "CMultiDocTemplate.h"
 #include "CSaveChangesDlg.h"
+#include "CScreenLockController.h"
 #include "CSingleInstance.h"
 #include "CWelcomeDlg.h"
 #include "CliRun.h"
@@ -95,7 +96,8 @@ void TestHandOver::init() {
 
 void TestHandOver::cleanup() {
     if (m_frame && m_frame->m_locked) {
-        SetScreenPassword(QByteArray());
+        DialogScript script; // the screen password in force when the lock fell
+        script.Then(TypePassword(QString::fromLatin1(kScreenPassword), true));
         m_frame->UnlockForClose();
     }
     m_instance.reset();
@@ -359,10 +361,10 @@ void TestHandOver::severalDroppedFilesOpenEach() {
 void TestHandOver::dropOnLockedFrameRefused() {
     const QString path = MakeTextFile(QStringLiteral("dropped.etx"), QStringLiteral("x"));
     m_frame->LockWithDefaultText();
-    QVERIFY(m_frame->m_pLockWnd);
+    QVERIFY(m_frame->ScreenLock()->LockWindow());
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
-    for (QWidget* target : {static_cast<QWidget*>(m_frame), m_frame->m_pLockWnd}) {
+    for (QWidget* target : {static_cast<QWidget*>(m_frame), m_frame->ScreenLock()->LockWindow()}) {
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(target, &enter);

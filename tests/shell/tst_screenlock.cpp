@@ -4,10 +4,12 @@
 #include "CEditorApp.h"
 #include "CEditorDoc.h"
 #include "CEditorView.h"
+#include "CLockWatch.h"
 #include "CMDIChildWnd.h"
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
 #include "CPasswordDlg.h"
+#include "CScreenLockController.h"
 #include "CShellDialog.h"
 #include "DialogScript.h"
 #include "LockSettingsFile.h"
@@ -15,13 +17,20 @@
 #include "resource.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -68,7 +77,8 @@ private slots:
     void idleLockThreshold_data();
     void idleLockThreshold();
     void neverWhileMinimisedOrSwitchedOff();
-    void lockCoversEverythingBelowTheMenuBar();
+    void lockedFrameKeepsItsSize_data();
+    void lockedFrameKeepsItsSize();
     void emptyPasswordUnlocksAtOnce_data();
     void emptyPasswordUnlocksAtOnce();
     void wrongPasswordThenCancelStaysLocked();
@@ -76,7 +86,19 @@ private slots:
     void nothingGetsPastTheLock_data();
     void nothingGetsPastTheLock();
     void closingWhileLockedAsksFirst();
+    void captionNamesTheProgramOnly_data();
     void captionNamesTheProgramOnly();
+    void settingsFileChangedWhileLocked_data();
+    void settingsFileChangedWhileLocked();
+    void guessingWaits_data();
+    void guessingWaits();
+    void ownedSelectionsAreEmptied_data();
+    void ownedSelectionsAreEmptied();
+    void popupsClose_data();
+    void popupsClose();
+    void dialogOpenedByADialogCloses();
+    void documentsHiddenThenBackAsTheyWere_data();
+    void documentsHiddenThenBackAsTheyWere();
     void questionsOpenWhenTheLockFallsGoAsNo();
     void interruptedCommandsComeBackInOrder();
     void dialogClosedByTheLockReopens_data();
@@ -88,6 +110,8 @@ private slots:
 private:
     void SetSettings(bool lockEnabled, const QByteArray& password, int timeoutIndex = 0);
     CEditorDoc* OpenTextDocument(const QString& text);
+
+    QByteArray m_screenPassword;
 };
 
 void TestScreenLock::init() {
@@ -98,8 +122,8 @@ void TestScreenLock::init() {
 
 void TestScreenLock::cleanup() {
     if (m_frame && m_frame->m_locked) {
-        // Let the tear-down close the documents without a password.
-        SetSettings(false, QByteArray());
+        DialogScript script; // the screen password in force when the lock fell
+        script.Then(TypeScreenPassword(QString::fromLatin1(m_screenPassword)));
         m_frame->UnlockForClose();
     }
     StopShell();
@@ -111,6 +135,7 @@ void TestScreenLock::SetSettings(bool lockEnabled, const QByteArray& password, i
     settings.setLockEnabled(lockEnabled ? 1 : 0);
     settings.setPasswordEnabled(password.isEmpty() ? 0 : 1);
     settings.setScreenPassword(password);
+    m_screenPassword = password;
     settings.setTimeoutIndex(static_cast<quint32>(timeoutIndex));
     settings.setPromptText("Locked");
     // Every lock and unlock reads the file again: it must say the same.
@@ -153,7 +178,7 @@ void TestScreenLock::idleLockThreshold() {
     g_now = lastActivity + elapsed;
     m_frame->OnFrameTimer();
     QCOMPARE(bool(m_frame->m_locked), locks);
-    QCOMPARE(m_frame->m_pLockWnd != nullptr, locks);
+    QCOMPARE(m_frame->ScreenLock()->LockWindow() != nullptr, locks);
 }
 
 void TestScreenLock::neverWhileMinimisedOrSwitchedOff() {
@@ -175,25 +200,48 @@ void TestScreenLock::neverWhileMinimisedOrSwitchedOff() {
     QVERIFY(m_frame->m_locked);
 }
 
-void TestScreenLock::lockCoversEverythingBelowTheMenuBar() {
+void TestScreenLock::lockedFrameKeepsItsSize_data() {
+    QTest::addColumn<QString>("attempt");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("larger") << "resize" << QSize(1200, 900);
+    QTest::newRow("smaller") << "resize" << QSize(320, 240);
+    QTest::newRow("maximised") << "maximise" << QSize(1000, 800);
+    QTest::newRow("full screen") << "full screen" << QSize(1000, 800);
+}
+
+void TestScreenLock::lockedFrameKeepsItsSize() {
+    QFETCH(QString, attempt);
+    QFETCH(QSize, size);
     OpenTextDocument(QStringLiteral("secret text"));
+    m_frame->resize(900, 700);
+    QTRY_COMPARE(m_frame->size(), QSize(900, 700));
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     QVERIFY(m_frame->m_locked);
-    QWidget* lock = m_frame->m_pLockWnd;
+    QWidget* lock = m_frame->ScreenLock()->LockWindow();
     QVERIFY(lock && lock->isVisible());
-    for (const QSize& size : {QSize(900, 700), QSize(320, 240), QSize(1200, 900)}) {
+    if (attempt == QLatin1String("resize"))
         m_frame->resize(size);
-        QTRY_COMPARE(m_frame->size(), size);
-        // Toolbar, document area and status bar all lie under the lock window.
-        const QRect covered = lock->geometry();
-        QCOMPARE(covered.bottom(), m_frame->rect().bottom());
-        QCOMPARE(covered.width(), m_frame->width());
-        for (QWidget* part :
-             {static_cast<QWidget*>(m_frame->ToolBar()), static_cast<QWidget*>(m_frame->MdiArea()),
-              static_cast<QWidget*>(m_frame->StatusBar())})
-            QVERIFY(covered.contains(part->geometry()));
-    }
+    else if (attempt == QLatin1String("maximise"))
+        m_frame->showMaximized();
+    else
+        m_frame->showFullScreen();
+    QTest::qWait(100); // the window system's answer, if any
+    QTRY_COMPARE(m_frame->size(), QSize(900, 700));
+    QVERIFY(!(m_frame->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)));
+    // Toolbar, document area and status bar all lie under the lock window.
+    const QRect covered = lock->geometry();
+    QCOMPARE(covered.bottom(), m_frame->rect().bottom());
+    QCOMPARE(covered.width(), m_frame->width());
+    for (QWidget* part :
+         {static_cast<QWidget*>(m_frame->ToolBar()), static_cast<QWidget*>(m_frame->MdiArea()),
+          static_cast<QWidget*>(m_frame->StatusBar())})
+        QVERIFY(covered.contains(part->geometry()));
     QVERIFY(lock->hasFocus());
+    // Unlocked, the frame takes any size again.
+    QVERIFY(m_frame->UnlockScreen());
+    m_frame->showNormal();
+    m_frame->resize(size);
+    QTRY_COMPARE(m_frame->size(), size);
 }
 
 void TestScreenLock::emptyPasswordUnlocksAtOnce_data() {
@@ -213,18 +261,18 @@ void TestScreenLock::emptyPasswordUnlocksAtOnce() {
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     DialogScript script; // no prompt expected
     QWindow* window = m_frame->windowHandle();
-    const QPoint inside = m_frame->m_pLockWnd->geometry().center();
+    const QPoint inside = m_frame->ScreenLock()->LockWindow()->geometry().center();
     if (throughWindow && click)
         QTest::mouseClick(window, Qt::LeftButton, {}, inside);
     else if (throughWindow)
         QTest::keyClick(window, Qt::Key_A);
     else if (click)
-        QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+        QTest::mouseClick(m_frame->ScreenLock()->LockWindow(), Qt::LeftButton);
     else
-        QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_A);
+        QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_A);
     QTRY_VERIFY(!m_frame->m_locked);
     QVERIFY(script.Seen().isEmpty());
-    QVERIFY(!m_frame->m_pLockWnd);
+    QVERIFY(!m_frame->ScreenLock()->LockWindow());
 }
 
 void TestScreenLock::wrongPasswordThenCancelStaysLocked() {
@@ -234,7 +282,7 @@ void TestScreenLock::wrongPasswordThenCancelStaysLocked() {
     DialogScript script;
     script.Then(TypeScreenPassword(QStringLiteral("wrong")))
         .Then(AnswerBox(QMessageBox::Cancel, &message));
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
     QTRY_VERIFY(script.Finished());
     QTRY_VERIFY(!m_frame->IsUnlocking());
     QVERIFY(m_frame->m_locked);
@@ -242,7 +290,7 @@ void TestScreenLock::wrongPasswordThenCancelStaysLocked() {
     // The next key asks again.
     DialogScript again;
     again.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-    QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+    QTest::mouseClick(m_frame->ScreenLock()->LockWindow(), Qt::LeftButton);
     QTRY_VERIFY(again.Finished());
     QTRY_VERIFY(!m_frame->IsUnlocking());
     QVERIFY(m_frame->m_locked);
@@ -255,7 +303,7 @@ void TestScreenLock::retryThenRightPasswordUnlocks() {
     script.Then(TypeScreenPassword(QStringLiteral("Sesame")))
         .Then(AnswerBox(QMessageBox::Retry))
         .Then(TypeScreenPassword(QStringLiteral("sesame")));
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Return);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Return);
     QTRY_VERIFY(!m_frame->m_locked);
     QVERIFY(script.Finished());
     QCOMPARE(script.Seen(), (QStringList{"CPasswordDlg", "QMessageBox", "CPasswordDlg"}));
@@ -283,11 +331,14 @@ void TestScreenLock::nothingGetsPastTheLock() {
     QApplication::clipboard()->setText(QStringLiteral("clip"));
     const int windows = m_frame->MdiArea()->subWindowList().size();
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    // What the lock left on the clipboard (it empties it where the program owns it).
+    const QString clip = QApplication::clipboard()->text();
 
     // Every target a key could reach: the lock window, the document's editor below it, the
     // frame itself.
-    for (QWidget* target : {m_frame->m_pLockWnd, static_cast<QWidget*>(doc->GetView()),
-                            static_cast<QWidget*>(m_frame)}) {
+    for (QWidget* target :
+         {m_frame->ScreenLock()->LockWindow(), static_cast<QWidget*>(doc->GetView()),
+          static_cast<QWidget*>(m_frame)}) {
         DialogScript script;
         script.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
         QTest::keyClick(target, key.key(), key.keyboardModifiers());
@@ -300,7 +351,7 @@ void TestScreenLock::nothingGetsPastTheLock() {
         QVERIFY(!doc->IsModified());
         QCOMPARE(m_frame->MdiArea()->subWindowList().size(), windows);
         QCOMPARE(m_frame->MDIGetActive()->GetActiveDocument(), doc);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("clip"));
+        QCOMPARE(QApplication::clipboard()->text(), clip);
     }
     // Commands held back also when something asks for them directly.
     QVERIFY(!m_frame->ExecuteCommand(ID_FILE_SAVE));
@@ -310,15 +361,25 @@ void TestScreenLock::nothingGetsPastTheLock() {
 
 void TestScreenLock::closingWhileLockedAsksFirst() {
     SetSettings(false, "sesame");
-    OpenTextDocument(QStringLiteral("secret"));
+    CEditorDoc* front = OpenTextDocument(QStringLiteral("secret"));
+    CEditorDoc* changed = OpenTextDocument(QStringLiteral("changed"));
+    changed->SetModifiedFlag(true);
+    front->GetFrames().first()->ActivateFrame();
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    // The prompt comes before the changed document is brought forward to be asked about.
+    CDocument* active = nullptr;
     DialogScript cancel;
-    cancel.Then([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    cancel.Then([&](QWidget* d) {
+        active = m_frame->GetActiveDocument();
+        static_cast<QDialog*>(d)->reject();
+    });
     QVERIFY(!m_frame->close());
     QVERIFY(cancel.Finished());
+    QCOMPARE(active, front);
     QVERIFY(m_frame->isVisible());
     QVERIFY(m_frame->m_locked);
-    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 1);
+    QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 2);
+    changed->SetModifiedFlag(false);
 
     // With the right password the close goes on (nothing was modified: no question).
     DialogScript right;
@@ -328,19 +389,232 @@ void TestScreenLock::closingWhileLockedAsksFirst() {
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), 0);
 }
 
+void TestScreenLock::captionNamesTheProgramOnly_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("renamed") << "rename";
+    QTest::newRow("another window activated") << "activate";
+    QTest::newRow("the frame activated again") << "frame";
+    QTest::newRow("a new window") << "new";
+}
+
 void TestScreenLock::captionNamesTheProgramOnly() {
+    QFETCH(QString, change);
+    CEditorDoc* other = OpenTextDocument(QStringLiteral("other"));
     CEditorDoc* doc = OpenTextDocument(QStringLiteral("x"));
     doc->GetFrames().first()->SubWindow()->showMaximized();
     QTRY_VERIFY(m_frame->ShownCaption().contains(doc->GetTitle()));
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
     QCOMPARE(m_frame->ShownCaption(), QStringLiteral("Keystow Editor"));
-    // A document window renamed while locked does not reach the caption.
-    doc->SetTitle(QStringLiteral("renamed.etx"));
+    QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
+    if (change == QLatin1String("rename")) {
+        doc->SetTitle(QStringLiteral("renamed.etx"));
+    } else if (change == QLatin1String("activate")) {
+        m_frame->MdiArea()->setActiveSubWindow(other->GetFrames().first()->SubWindow());
+    } else if (change == QLatin1String("frame")) {
+        QApplication::sendEvent(m_frame, &deactivate);
+        QApplication::sendEvent(m_frame, &activate);
+    } else {
+        QVERIFY(OpenTextDocument(QStringLiteral("new")));
+    }
     QCoreApplication::processEvents();
+    // Neither the window system's caption nor the frame's own title names a document.
     QCOMPARE(m_frame->ShownCaption(), QStringLiteral("Keystow Editor"));
-    SetSettings(false, QByteArray());
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Keystow Editor"));
     QVERIFY(m_frame->UnlockScreen());
-    QTRY_VERIFY(m_frame->ShownCaption().contains(QStringLiteral("renamed.etx")));
+    QTRY_VERIFY(m_frame->ShownCaption().contains(m_frame->GetActiveDocument()->GetTitle()));
+    if (change == QLatin1String("rename"))
+        QVERIFY(m_frame->ShownCaption().contains(QStringLiteral("renamed.etx")));
+}
+
+void TestScreenLock::settingsFileChangedWhileLocked_data() {
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<int>("length"); // -1: the file is removed
+    QTest::newRow("another password") << QByteArray("forged") << int(LockSettings::kSize);
+    QTest::newRow("password switched off") << QByteArray() << int(LockSettings::kSize);
+    QTest::newRow("removed") << QByteArray() << -1;
+    QTest::newRow("made empty") << QByteArray() << 0;
+}
+
+void TestScreenLock::settingsFileChangedWhileLocked() {
+    QFETCH(QByteArray, password);
+    QFETCH(int, length);
+    SetSettings(false, "sesame");
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    const QString path = m_app->LockSettingsPath();
+    LockSettings other;
+    other.setPasswordEnabled(password.isEmpty() ? 0 : 1);
+    other.setScreenPassword(password);
+    QVERIFY(length < 0 ? QFile::remove(path) : LockSettingsFile::Write(path, other));
+    if (length == 0)
+        QVERIFY(QFile(path).resize(0));
+    // Neither the file's password nor an empty one lifts the lock; the one in force does.
+    DialogScript script;
+    script.Then(TypeScreenPassword(QStringLiteral("forged")))
+        .Then(AnswerBox(QMessageBox::Retry))
+        .Then(TypeScreenPassword(QString()))
+        .Then(AnswerBox(QMessageBox::Retry))
+        .Then(TypeScreenPassword(QStringLiteral("sesame")));
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QVERIFY(script.Finished());
+    // Then the file is read again, as after any unlock.
+    QCOMPARE(m_app->GetLockSettings().IsScreenPassword("sesame"), length <= 0);
+}
+
+void TestScreenLock::guessingWaits_data() {
+    QTest::addColumn<int>("wrong");
+    QTest::addColumn<int>("waitMs");
+    QTest::newRow("two wrong: no wait") << 2 << 0;
+    QTest::newRow("three wrong: 1 s") << 3 << 1000;
+    QTest::newRow("four wrong: 2 s") << 4 << 2000;
+    QTest::newRow("seven wrong: 16 s") << 7 << 16000;
+    QTest::newRow("ten wrong: 30 s at most") << 10 << 30000;
+}
+
+void TestScreenLock::guessingWaits() {
+    QFETCH(int, wrong);
+    QFETCH(int, waitMs);
+    SetSettings(false, "sesame");
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    DialogScript script;
+    for (int i = 0; i < wrong; ++i) {
+        script.Then([](QWidget* d) {
+            g_now += 60000; // past any wait
+            TypeScreenPassword(QStringLiteral("guess"))(d);
+        });
+        script.Then(AnswerBox(QMessageBox::Retry));
+    }
+    QString shown;
+    // The right password a moment too early is not taken; once the wait is over it is.
+    for (const int early : {1, 0}) {
+        script.Then([&shown, waitMs, early](QWidget* d) {
+            auto* dlg = qobject_cast<CPasswordDlg*>(d);
+            auto* edit = qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD));
+            if (early)
+                shown = dlg->findChild<QLabel*>(QStringLiteral("wait"))->text();
+            g_now += static_cast<quint32>(qMax(waitMs - 1, 0) * early + 1 - early);
+            QTRY_COMPARE(edit->isReadOnly(), early == 1 && waitMs > 0);
+            TypeScreenPassword(QStringLiteral("sesame"))(d);
+        });
+        if (waitMs == 0)
+            break;
+    }
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
+    QTRY_VERIFY(!m_frame->m_locked);
+    QVERIFY(script.Finished());
+    QCOMPARE(shown.contains(QStringLiteral("wait %1 second").arg(waitMs / 1000)), waitMs > 0);
+    QCOMPARE(m_frame->ScreenLock()->WrongTriesInARow(), 0);
+}
+
+void TestScreenLock::ownedSelectionsAreEmptied_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("clipboard") << int(QClipboard::Clipboard);
+    QTest::newRow("primary selection") << int(QClipboard::Selection);
+}
+
+void TestScreenLock::ownedSelectionsAreEmptied() {
+    QFETCH(int, mode);
+    const auto which = static_cast<QClipboard::Mode>(mode);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("secret text"), which);
+    const bool owned =
+        which == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
+    if (!owned)
+        QSKIP("this window system has no such selection or does not tell who owns it");
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    QTRY_VERIFY(clipboard->text(which).isEmpty());
+}
+
+void TestScreenLock::popupsClose_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("menu") << "menu";
+    QTest::newRow("completion list") << "completer";
+    QTest::newRow("drop-down list") << "list";
+}
+
+void TestScreenLock::popupsClose() {
+    QFETCH(QString, kind);
+    QLineEdit edit;
+    QCompleter completer(QStringList{"alpha", "alps"});
+    QComboBox combo;
+    combo.addItems({"one", "two"});
+    QWidget* popup = m_frame->Menus(m_frame->CurrentMenuId()).first();
+    if (kind == QLatin1String("menu")) {
+        static_cast<QMenu*>(popup)->popup(m_frame->mapToGlobal(QPoint(40, 40)));
+    } else if (kind == QLatin1String("completer")) {
+        edit.setCompleter(&completer);
+        edit.show();
+        completer.setCompletionPrefix(QStringLiteral("al"));
+        completer.complete();
+        popup = completer.popup();
+    } else {
+        combo.show();
+        combo.showPopup();
+        popup = combo.view()->window();
+    }
+    QTRY_VERIFY(popup->isVisible());
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(!popup->isVisible());
+}
+
+void TestScreenLock::dialogOpenedByADialogCloses() {
+    // Like Page Setup over Print Preview: the outer dialog watches for the lock, the inner not.
+    QDialog outer(m_frame);
+    CLockWatch::CloseWhenLocked(&outer);
+    bool gaveUp = false;
+    QTimer::singleShot(0, &outer, [&] {
+        QDialog inner(&outer);
+        QTimer::singleShot(0, &inner, [this] { m_frame->ExecuteCommand(ID_LOCK); });
+        QTimer::singleShot(5000, &inner, [&] { // whatever the lock leaves open
+            gaveUp = true;
+            inner.reject();
+        });
+        inner.exec();
+    });
+    outer.exec();
+    QVERIFY(m_frame->m_locked);
+    QVERIFY(!gaveUp);
+}
+
+void TestScreenLock::documentsHiddenThenBackAsTheyWere_data() {
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("maximised") << true;
+    QTest::newRow("not maximised") << false;
+}
+
+void TestScreenLock::documentsHiddenThenBackAsTheyWere() {
+    QFETCH(bool, maximised);
+    CEditorDoc* doc = OpenTextDocument(QStringLiteral("a long secret line\n").repeated(400));
+    OpenTextDocument(QStringLiteral("other"));
+    doc->GetFrames().first()->ActivateFrame();
+    QMdiSubWindow* sub = doc->GetFrames().first()->SubWindow();
+    if (maximised)
+        sub->showMaximized();
+    m_frame->activateWindow();
+    CEditorView* view = doc->GetView();
+    view->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view));
+    QTextCursor cursor(view->document());
+    cursor.setPosition(5000);
+    cursor.setPosition(5020, QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    const int scroll = view->verticalScrollBar()->value();
+
+    QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
+    QVERIFY(!m_frame->MdiArea()->isVisible());
+    QVERIFY(!view->isVisible());
+    QCOMPARE(m_frame->GetActiveDocument(), doc); // for the commands the lock holds back
+
+    QVERIFY(m_frame->UnlockScreen());
+    QCOMPARE(m_frame->MdiArea()->activeSubWindow(), sub);
+    QCOMPARE(sub->isMaximized(), maximised);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view));
+    QCOMPARE(view->textCursor().anchor(), 5000);
+    QCOMPARE(view->textCursor().position(), 5020);
+    QVERIFY(scroll > 0);
+    QCOMPARE(view->verticalScrollBar()->value(), scroll);
 }
 
 void TestScreenLock::questionsOpenWhenTheLockFallsGoAsNo() {
@@ -365,17 +639,16 @@ void TestScreenLock::interruptedCommandsComeBackInOrder() {
     for (int command : {ID_APP_ABOUT, ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_SCREEN_LOCK_OPTIONS,
                         ID_FILE_NEW, ID_WIZARD})
         m_frame->RequestResume(command);
-    m_frame->m_resume[CMainFrame::ResumeWelcomeAtStartup] = 1;
+    m_frame->ScreenLock()->SetResume(CScreenLockController::ResumeWelcomeAtStartup, true);
     DialogScript script; // every dialog cancelled as it comes
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen().size(), 5);
     // Save As needs a document, so it has nothing to show here; both welcome flags open the
     // page once.
     QCOMPARE(script.Seen(), (QStringList{"CWelcomeDlg", "CNewDocumentDlg", "CScreenLockSettingsDlg",
                                          "CTimedFileDialog", "CAboutDlg"}));
-    for (quint8 flag : m_frame->m_resume)
-        QCOMPARE(flag, quint8(0));
+    QVERIFY(!m_frame->ScreenLock()->AnyResumePending());
 }
 
 void TestScreenLock::dialogClosedByTheLockReopens_data() {
@@ -402,7 +675,7 @@ void TestScreenLock::dialogClosedByTheLockReopens() {
     QVERIFY(script.Finished());
     QVERIFY(!QApplication::activeModalWidget());
     // After the unlock the same dialog opens again (cancelled here by the script).
-    QTest::mouseClick(m_frame->m_pLockWnd, Qt::LeftButton);
+    QTest::mouseClick(m_frame->ScreenLock()->LockWindow(), Qt::LeftButton);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen(), (QStringList{dialog, dialog}));
 }
@@ -420,7 +693,7 @@ void TestScreenLock::startupLockThenWelcome() {
     QVERIFY(m_frame->m_locked);
     m_app->ShowStartupWelcome(); // waits for the unlock
     DialogScript script;
-    QTest::keyClick(m_frame->m_pLockWnd, Qt::Key_Space);
+    QTest::keyClick(m_frame->ScreenLock()->LockWindow(), Qt::Key_Space);
     QTRY_VERIFY(!m_frame->m_locked);
     QTRY_COMPARE(script.Seen(), QStringList{"CWelcomeDlg"});
 }

@@ -38,6 +38,12 @@ private slots:
     void downloadWaitsForUnlock();
     void ownPagesLeaveAddressEmpty();
     void twoWindowsKeepBothAddresses();
+    void pageWindowsNeedKeyAndUnlock_data();
+    void pageWindowsNeedKeyAndUnlock();
+    void webPagesCannotReachOwnPages_data();
+    void webPagesCannotReachOwnPages();
+    void localPagesReadNoOtherFile_data();
+    void localPagesReadNoOtherFile();
     void browsingLeavesOnlyHistory();
 
 private:

@@ -13,6 +13,7 @@
 #include "TickClock.h"
 #include "resource.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -700,6 +701,51 @@ void TestBrowserWindow::localPagesReadNoOtherFile() {
                                  Title(frame).startsWith(QStringLiteral("read ")),
                              kPageTimeout);
     QCOMPARE(Title(frame), QStringLiteral("refused"));
+}
+
+void TestBrowserWindow::addressListOpensWithoutReload_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Down key") << "down";
+    QTest::newRow("arrow") << "arrow";
+    QTest::newRow("focus to the page") << "page";
+}
+
+void TestBrowserWindow::addressListOpensWithoutReload() {
+    QFETCH(QString, how);
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    const QString address = m_server->Url(QStringLiteral("/a")).toString();
+    Enter(frame, address);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Page A"), kPageTimeout);
+    // The field shows the page's address, which is also the first item of the list.
+    CAddressBox* box = frame->AddressBox();
+    QLineEdit* field = frame->AddressField();
+    QTRY_COMPARE(field->text(), address);
+    QCOMPARE(box->itemText(0), address);
+    QTRY_VERIFY(!frame->BrowserView()->Pane()->IsLoading());
+    const int requests = m_server->Requests();
+    QSignalSpy chosen(box, &CAddressBox::addressChosen);
+    // A list closed before leaves the main window inactive offscreen.
+    m_frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    if (how == QLatin1String("down"))
+        QTest::keyClick(field, Qt::Key_Down);
+    else if (how == QLatin1String("arrow"))
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 6, box->height() / 2));
+    else
+        frame->BrowserView()->setFocus();
+    if (how == QLatin1String("page")) {
+        QTRY_VERIFY(!frame->AddressHasFocus());
+    } else {
+        QTRY_VERIFY(box->view()->isVisible());
+        box->hidePopup();
+    }
+    QCOMPARE(chosen.size(), 0);
+    QVERIFY(!frame->BrowserView()->Pane()->IsLoading());
+    QCOMPARE(m_server->Requests(), requests);
+    QCOMPARE(Title(frame), QStringLiteral("Page A"));
 }
 
 void TestBrowserWindow::browsingLeavesOnlyHistory() {

@@ -44,6 +44,8 @@ private slots:
     void webPagesCannotReachOwnPages();
     void localPagesReadNoOtherFile_data();
     void localPagesReadNoOtherFile();
+    void addressListOpensWithoutReload_data();
+    void addressListOpensWithoutReload();
     void browsingLeavesOnlyHistory();
 
 private:

@@ -95,6 +95,21 @@ bool CAddressBox::eventFilter(QObject* watched, QEvent* event) {
     return QComboBox::eventFilter(watched, event);
 }
 
+void CAddressBox::keyPressEvent(QKeyEvent* event) {
+    // The keys reach the box itself when it holds the focus (after its list closed): there the
+    // arrows and page keys would step to the next item and report it as chosen.
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        showPopup();
+        return;
+    default:
+        QComboBox::keyPressEvent(event);
+    }
+}
+
 void CAddressBox::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }

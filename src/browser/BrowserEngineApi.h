@@ -55,6 +55,8 @@ public:
     // The pane of a new browser window, for a page that asked for one; null refuses.
     std::function<BrowserPane*()> onNewWindow;
     std::function<void(int feature)> onPermissionRefused;
+    // A window the page asked for was refused (no click or key press led to it, or locked).
+    std::function<void()> onWindowBlocked;
 };
 
 class BrowserEngineFactory {

@@ -74,15 +74,25 @@ void BrowserHistory::ResetShared() {
 QString BrowserHistory::FilePath() {
     CWinApp* app = CWinApp::Current();
     const QString folder = app ? app->GetDataFolder() : QString();
-    return QDir(folder.isEmpty() ? QDir::currentPath() : folder).filePath(QStringLiteral("h.dat"));
+    if (folder.isEmpty())
+        return QString();
+    return QDir(folder).filePath(QStringLiteral("h.dat"));
 }
 
 void BrowserHistory::LoadFromDataFolder() {
-    Load(FilePath());
+    const QString path = FilePath();
+    if (path.isEmpty()) {
+        m_entries.clear();
+        emit changed();
+        return;
+    }
+    Load(path);
 }
 
 bool BrowserHistory::SaveToDataFolder() const {
-    return Save(FilePath());
+    // Without a data folder the list lives only as long as the program.
+    const QString path = FilePath();
+    return !path.isEmpty() && Save(path);
 }
 
 void BrowserHistory::Load(const QString& path) {

@@ -33,9 +33,10 @@ public:
     // An item chosen from the list goes to the top, its earlier copy removed.
     void AddChosen(const QString& url);
 
-    // "h.dat" in the program's data folder.
+    // "h.dat" in the program's data folder; empty when the program has none.
     static QString FilePath();
-    // Load or save the shared list at FilePath().
+    // Load or save the shared list at FilePath(); without a data folder nothing is read or
+    // written (the list starts empty, a save returns false).
     void LoadFromDataFolder();
     bool SaveToDataFolder() const;
 

@@ -39,6 +39,10 @@ CAddressBox::CAddressBox(QWidget* parent)
     // The box's own Enter handling would report a typed text that matches an item as chosen
     // from the list; Enter is ours alone.
     disconnect(lineEdit(), SIGNAL(returnPressed()), this, SLOT(_q_returnPressed()));
+    // Nor is the field losing the focus a choice: the box would report its text as chosen
+    // when it matches an item, and so reload the page whenever the list opens or the person
+    // clicks into the page.
+    disconnect(lineEdit(), SIGNAL(editingFinished()), this, SLOT(_q_editingFinished()));
     connect(lineEdit(), &QLineEdit::returnPressed, this,
             [this] { emit addressEntered(lineEdit()->text()); });
     connect(lineEdit(), &QLineEdit::textEdited, this, &CAddressBox::CompleteInline);
@@ -89,6 +93,21 @@ bool CAddressBox::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QComboBox::eventFilter(watched, event);
+}
+
+void CAddressBox::keyPressEvent(QKeyEvent* event) {
+    // The keys reach the box itself when it holds the focus (after its list closed): there the
+    // arrows and page keys would step to the next item and report it as chosen.
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        showPopup();
+        return;
+    default:
+        QComboBox::keyPressEvent(event);
+    }
 }
 
 void CAddressBox::wheelEvent(QWheelEvent* event) {

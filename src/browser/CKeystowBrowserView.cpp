@@ -3,6 +3,7 @@
 #include "BrowserEngine.h"
 #include "CCmdUI.h"
 #include "CKeystowBrowserChildFrame.h"
+#include "CMDIFrameWnd.h"
 #include "CMultiDocTemplate.h"
 #include "resource.h"
 
@@ -54,6 +55,11 @@ CKeystowBrowserView::CKeystowBrowserView(QWidget* parent) : QWidget(parent) {
                 frame->SetLoading(loading);
         };
         m_pane->onPermissionRefused = [this](int feature) { emit permissionRefused(feature); };
+        m_pane->onWindowBlocked = [this] {
+            if (auto* main = qobject_cast<CMDIFrameWnd*>(window()))
+                main->SetStatusPaneText(CMDIFrameWnd::MessagePane, WindowBlockedText());
+            emit windowBlocked();
+        };
     }
 
     OnCommand(
@@ -94,6 +100,10 @@ CKeystowBrowserView::~CKeystowBrowserView() = default;
 
 QUrl CKeystowBrowserView::HomeUrl() {
     return QUrl(QStringLiteral("qrc:/browser/start.html"));
+}
+
+QString CKeystowBrowserView::WindowBlockedText() {
+    return tr("A pop-up window was blocked.");
 }
 
 CKeystowBrowserChildFrame* CKeystowBrowserView::Frame() {

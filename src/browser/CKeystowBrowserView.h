@@ -29,8 +29,12 @@ public:
     BrowserPane* Pane() const { return m_pane; }
     const QString& EngineError() const { return m_engineError; }
 
+    // The status bar text that says a page's new window was not opened.
+    static QString WindowBlockedText();
+
 signals:
     void permissionRefused(int feature);
+    void windowBlocked();
 
 private:
     CKeystowBrowserChildFrame* Frame();

@@ -1,9 +1,13 @@
 #include "tst_browserhistory.h"
 
 #include "BrowserHistory.h"
+#include "CWinApp.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <optional>
 
 void TestBrowserHistory::init() {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -130,4 +134,35 @@ void TestBrowserHistory::savedOwnerOnlyAndFailureKeepsOldFile() {
     // A folder that is not there: the save says so, and nothing is left behind.
     QVERIFY(!history.Save(m_dir->filePath(QStringLiteral("missing/h.dat"))));
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("missing"))));
+}
+
+void TestBrowserHistory::noDataFolderNoFile_data() {
+    QTest::addColumn<bool>("withProgram");
+    QTest::newRow("no program object") << false;
+    QTest::newRow("program without data folder") << true;
+}
+
+void TestBrowserHistory::noDataFolderNoFile() {
+    QFETCH(bool, withProgram);
+    // An h.dat in the current folder is none of the program's.
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QFile file(Path());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("http://planted.org\n");
+    file.close();
+    std::optional<CWinApp> app;
+    if (withProgram)
+        app.emplace(QStringLiteral("Keystow Editor"));
+    QCOMPARE(BrowserHistory::FilePath(), QString());
+    BrowserHistory::ResetShared();
+    BrowserHistory* history = BrowserHistory::Shared();
+    QCOMPARE(history->Entries(), QStringList());
+    history->AddEntered(QStringLiteral("http://typed.org"));
+    QVERIFY(!history->SaveToDataFolder());
+    BrowserHistory::ResetShared();
+    QVERIFY(QDir::setCurrent(before));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("http://planted.org\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"h.dat"});
 }

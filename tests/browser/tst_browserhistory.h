@@ -16,6 +16,8 @@ private slots:
     void longLinesReadWhole();
     void nonLatinAddressesSurviveAndOldFilesStillLoad();
     void savedOwnerOnlyAndFailureKeepsOldFile();
+    void noDataFolderNoFile_data();
+    void noDataFolderNoFile();
 
 private:
     QString Path() const;

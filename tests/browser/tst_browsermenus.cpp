@@ -1,11 +1,13 @@
 #include "tst_browsermenus.h"
 
 #include "CDocument.h"
+#include "CKeystowBrowserView.h"
 #include "CMDIChildWnd.h"
 #include "CMultiDocTemplate.h"
 #include "resource.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -109,4 +111,21 @@ void TestBrowserMenus::defaultMenuCommandsWithBrowserActive() {
     QVERIFY(m_frame->ExecuteCommand(ID_WEB_BROWSER));
     QTRY_COMPARE(m_app->m_pBrowserTemplate->GetDocuments().size(), 2);
     QCOMPARE(m_frame->CurrentMenuId(), IDR_MAINFRAME);
+}
+
+void TestBrowserMenus::blockedWindowNamedInStatusBar() {
+    // A page that asks for a window from a timer, with no click or key press before it.
+    QFile page(m_dir->filePath(QStringLiteral("opener.html")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><body><script>setTimeout(function() { window.open('about:blank'); }, 50);"
+               "</script></body></html>");
+    page.close();
+    CDocument* doc = Open('b');
+    QVERIFY(doc);
+    auto* view = dynamic_cast<CKeystowBrowserView*>(doc->GetFirstView());
+    QVERIFY(view && view->Pane());
+    view->Pane()->Load(QUrl::fromLocalFile(page.fileName()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_frame->GetStatusPaneText(CMDIFrameWnd::MessagePane),
+                              CKeystowBrowserView::WindowBlockedText(), 20000);
+    QCOMPARE(m_app->m_pBrowserTemplate->GetDocuments().size(), 1);
 }

@@ -15,6 +15,7 @@ private slots:
     void menuBarFollowsActiveWindow_data();
     void menuBarFollowsActiveWindow();
     void defaultMenuCommandsWithBrowserActive();
+    void blockedWindowNamedInStatusBar();
 
 private:
     CDocument* Open(char kind);

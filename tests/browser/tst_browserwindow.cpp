@@ -13,6 +13,7 @@
 #include "TickClock.h"
 #include "resource.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -83,6 +84,24 @@ void TestBrowserWindow::initTestCase() {
     m_server->SetPage("/alert", later("alert('hi'); document.title = 'after alert';"));
     m_server->SetPage("/confirm", later("document.title = confirm('sure?') ? 'yes' : 'no';"));
     m_server->SetPage("/prompt", later("document.title = String(prompt('name?', 'x'));"));
+    // Pages that ask for a new window from a timer or in answer to a key press.
+    m_server->SetPage("/open-later", later("window.open('/target'); document.title = 'asked';"));
+    m_server->SetPage("/open-on-key",
+                      "<html><head><title>ready</title></head><body>"
+                      "<button id=b onclick=\"window.open('/target'); document.title = 'asked';\">"
+                      "open</button></body></html>");
+    // Pages that try to send their window to our start page, then to page B.
+    const auto toOwnPage = [](const QByteArray& head, const QByteArray& code) {
+        return "<html><head><title>web</title>" + head +
+               "</head><body><a id=own href='qrc:/browser/start.html'>own</a><script>" + code +
+               "setTimeout(function() { location.href = '/b'; }, 400);</script></body></html>";
+    };
+    m_server->SetPage("/own-by-script",
+                      toOwnPage({}, "location.href = 'qrc:/browser/start.html';"));
+    m_server->SetPage("/own-by-link", toOwnPage({}, "document.getElementById('own').click();"));
+    m_server->SetPage(
+        "/own-by-refresh",
+        toOwnPage("<meta http-equiv='refresh' content='0;url=qrc:/browser/start.html'>", {}));
     // Two folders, so that credentials given for one are never sent on their own to the other.
     for (const QByteArray& folder : {QByteArray("/secret1"), QByteArray("/secret2")}) {
         m_server->SetProtectedPage(
@@ -575,6 +594,151 @@ void TestBrowserWindow::twoWindowsKeepBothAddresses() {
     QCOMPARE(second->AddressBox()->itemText(0), a);
     QCOMPARE(HistoryFileLines().last(), a);
     QTRY_COMPARE_WITH_TIMEOUT(Title(first), QStringLiteral("Page A"), kPageTimeout);
+}
+
+void TestBrowserWindow::pageWindowsNeedKeyAndUnlock_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("timer") << "/open-later" << false << false;
+    QTest::newRow("timer while locked") << "/open-later" << true << false;
+    QTest::newRow("key press") << "/open-on-key" << false << true;
+    QTest::newRow("key press while locked") << "/open-on-key" << true << false;
+}
+
+void TestBrowserWindow::pageWindowsNeedKeyAndUnlock() {
+    QFETCH(QString, path);
+    QFETCH(bool, locked);
+    QFETCH(bool, opened);
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    QSignalSpy blocked(frame->BrowserView(), &CKeystowBrowserView::windowBlocked);
+    m_host->m_locked = locked ? 1 : 0;
+    frame->BrowserView()->Pane()->Load(m_server->Url(path));
+    if (path.endsWith(QLatin1String("key"))) {
+        QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("ready"), kPageTimeout);
+        QWidget* proxy = frame->BrowserView()->Pane()->Widget()->focusProxy();
+        QVERIFY(proxy);
+        // A person presses the page's button with the keyboard (the engine takes no mouse
+        // input offscreen).
+        RunScript(frame, QStringLiteral("document.getElementById('b').focus()"));
+        frame->BrowserView()->setFocus();
+        QTest::keyClick(proxy, Qt::Key_Return);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("asked"), kPageTimeout);
+    if (opened) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_template->GetDocuments().size(), 2, kPageTimeout);
+        QCOMPARE(blocked.size(), 0);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(blocked.size(), 1, kPageTimeout);
+        QCOMPARE(m_template->GetDocuments().size(), 1);
+    }
+    m_host->m_locked = 0;
+}
+
+void TestBrowserWindow::webPagesCannotReachOwnPages_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("script") << "/own-by-script";
+    QTest::newRow("link") << "/own-by-link";
+    QTest::newRow("refresh") << "/own-by-refresh";
+}
+
+void TestBrowserWindow::webPagesCannotReachOwnPages() {
+    QFETCH(QString, path);
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
+    frame->BrowserView()->Pane()->Load(m_server->Url(path));
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("web"), kPageTimeout);
+    // Refused, the page stays and goes on to page B; let through, it ends on our start page.
+    QTRY_VERIFY_WITH_TIMEOUT(Title(frame) == QStringLiteral("Page B") ||
+                                 Title(frame) == QStringLiteral("Keystow Editor"),
+                             kPageTimeout);
+    QCOMPARE(Title(frame), QStringLiteral("Page B"));
+    QCOMPARE(frame->BrowserView()->Pane()->Url(), m_server->Url(QStringLiteral("/b")));
+    // The person may still go there with the Home button.
+    frame->ButtonAction(4)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Keystow Editor"), kPageTimeout);
+}
+
+void TestBrowserWindow::localPagesReadNoOtherFile_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("same folder") << "secret.txt";
+    QTest::newRow("other folder") << "sub/secret.txt";
+}
+
+void TestBrowserWindow::localPagesReadNoOtherFile() {
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    QFile secret(dir.filePath(target));
+    QVERIFY(secret.open(QIODevice::WriteOnly));
+    secret.write("private words");
+    QFile page(dir.filePath("page.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><title>reading</title></head><body><script>"
+               "var x = new XMLHttpRequest();"
+               "x.onload = function() { document.title = 'read ' + x.responseText; };"
+               "x.onerror = function() { document.title = 'refused'; };"
+               "try { x.open('GET', '" +
+               target.toUtf8() +
+               "'); x.send(); } catch (e) { document.title = 'refused'; }"
+               "</script></body></html>");
+    page.close();
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    frame->BrowserView()->Pane()->Load(QUrl::fromLocalFile(page.fileName()));
+    QTRY_VERIFY_WITH_TIMEOUT(Title(frame) == QStringLiteral("refused") ||
+                                 Title(frame).startsWith(QStringLiteral("read ")),
+                             kPageTimeout);
+    QCOMPARE(Title(frame), QStringLiteral("refused"));
+}
+
+void TestBrowserWindow::addressListOpensWithoutReload_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Down key") << "down";
+    QTest::newRow("Down key on the box") << "box";
+    QTest::newRow("arrow") << "arrow";
+    QTest::newRow("focus to the page") << "page";
+}
+
+void TestBrowserWindow::addressListOpensWithoutReload() {
+    QFETCH(QString, how);
+    CKeystowBrowserChildFrame* frame = OpenWindow();
+    QVERIFY(frame);
+    const QString address = m_server->Url(QStringLiteral("/a")).toString();
+    Enter(frame, address);
+    QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("Page A"), kPageTimeout);
+    // The field shows the page's address, which is also the first item of the list.
+    CAddressBox* box = frame->AddressBox();
+    QLineEdit* field = frame->AddressField();
+    QTRY_COMPARE(field->text(), address);
+    QCOMPARE(box->itemText(0), address);
+    QTRY_VERIFY(!frame->BrowserView()->Pane()->IsLoading());
+    const int requests = m_server->Requests();
+    QSignalSpy chosen(box, &CAddressBox::addressChosen);
+    // A list closed before leaves the main window inactive offscreen.
+    m_frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    if (how == QLatin1String("down"))
+        QTest::keyClick(field, Qt::Key_Down);
+    else if (how == QLatin1String("box"))
+        QTest::keyClick(box, Qt::Key_Down);
+    else if (how == QLatin1String("arrow"))
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 6, box->height() / 2));
+    else
+        frame->BrowserView()->setFocus();
+    if (how == QLatin1String("page")) {
+        QTRY_VERIFY(!frame->AddressHasFocus());
+    } else {
+        QTRY_VERIFY(box->view()->isVisible());
+        box->hidePopup();
+    }
+    QCOMPARE(chosen.size(), 0);
+    QVERIFY(!frame->BrowserView()->Pane()->IsLoading());
+    QCOMPARE(m_server->Requests(), requests);
 }
 
 void TestBrowserWindow::browsingLeavesOnlyHistory() {

@@ -38,6 +38,14 @@ private slots:
     void downloadWaitsForUnlock();
     void ownPagesLeaveAddressEmpty();
     void twoWindowsKeepBothAddresses();
+    void pageWindowsNeedKeyAndUnlock_data();
+    void pageWindowsNeedKeyAndUnlock();
+    void webPagesCannotReachOwnPages_data();
+    void webPagesCannotReachOwnPages();
+    void localPagesReadNoOtherFile_data();
+    void localPagesReadNoOtherFile();
+    void addressListOpensWithoutReload_data();
+    void addressListOpensWithoutReload();
     void browsingLeavesOnlyHistory();
 
 private:

@@ -10,9 +10,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWebEngineFullScreenRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
 
 namespace {
+
+bool IsOwnPage(const QUrl& url) {
+    return url.scheme().compare(QLatin1String("qrc"), Qt::CaseInsensitive) == 0;
+}
 
 QString DialogTitle(const QUrl& origin) {
     const QString host = origin.host();
@@ -39,6 +44,9 @@ CKeystowBrowserPage::CKeystowBrowserPage(QWebEngineProfile* profile, const Brows
     : QWebEnginePage(profile, parent), m_hooks(hooks) {
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             &CKeystowBrowserPage::RefusePermission);
+    // The view makes no window of its own (createWindow() gives none), so every window a page
+    // asks for comes here.
+    connect(this, &QWebEnginePage::newWindowRequested, this, &CKeystowBrowserPage::OpenWindow);
     connect(this, &QWebEnginePage::fullScreenRequested, this,
             [](QWebEngineFullScreenRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::authenticationRequired, this,
@@ -55,9 +63,23 @@ void CKeystowBrowserPage::RefusePermission(const QUrl& origin, QWebEnginePage::F
     emit permissionRefused(origin, feature);
 }
 
-QWebEnginePage* CKeystowBrowserPage::createWindow(WebWindowType type) {
-    Q_UNUSED(type);
-    return m_newWindow ? m_newWindow() : nullptr;
+void CKeystowBrowserPage::OpenWindow(QWebEngineNewWindowRequest& request) {
+    if (!request.isUserInitiated() || Locked()) {
+        emit windowBlocked();
+        return;
+    }
+    if (QWebEnginePage* page = m_newWindow ? m_newWindow() : nullptr)
+        request.openIn(page);
+}
+
+bool CKeystowBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
+                                                  bool isMainFrame) {
+    // Our own pages are opened by the program (the address box, the start page) and reached
+    // again through the window's history; a web page cannot send the window there.
+    if (IsOwnPage(url) && !IsOwnPage(this->url()) && type != NavigationTypeTyped &&
+        type != NavigationTypeBackForward && type != NavigationTypeReload)
+        return false;
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 
 void CKeystowBrowserPage::javaScriptAlert(const QUrl& origin, const QString& msg) {

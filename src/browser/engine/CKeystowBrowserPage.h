@@ -8,11 +8,14 @@
 
 class QAuthenticator;
 class QDialog;
+class QWebEngineNewWindowRequest;
 
 // A web page of a browser window. Pages get no device or screen: every permission request
 // (camera, microphone, location, notifications, screen capture, mouse lock) and every request
 // for full screen is refused. The dialogs a page raises are the program's own and close when
 // the screen locks; raised while it is locked they are answered as cancelled at once.
+// A page opens a new window only in answer to a click or key press in it, and never while the
+// screen is locked. No other page can send its window to the program's own pages.
 class CKeystowBrowserPage : public QWebEnginePage {
     Q_OBJECT
 public:
@@ -28,9 +31,11 @@ public:
 
 signals:
     void permissionRefused(const QUrl& origin, QWebEnginePage::Feature feature);
+    // A window the page asked for was not opened.
+    void windowBlocked();
 
 protected:
-    QWebEnginePage* createWindow(WebWindowType type) override;
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     void javaScriptAlert(const QUrl& origin, const QString& msg) override;
     bool javaScriptConfirm(const QUrl& origin, const QString& msg) override;
     bool javaScriptPrompt(const QUrl& origin, const QString& msg, const QString& defaultValue,
@@ -38,6 +43,7 @@ protected:
 
 private:
     QWidget* PageWidget() const;
+    void OpenWindow(QWebEngineNewWindowRequest& request);
     void RefusePermission(const QUrl& origin, QWebEnginePage::Feature feature);
     void AskCredentials(const QUrl& url, QAuthenticator* authenticator, const QString& realmHost);
 

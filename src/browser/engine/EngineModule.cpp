@@ -33,6 +33,8 @@ private:
             settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
             settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
             settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+            // A saved web page opened from disk reads no other file of the person's.
+            settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
             BrowserDownloads::Attach(m_profile, &m_hooks);
             BrowserActivityFilter::Install(&m_hooks);
         }

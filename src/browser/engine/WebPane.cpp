@@ -21,6 +21,10 @@ WebPane::WebPane(QWebEngineProfile* profile, const BrowserHostHooks* hooks, QWid
                 if (onPermissionRefused)
                     onPermissionRefused(static_cast<int>(feature));
             });
+    connect(m_page, &CKeystowBrowserPage::windowBlocked, this, [this] {
+        if (onWindowBlocked)
+            onWindowBlocked();
+    });
     connect(this, &QWebEngineView::titleChanged, this, [this](const QString& title) {
         if (onTitleChanged)
             onTitleChanged(title);

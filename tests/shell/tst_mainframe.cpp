@@ -231,8 +231,8 @@ void TestMainFrame::statusBarPanes() {
             position = label;
     }
     QVERIFY(position);
-    // A five-digit line and column show whole.
-    const QString widest = QStringLiteral(" Ln 99999, Col 99999");
+    // A six-digit line and a five-digit column show whole.
+    const QString widest = QStringLiteral(" Ln 999999, Col 99999");
     QVERIFY(position->contentsRect().width() >= position->fontMetrics().horizontalAdvance(widest));
     m_frame->SetStatusPaneText(1, QStringLiteral("Ln 3, Col 7"));
     QCOMPARE(m_frame->GetStatusPaneText(1), QStringLiteral("Ln 3, Col 7"));

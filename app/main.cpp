@@ -10,10 +10,17 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 int main(int argc, char* argv[]) {
     // Before any document is decrypted: a crash must not leave its text in a core file.
     DisableCoreDumps();
+#ifdef __GLIBC__
+    // A freed text buffer of megabytes goes back to the system instead of staying in the heap.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Keystow"));
     QCoreApplication::setApplicationName(QStringLiteral("Keystow Editor"));

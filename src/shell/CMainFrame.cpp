@@ -485,7 +485,10 @@ void CMainFrame::BuildStatusBar() {
     };
     // Pane 0 is the status bar's own message area.
     m_panes.append(nullptr);
-    addPane(ResString(ID_INDICATOR_POSITION), 90);
+    // As wide as the widest position a text window shows, frame and margins included.
+    const QString widestPosition = QStringLiteral(" Ln 999999, Col 99999");
+    addPane(ResString(ID_INDICATOR_POSITION),
+            m_statusBar->fontMetrics().horizontalAdvance(widestPosition) + 8);
     addPane(QStringLiteral("CAP"), 0);
     addPane(QStringLiteral("NUM"), 0);
     addPane(QStringLiteral("SCRL"), 0);

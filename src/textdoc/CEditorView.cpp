@@ -8,6 +8,7 @@
 #include "CEditorDoc.h"
 #include "CFindReplaceDlg.h"
 #include "CLockWatch.h"
+#include "CMDIChildWnd.h"
 #include "CMDIFrameWnd.h"
 #include "CShellDialog.h"
 #include "TextFile.h"
@@ -188,7 +189,13 @@ QString CEditorView::GetAllText() const {
 void CEditorView::SetLoadedText(const QString& text) {
     // The document takes CR LF, LF and a lone CR each as one line end itself, as
     // NormaliseLineBreaks does: a normalised copy would only cost time and memory.
+    // Qt gives every line a layout object whenever the view's width changes with text in it
+    // (26 MB at 100 000 lines): take the final width first, scroll bar included, while empty.
+    if (auto* frame = qobject_cast<CMDIChildWnd*>(parentWidget()); frame && window()->isVisible())
+        frame->ActivateFrame();
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setPlainText(text); // no undo record
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     moveCursor(QTextCursor::Start);
     document()->setModified(false);
     UpdateStatus(false);

@@ -1,5 +1,7 @@
 #include "FileAccess.h"
 
+#include "FileIdentity.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -275,6 +277,9 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
                                    : QStringLiteral("The file changed while it was read."));
         return ReadStatus::Failed;
     }
+    if (options.identity)
+        *options.identity =
+            FileIdentity::OfDescriptor(fd.get(), FileIdentity::Hash(buffer, length));
     size = length;
     return ReadStatus::Read;
 }
@@ -344,7 +349,7 @@ bool SyncFolderOf(const QString& path, QString* reason) {
 } // namespace
 
 bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
-                        QString* reason) {
+                        QString* reason, FileIdentity* written) {
     // Keep others out of the old file while its replacement is prepared, and keep its mode.
     std::unique_ptr<FileDescriptor> old;
     std::unique_ptr<AdvisoryLock> lock;
@@ -371,11 +376,18 @@ bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice&
         file.cancelWriting();
         return false;
     }
-    if (!produce(file)) {
+    std::unique_ptr<FileIdentity::HashingWriter> hashing;
+    if (written)
+        hashing = std::make_unique<FileIdentity::HashingWriter>(file);
+    if (!produce(hashing ? static_cast<QIODevice&>(*hashing) : file) ||
+        (written && !file.flush())) {
         SetReason(reason, file.errorString());
         file.cancelWriting();
         return false;
     }
+    // Flushed: the temporary file has its final size and time, which the rename keeps.
+    if (written)
+        *written = FileIdentity::OfDescriptor(file.handle(), hashing->Finish());
     // commit() flushes, syncs and renames; on failure the temporary file is removed.
     if (!file.commit()) {
         SetReason(reason, file.errorString());

@@ -11,10 +11,10 @@ int main(int argc, char* argv[]) {
     // Start-up registers the file types under the data folder: keep that out of the real one.
     QStandardPaths::setTestModeEnabled(true);
     int failures = 0;
-    for (auto create :
-         {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest, CreateLockDialogsTest,
-          CreateLockWindowTest, CreateDocumentWindowsTest, CreateScreenLockTest,
-          CreateSingleInstanceTest, CreateHandOverTest, CreateShellFilesTest}) {
+    for (auto create : {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest,
+                        CreateLockDialogsTest, CreateLockWindowTest, CreateDocumentWindowsTest,
+                        CreateScreenLockTest, CreateSingleInstanceTest, CreateHandOverTest,
+                        CreateShellFilesTest, CreateFileChangesTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -72,6 +72,8 @@ private slots:
     void fileOpenEventOpensFile();
     void filesRefusedWhileClosing();
     void startThatGaveUpOpensNothingHere();
+    void tooManyFilesRefused_data();
+    void tooManyFilesRefused();
 
 private:
     QString MakeTextFile(const QString& name, const QString& text);
@@ -454,6 +456,29 @@ void TestHandOver::startThatGaveUpOpensNothingHere() {
     QCOMPARE(script.Seen().size(), 1);
     QVERIFY(!DocumentFor(late));
     QVERIFY(m_app->PendingFiles().isEmpty());
+}
+
+void TestHandOver::tooManyFilesRefused_data() {
+    QTest::addColumn<int>("count");
+    QTest::newRow("the most one start hands over") << CSingleInstance::kMaxFiles;
+    QTest::newRow("one more") << CSingleInstance::kMaxFiles + 1;
+}
+
+void TestHandOver::tooManyFilesRefused() {
+    QFETCH(int, count);
+    const bool taken = count <= CSingleInstance::kMaxFiles;
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("many")));
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << m_dir->filePath(QStringLiteral("many/%1.etx").arg(i));
+        QFile file(paths.last());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(CEditorApp::CheckCommandLineFiles(paths), taken);
+    if (!taken) {
+        QVERIFY(!m_app->ReceiveFiles(paths));
+        QVERIFY(m_app->PendingFiles().isEmpty());
+    }
 }
 
 std::unique_ptr<QObject> CreateHandOverTest() {

@@ -107,7 +107,13 @@ QByteArray FileIdentity::Hash(const char* data, qint64 length) {
 
 FileIdentity FileIdentity::OfDescriptor(int fd, const QByteArray& hash) {
     struct stat info {};
-    if (hash.isEmpty() || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (hash.isEmpty() || ::fstat(fd, &info) != 0)
+        return FileIdentity();
+    return FromStat(info, hash);
+}
+
+FileIdentity FileIdentity::FromStat(const struct stat& info, const QByteArray& hash) {
+    if (!S_ISREG(info.st_mode))
         return FileIdentity();
     FileIdentity identity;
     identity.m_device = info.st_dev;
@@ -116,6 +122,11 @@ FileIdentity FileIdentity::OfDescriptor(int fd, const QByteArray& hash) {
     identity.m_modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     identity.m_hash = hash;
     return identity;
+}
+
+bool FileIdentity::SameMetadata(const FileIdentity& other) const {
+    return m_device == other.m_device && m_inode == other.m_inode && m_size == other.m_size &&
+           m_modifiedNs == other.m_modifiedNs;
 }
 
 FileIdentity FileIdentity::OfPath(const QString& path, bool* missing) {
@@ -134,8 +145,8 @@ FileIdentity FileIdentity::OfPath(const QString& path, bool* missing) {
 }
 
 bool FileIdentity::SameFile(int fd) const {
-    FileIdentity now = OfDescriptor(fd, m_hash);
-    if (!now.IsKnown() || now != *this)
+    const FileIdentity now = OfDescriptor(fd, m_hash);
+    if (!now.IsKnown() || !SameMetadata(now))
         return false;
     return HashContents(fd) == m_hash;
 }
@@ -147,7 +158,14 @@ FileIdentity::Disk FileIdentity::CompareWith(const QString& path) const {
     return IsKnown() && SameFile(fd.get()) ? Disk::Same : Disk::Changed;
 }
 
+FileIdentity::Disk FileIdentity::CompareMetadataWith(const QString& path) const {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return IsMissingError(errno) ? Disk::Missing : Disk::Changed;
+    const FileIdentity now = FromStat(info, QByteArrayLiteral("-"));
+    return IsKnown() && now.IsKnown() && SameMetadata(now) ? Disk::Same : Disk::Changed;
+}
+
 bool FileIdentity::operator==(const FileIdentity& other) const {
-    return m_device == other.m_device && m_inode == other.m_inode && m_size == other.m_size &&
-           m_modifiedNs == other.m_modifiedNs && m_hash == other.m_hash;
+    return SameMetadata(other) && m_hash == other.m_hash;
 }

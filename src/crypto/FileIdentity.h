@@ -6,6 +6,8 @@
 
 #include <memory>
 
+struct stat;
+
 // Which file a document was read from or written to, and what it held: the file's device and
 // inode, size, modification time (nanoseconds) and a hash of its bytes. Compared with the file
 // a name leads to now, it tells whether another program changed or replaced the file since;
@@ -66,11 +68,16 @@ public:
     // Compares with the file path leads to now. The file is read only when everything else
     // matches, so a changed file costs one stat.
     Disk CompareWith(const QString& path) const;
+    // The same from one stat, without reading: which file it is, its size and time. For a
+    // second look shortly after a whole one.
+    Disk CompareMetadataWith(const QString& path) const;
 
     bool operator==(const FileIdentity& other) const;
     bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 
 private:
+    static FileIdentity FromStat(const struct stat& info, const QByteArray& hash);
+    bool SameMetadata(const FileIdentity& other) const;
     // Whether the metadata of fd matches, and then whether its bytes do.
     bool SameFile(int fd) const;
 

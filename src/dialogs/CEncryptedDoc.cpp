@@ -148,7 +148,7 @@ bool CEncryptedDoc::SaveModified() {
 }
 
 bool CEncryptedDoc::SaveOverOwnFile() {
-    m_changeAccepted = false;
+    m_checked = false;
     m_saveAsInstead = false;
     // Asked before the password, so that nobody types it for a save they then cancel.
     switch (AskBeforeOverwriting()) {
@@ -164,15 +164,15 @@ bool CEncryptedDoc::SaveOverOwnFile() {
     m_checkingSave = true;
     const bool saved = OnSaveDocument(GetPathName());
     m_checkingSave = false;
-    m_changeAccepted = false;
-    m_acceptedChange = FileIdentity();
+    m_checked = false;
+    m_checkedFile = FileIdentity();
     if (!saved && std::exchange(m_saveAsInstead, false))
         return OnFileSaveAs();
     return saved;
 }
 
 bool CEncryptedDoc::ConfirmWriteOver(const QString& path) {
-    if (!m_checkingSave || path != GetPathName())
+    if (!m_checkingSave || path != GetPathName() || StillAsChecked())
         return true;
     switch (AskBeforeOverwriting()) {
     case Overwrite::Yes:
@@ -186,12 +186,11 @@ bool CEncryptedDoc::ConfirmWriteOver(const QString& path) {
     return false;
 }
 
-bool CEncryptedDoc::IsAcceptedChange(FileIdentity::Disk state) const {
-    if (!m_changeAccepted)
+bool CEncryptedDoc::StillAsChecked() const {
+    if (!m_checked)
         return false;
-    if (!m_acceptedChange.IsKnown())
-        return state == m_acceptedState;
-    return m_acceptedChange.CompareWith(GetPathName()) == FileIdentity::Disk::Same;
+    const FileIdentity::Disk now = m_checkedFile.CompareMetadataWith(GetPathName());
+    return now == (m_checkedFile.IsKnown() ? FileIdentity::Disk::Same : m_checkedState);
 }
 
 CEncryptedDoc::Overwrite CEncryptedDoc::AskBeforeOverwriting() {
@@ -199,17 +198,20 @@ CEncryptedDoc::Overwrite CEncryptedDoc::AskBeforeOverwriting() {
     if (path.isEmpty() || !m_diskFile.IsKnown())
         return Overwrite::Yes; // nothing was read from or written to this name yet
     const FileIdentity::Disk state = m_diskFile.CompareWith(path);
-    if (state == FileIdentity::Disk::Same || IsAcceptedChange(state))
+    if (state == FileIdentity::Disk::Same) {
+        m_checkedFile = m_diskFile;
+        m_checked = true;
         return Overwrite::Yes;
+    }
     // What is there now, to know it again right before the write.
     const FileIdentity now =
         state == FileIdentity::Disk::Missing ? FileIdentity() : FileIdentity::OfPath(path);
     CFileChangedDlg dlg(CFileChangedDlg::Question::Overwrite, path, DialogParent());
     switch (dlg.DoModal()) {
     case IDOK:
-        m_acceptedChange = now;
-        m_acceptedState = state;
-        m_changeAccepted = true;
+        m_checkedFile = now;
+        m_checkedState = state;
+        m_checked = true;
         return Overwrite::Yes;
     case CFileChangedDlg::kSaveAs:
         return Overwrite::SaveAs;

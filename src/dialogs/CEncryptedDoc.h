@@ -83,17 +83,18 @@ private:
     enum class Overwrite { Yes, SaveAs, Cancel };
     // Compares the file with what the document last read or wrote and asks when they differ.
     Overwrite AskBeforeOverwriting();
-    // Whether the file is the one the person already chose to overwrite in this Save.
-    bool IsAcceptedChange(FileIdentity::Disk state) const;
+    // Whether the file is still the one this Save looked at and may write over: one stat, as
+    // the whole look was only moments ago.
+    bool StillAsChecked() const;
     // Runs the Save command's write, checking the file again right before it is written.
     bool SaveOverOwnFile();
     void OfferReload();
 
     FileIdentity m_diskFile;
-    // During a Save: the changed file the person chose to overwrite (unknown: a missing one).
-    FileIdentity m_acceptedChange;
-    FileIdentity::Disk m_acceptedState = FileIdentity::Disk::Same;
-    bool m_changeAccepted = false;
+    // During a Save: what it found on disk and may write over (unknown: no readable file).
+    FileIdentity m_checkedFile;
+    FileIdentity::Disk m_checkedState = FileIdentity::Disk::Same;
+    bool m_checked = false;
     bool m_checkingSave = false;
     bool m_saveAsInstead = false;
     // The other program's version the person chose to keep out of the window.

@@ -30,7 +30,8 @@ namespace {
 const QString kPassword = QStringLiteral("shared secret");
 
 enum class Kind { Text, Passwords };
-enum class Change { None, Rewritten, LinkedElsewhere, Removed };
+// WhilePasswordAsked: rewritten while the text type asks for the password of the save.
+enum class Change { None, Rewritten, LinkedElsewhere, Removed, WhilePasswordAsked };
 enum class How { Save, Exit, CloseWindow };
 
 // What a file holds, for either type: the text, or the names of its Web accounts.
@@ -97,9 +98,12 @@ DialogScript::Step EnterPassword() {
     };
 }
 
-DialogScript::Step ConfirmPassword() {
-    return [](QWidget* d) {
+// meanwhile: what happens while the dialog is up.
+DialogScript::Step ConfirmPassword(std::function<void()> meanwhile = {}) {
+    return [meanwhile](QWidget* d) {
         QCOMPARE(QString(d->metaObject()->className()), QStringLiteral("CSetPasswordDlg"));
+        if (meanwhile)
+            meanwhile();
         auto* dlg = static_cast<CShellDialog*>(d);
         qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD))->setText(kPassword);
         qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_CONFIRM_PASSWORD))->setText(kPassword);
@@ -178,6 +182,7 @@ CDocument* TestFileChanges::Open(Kind kind, const QString& path) {
 void TestFileChanges::ChangeOnDisk(Kind kind, Change change, const QString& path) {
     switch (change) {
     case Change::None:
+    case Change::WhilePasswordAsked:
         break;
     case Change::Rewritten:
         WriteDocumentFile(kind, path, QStringLiteral("theirs"));
@@ -226,6 +231,10 @@ void TestFileChanges::saveAsksFirst_data() {
             << kind << Change::Removed << How::Save << int(IDCANCEL) << "(none)" << QString();
         QTest::addRow("%s: removed, Overwrite", type)
             << kind << Change::Removed << How::Save << int(IDOK) << "mine" << QString();
+        if (kind == Kind::Text)
+            QTest::addRow("%s: rewritten during the password prompt, Cancel", type)
+                << kind << Change::WhilePasswordAsked << How::Save << int(IDCANCEL) << "theirs"
+                << QString();
         QTest::addRow("%s: Exit, Cancel", type)
             << kind << Change::Rewritten << How::Exit << int(IDCANCEL) << "theirs" << QString();
         QTest::addRow("%s: closing the window, Cancel", type)
@@ -260,13 +269,16 @@ void TestFileChanges::saveAsksFirst() {
             Press(d, IDYES);
         });
     }
+    if (change == Change::WhilePasswordAsked)
+        plan(ConfirmPassword([kind, path] { WriteDocumentFile(kind, path, "theirs"); }));
     if (button != 0)
         plan(AnswerChanged(CFileChangedDlg::Question::Overwrite, QFileInfo(path).fileName(),
                            button));
     if (button == CFileChangedDlg::kSaveAs)
         plan(ChooseFile(copy));
     // The text type confirms the password at every save, the passwords type on a new name.
-    if (button != IDCANCEL && (kind == Kind::Text || button == CFileChangedDlg::kSaveAs))
+    if (button != IDCANCEL && change != Change::WhilePasswordAsked &&
+        (kind == Kind::Text || button == CFileChangedDlg::kSaveAs))
         plan(ConfirmPassword());
     switch (how) {
     case How::Save:

@@ -241,11 +241,15 @@ void CEncryptedDoc::OfferReload() {
         return;
     if (QApplication::activeModalWidget())
         return;
+    // One stat on every activation; the file is read only when it is another one now. (A save
+    // reads and hashes it whole, so a write that kept size and time is still caught there.)
     // A removed file leaves the window as it is: there is nothing to reload.
-    if (m_diskFile.CompareWith(path) != FileIdentity::Disk::Changed)
+    if (m_diskFile.CompareMetadataWith(path) != FileIdentity::Disk::Changed)
+        return;
+    if (m_declinedReload.CompareMetadataWith(path) == FileIdentity::Disk::Same)
         return;
     const FileIdentity now = FileIdentity::OfPath(path);
-    if (!now.IsKnown() || now == m_declinedReload)
+    if (!now.IsKnown())
         return;
     m_offeringReload = true;
     CFileChangedDlg dlg(CFileChangedDlg::Question::Reload, path, DialogParent());

@@ -8,5 +8,4 @@
 std::unique_ptr<QObject> CreateKeyDerivationTest();
 std::unique_ptr<QObject> CreateContainerTest();
 std::unique_ptr<QObject> CreateFileAccessTest();
-std::unique_ptr<QObject> CreateFileIdentityTest();
 std::unique_ptr<QObject> CreateSecretStringTest();

@@ -3,6 +3,7 @@
 // reload an unchanged document when it comes to the front.
 #include "ShellTestSupport.h"
 
+#include "../passviews/tst_PassSteps.h"
 #include "CDocManager.h"
 #include "CEditorDoc.h"
 #include "CEditorView.h"
@@ -10,252 +11,180 @@
 #include "CKeystowChildFrame.h"
 #include "CKeystowDoc.h"
 #include "CLeftView.h"
-#include "DialogScript.h"
-#include "DialogSteps.h"
-#include "resource.h"
+
+#include "../common/TestFiles.h"
 
 #include <PasswordsFile.h>
-#include <TextFile.h>
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QPushButton>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace passsteps;
 
 namespace {
 
 const QString kPassword = QStringLiteral("shared secret");
 
-enum class Kind { Text, Passwords };
-// WhilePasswordAsked: rewritten while the text type asks for the password of the save.
-enum class Change { None, Rewritten, LinkedElsewhere, Removed, WhilePasswordAsked };
+// DuringPrompt: rewritten while the text type asks for the save's password. InPlace: other
+// bytes written into the same file, its size and time kept, which a time check alone misses.
+enum class Change { None, Rewritten, DuringPrompt, InPlace, LinkedElsewhere, Removed };
 enum class How { Save, Exit, CloseWindow };
 
-// What a file holds, for either type: the text, or the names of its Web accounts.
-void WriteDocumentFile(Kind kind, const QString& path, const QString& content) {
-    if (kind == Kind::Text) {
-        QCOMPARE(SaveTextFile(path, kPassword, content), SaveResult::Saved);
-        return;
-    }
+// A file of either type holding content: the text, or one Web account of that name.
+void WriteDocumentFile(bool text, const QString& path, const QString& content) {
     AccountStore store;
     store.web.append(WebAccount(content));
-    QCOMPARE(SavePasswordsFile(path, kPassword, store), SaveResult::Saved);
+    QCOMPARE(text ? SaveTextFile(path, kPassword, content)
+                  : SavePasswordsFile(path, kPassword, store),
+             SaveResult::Saved);
 }
 
-// The content of the file, or "(none)" when it does not open.
-QString ReadDocumentFile(Kind kind, const QString& path) {
-    if (kind == Kind::Text) {
-        QString text;
-        return LoadTextFile(path, kPassword, text) == LoadResult::Loaded ? text
-                                                                         : QStringLiteral("(none)");
-    }
-    AccountStore store;
-    if (OpenPasswordsFile(path, kPassword, store) != PasswordsLoadResult::Loaded)
-        return QStringLiteral("(none)");
+// The content of the file or the document, "(none)" when the file does not open.
+QString ContentOf(const AccountStore& store) {
     QStringList names;
     store.web.enumerate([&names](int, const WebAccount& a) { names << a.name; });
     return names.join(QLatin1Char(','));
 }
 
+QString ReadDocumentFile(bool text, const QString& path) {
+    QString content;
+    AccountStore store;
+    const bool read =
+        text ? LoadTextFile(path, kPassword, content) == LoadResult::Loaded
+             : OpenPasswordsFile(path, kPassword, store) == PasswordsLoadResult::Loaded;
+    return !read ? QStringLiteral("(none)") : text ? content : ContentOf(store);
+}
+
 QString DocumentContent(CDocument* doc) {
     if (auto* text = qobject_cast<CEditorDoc*>(doc))
         return text->GetView()->toPlainText();
-    QStringList names;
-    static_cast<CKeystowDoc*>(doc)->Accounts().web.enumerate(
-        [&names](int, const WebAccount& a) { names << a.name; });
-    return names.join(QLatin1Char(','));
+    return ContentOf(static_cast<CKeystowDoc*>(doc)->Accounts());
 }
 
 void EditDocument(CDocument* doc, const QString& content) {
     if (auto* text = qobject_cast<CEditorDoc*>(doc)) {
-        text->GetView()->selectAll();
-        text->GetView()->insertPlainText(content);
+        text->GetView()->setPlainText(content);
+        text->GetView()->document()->setModified(true);
         return;
     }
-    auto* passwords = static_cast<CKeystowDoc*>(doc);
-    passwords->Accounts() = AccountStore();
-    passwords->Accounts().web.append(WebAccount(content));
-    passwords->SetModifiedFlag(true);
-}
-
-void Press(QWidget* dialog, int id) {
-    auto* button =
-        qobject_cast<QAbstractButton*>(static_cast<CShellDialog*>(dialog)->GetDlgItem(id));
-    QVERIFY2(button, "no such button");
-    button->click();
-}
-
-DialogScript::Step EnterPassword() {
-    return [](QWidget* d) {
-        auto* edit =
-            qobject_cast<QLineEdit*>(static_cast<CShellDialog*>(d)->GetDlgItem(IDC_PASSWORD));
-        QVERIFY2(edit, d->metaObject()->className());
-        edit->setText(kPassword);
-        Press(d, IDOK);
-    };
-}
-
-// meanwhile: what happens while the dialog is up.
-DialogScript::Step ConfirmPassword(std::function<void()> meanwhile = {}) {
-    return [meanwhile](QWidget* d) {
-        QCOMPARE(QString(d->metaObject()->className()), QStringLiteral("CSetPasswordDlg"));
-        if (meanwhile)
-            meanwhile();
-        auto* dlg = static_cast<CShellDialog*>(d);
-        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD))->setText(kPassword);
-        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_CONFIRM_PASSWORD))->setText(kPassword);
-        Press(d, IDOK);
-    };
-}
-
-// Checks the question about the file name and its safe default, then presses button.
-DialogScript::Step AnswerChanged(CFileChangedDlg::Question question, const QString& name,
-                                 int button) {
-    return [=](QWidget* d) {
-        auto* dlg = qobject_cast<CFileChangedDlg*>(d);
-        QVERIFY2(dlg, d->metaObject()->className());
-        QCOMPARE(dlg->GetQuestion(), question);
-        const QString expected = question == CFileChangedDlg::Question::Overwrite
-                                     ? name +
-                                           " was changed by another program after you opened it. "
-                                           "Overwrite those changes?"
-                                     : name + " was changed by another program. Reload it?";
-        bool shown = false;
-        for (QLabel* label : dlg->findChildren<QLabel*>())
-            shown = shown || label->text() == expected;
-        QVERIFY2(shown, qPrintable(expected));
-        const int safe = question == CFileChangedDlg::Question::Overwrite ? IDCANCEL : IDNO;
-        QVERIFY(qobject_cast<QPushButton*>(dlg->GetDlgItem(safe))->isDefault());
-        Press(d, button);
-    };
+    static_cast<CKeystowDoc*>(doc)->Accounts() = AccountStore();
+    static_cast<CKeystowDoc*>(doc)->Accounts().web.append(WebAccount(content));
+    doc->SetModifiedFlag(true);
 }
 
 } // namespace
 
-Q_DECLARE_METATYPE(Kind)
 Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(How)
 
 class TestFileChanges : public QObject, protected ShellFixture {
     Q_OBJECT
 private slots:
-    void init();
+    void init() { QVERIFY(StartShell()); }
     void cleanup();
-
     void saveAsksFirst_data();
     void saveAsksFirst();
     void reloadOffered_data();
     void reloadOffered();
 
 private:
-    CDocument* Open(Kind kind, const QString& path);
-    // What another program does to the document's file.
-    void ChangeOnDisk(Kind kind, Change change, const QString& path);
-    void Activate();
-    QString Path(Kind kind, const QString& name) const {
-        return m_dir->filePath(name + (kind == Kind::Text ? ".etx" : ".ksw"));
+    CDocument* Open(bool text, const QString& path);
+    void ChangeOnDisk(bool text, Change change, const QString& path);
+    QString Path(bool text, const QString& name) const {
+        return m_dir->filePath(name + (text ? ".etx" : ".ksw"));
     }
 };
 
-void TestFileChanges::init() {
-    QVERIFY(StartShell());
-}
-
 void TestFileChanges::cleanup() {
-    // Nothing may ask on the way out.
     for (CDocument* doc : m_app->GetDocManager()->GetDocuments())
-        doc->SetModifiedFlag(false);
+        doc->SetModifiedFlag(false); // nothing may ask on the way out
     StopShell();
 }
 
-CDocument* TestFileChanges::Open(Kind kind, const QString& path) {
-    WriteDocumentFile(kind, path, QStringLiteral("first"));
+CDocument* TestFileChanges::Open(bool text, const QString& path) {
+    WriteDocumentFile(text, path, QStringLiteral("first"));
     DialogScript script;
-    script.Then(EnterPassword());
+    script.Then(EnterPassword(kPassword));
     CDocument* doc = m_app->OpenDocumentFile(path);
     return script.Finished() ? doc : nullptr;
 }
 
-void TestFileChanges::ChangeOnDisk(Kind kind, Change change, const QString& path) {
-    switch (change) {
-    case Change::None:
-    case Change::WhilePasswordAsked:
-        break;
-    case Change::Rewritten:
-        WriteDocumentFile(kind, path, QStringLiteral("theirs"));
-        break;
-    case Change::LinkedElsewhere: {
-        const QString elsewhere = Path(kind, QStringLiteral("private"));
-        WriteDocumentFile(kind, elsewhere, QStringLiteral("private"));
+void TestFileChanges::ChangeOnDisk(bool text, Change change, const QString& path) {
+    const QString elsewhere = Path(text, QStringLiteral("private"));
+    if (change == Change::Rewritten)
+        WriteDocumentFile(text, path, QStringLiteral("theirs"));
+    if (change == Change::LinkedElsewhere) {
+        WriteDocumentFile(text, elsewhere, QStringLiteral("private"));
         QVERIFY(QFile::remove(path) && QFile::link(elsewhere, path));
-        break;
     }
-    case Change::Removed:
+    if (change == Change::Removed)
         QVERIFY(QFile::remove(path));
-        break;
+    if (change == Change::InPlace) {
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        WriteDocumentFile(text, elsewhere, QStringLiteral("other"));
+        const QByteArray bytes = ReadAll(elsewhere);
+        QCOMPARE(bytes.size(), qsizetype(before.st_size));
+        WriteRaw(path, bytes);
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     }
-}
-
-void TestFileChanges::Activate() {
-    // The program comes back to the front.
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(m_frame, &activate);
 }
 
 void TestFileChanges::saveAsksFirst_data() {
-    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<bool>("text");
     QTest::addColumn<Change>("change");
     QTest::addColumn<How>("how");
-    QTest::addColumn<int>("button"); // 0: no question
+    QTest::addColumn<int>("button"); // on the question; 0: no question
     QTest::addColumn<QString>("onDisk");
-    QTest::addColumn<QString>("savedAs"); // empty: no other file
+    QTest::addColumn<QString>("savedAs"); // "(none)": no other file
     const int saveAs = CFileChangedDlg::kSaveAs;
-    for (Kind kind : {Kind::Text, Kind::Passwords}) {
-        const char* type = kind == Kind::Text ? "text" : "passwords";
-        QTest::addRow("%s: unchanged, no question", type)
-            << kind << Change::None << How::Save << 0 << "mine" << QString();
+    const QString none = QStringLiteral("(none)");
+    for (bool text : {true, false}) {
+        const char* type = text ? "text" : "passwords";
+        QTest::addRow("%s: unchanged", type)
+            << text << Change::None << How::Save << 0 << "mine" << none;
         QTest::addRow("%s: rewritten, Cancel keeps theirs", type)
-            << kind << Change::Rewritten << How::Save << int(IDCANCEL) << "theirs" << QString();
+            << text << Change::Rewritten << How::Save << int(IDCANCEL) << "theirs" << none;
         QTest::addRow("%s: rewritten, Overwrite", type)
-            << kind << Change::Rewritten << How::Save << int(IDOK) << "mine" << QString();
+            << text << Change::Rewritten << How::Save << int(IDOK) << "mine" << none;
         QTest::addRow("%s: rewritten, Save As", type)
-            << kind << Change::Rewritten << How::Save << saveAs << "theirs"
+            << text << Change::Rewritten << How::Save << saveAs << "theirs"
             << "mine";
+        QTest::addRow("%s: rewritten keeping size and time, Cancel", type)
+            << text << Change::InPlace << How::Save << int(IDCANCEL) << "other" << none;
         QTest::addRow("%s: name now a link to another file, Cancel", type)
-            << kind << Change::LinkedElsewhere << How::Save << int(IDCANCEL) << "private"
-            << QString();
+            << text << Change::LinkedElsewhere << How::Save << int(IDCANCEL) << "private" << none;
         QTest::addRow("%s: removed, Cancel", type)
-            << kind << Change::Removed << How::Save << int(IDCANCEL) << "(none)" << QString();
+            << text << Change::Removed << How::Save << int(IDCANCEL) << none << none;
         QTest::addRow("%s: removed, Overwrite", type)
-            << kind << Change::Removed << How::Save << int(IDOK) << "mine" << QString();
-        if (kind == Kind::Text)
-            QTest::addRow("%s: rewritten during the password prompt, Cancel", type)
-                << kind << Change::WhilePasswordAsked << How::Save << int(IDCANCEL) << "theirs"
-                << QString();
+            << text << Change::Removed << How::Save << int(IDOK) << "mine" << none;
         QTest::addRow("%s: Exit, Cancel", type)
-            << kind << Change::Rewritten << How::Exit << int(IDCANCEL) << "theirs" << QString();
+            << text << Change::Rewritten << How::Exit << int(IDCANCEL) << "theirs" << none;
         QTest::addRow("%s: closing the window, Cancel", type)
-            << kind << Change::Rewritten << How::CloseWindow << int(IDCANCEL) << "theirs"
-            << QString();
+            << text << Change::Rewritten << How::CloseWindow << int(IDCANCEL) << "theirs" << none;
     }
+    QTest::addRow("text: rewritten during the password prompt, Cancel")
+        << true << Change::DuringPrompt << How::Save << int(IDCANCEL) << "theirs" << none;
 }
 
 void TestFileChanges::saveAsksFirst() {
-    QFETCH(Kind, kind);
+    QFETCH(bool, text);
     QFETCH(Change, change);
     QFETCH(How, how);
     QFETCH(int, button);
     QFETCH(QString, onDisk);
     QFETCH(QString, savedAs);
-    const QString path = Path(kind, QStringLiteral("shared"));
-    const QString copy = Path(kind, QStringLiteral("copy"));
-    CDocument* doc = Open(kind, path);
+    const QString path = Path(text, QStringLiteral("shared"));
+    const QString copy = Path(text, QStringLiteral("copy"));
+    CDocument* doc = Open(text, path);
     QVERIFY(doc);
     EditDocument(doc, QStringLiteral("mine"));
-    ChangeOnDisk(kind, change, path);
+    ChangeOnDisk(text, change, path);
 
     DialogScript script;
     int planned = 0;
@@ -263,98 +192,85 @@ void TestFileChanges::saveAsksFirst() {
         script.Then(std::move(step));
         ++planned;
     };
-    if (how != How::Save) {
-        plan([](QWidget* d) {
-            QCOMPARE(QString(d->metaObject()->className()), QStringLiteral("CSaveChangesDlg"));
-            Press(d, IDYES);
+    if (how != How::Save)
+        plan(Answer("CSaveChangesDlg", IDYES));
+    if (change == Change::DuringPrompt)
+        plan([&](QWidget* d) {
+            WriteDocumentFile(text, path, QStringLiteral("theirs"));
+            SetPassword(kPassword)(d);
         });
-    }
-    if (change == Change::WhilePasswordAsked)
-        plan(ConfirmPassword([kind, path] { WriteDocumentFile(kind, path, "theirs"); }));
     if (button != 0)
-        plan(AnswerChanged(CFileChangedDlg::Question::Overwrite, QFileInfo(path).fileName(),
-                           button));
+        plan(Answer("CFileChangedDlg", button));
     if (button == CFileChangedDlg::kSaveAs)
         plan(ChooseFile(copy));
     // The text type confirms the password at every save, the passwords type on a new name.
-    if (button != IDCANCEL && change != Change::WhilePasswordAsked &&
-        (kind == Kind::Text || button == CFileChangedDlg::kSaveAs))
-        plan(ConfirmPassword());
-    switch (how) {
-    case How::Save:
+    if (button != IDCANCEL && (text || button == CFileChangedDlg::kSaveAs))
+        plan(SetPassword(kPassword));
+    if (how == How::Save)
         m_frame->ExecuteCommand(ID_FILE_SAVE);
-        break;
-    case How::Exit:
+    else if (how == How::Exit)
         m_frame->ExecuteCommand(ID_APP_EXIT);
-        break;
-    case How::CloseWindow:
+    else
         doc->GetFrames().first()->SubWindow()->close();
-        break;
-    }
     QVERIFY(script.Finished());
     QCOMPARE(script.Seen().size(), planned); // no other question, no failure message
-    QCOMPARE(ReadDocumentFile(kind, path), onDisk);
-    QCOMPARE(ReadDocumentFile(kind, copy), savedAs.isEmpty() ? QStringLiteral("(none)") : savedAs);
-    // Nothing was lost: a save that did not happen keeps the document open and modified.
+    QCOMPARE(ReadDocumentFile(text, path), onDisk);
+    QCOMPARE(ReadDocumentFile(text, copy), savedAs);
+    // A save that did not happen keeps the document open and modified.
     QVERIFY(m_app->GetDocManager()->GetDocuments().contains(doc));
     QCOMPARE(DocumentContent(doc), QStringLiteral("mine"));
     QCOMPARE(doc->IsModified(), button == IDCANCEL);
-    QVERIFY(m_frame->isVisible());
-    if (!savedAs.isEmpty())
-        QCOMPARE(doc->GetPathName(), copy);
+    if (button == IDCANCEL)
+        return;
     // A completed save knows its own file again: the next save does not ask.
-    if (button != IDCANCEL) {
-        EditDocument(doc, QStringLiteral("mine again"));
-        DialogScript again;
-        if (kind == Kind::Text)
-            again.Then(ConfirmPassword());
-        m_frame->ExecuteCommand(ID_FILE_SAVE);
-        QVERIFY(again.Finished());
-        QCOMPARE(again.Seen().size(), kind == Kind::Text ? 1 : 0);
-        QCOMPARE(ReadDocumentFile(kind, doc->GetPathName()), QStringLiteral("mine again"));
-    }
+    EditDocument(doc, QStringLiteral("mine again"));
+    DialogScript again;
+    if (text)
+        again.Then(SetPassword(kPassword));
+    m_frame->ExecuteCommand(ID_FILE_SAVE);
+    QVERIFY(again.Finished());
+    QCOMPARE(again.Seen().size(), text ? 1 : 0);
+    QCOMPARE(ReadDocumentFile(text, doc->GetPathName()), QStringLiteral("mine again"));
 }
 
 void TestFileChanges::reloadOffered_data() {
-    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<bool>("text");
     QTest::addColumn<Change>("change");
-    QTest::addColumn<int>("button"); // 0: no question
+    QTest::addColumn<int>("button"); // on the question; 0: no question
     QTest::addColumn<QString>("shown");
-    for (Kind kind : {Kind::Text, Kind::Passwords}) {
-        const char* type = kind == Kind::Text ? "text" : "passwords";
-        QTest::addRow("%s: unchanged", type) << kind << Change::None << 0 << "first";
-        QTest::addRow("%s: rewritten, Yes", type)
-            << kind << Change::Rewritten << int(IDYES) << "theirs";
-        QTest::addRow("%s: rewritten, No", type)
-            << kind << Change::Rewritten << int(IDNO) << "first";
-        QTest::addRow("%s: removed", type) << kind << Change::Removed << 0 << "first";
+    for (bool text : {true, false}) {
+        const char* type = text ? "text" : "passwords";
+        QTest::addRow("%s: unchanged", type) << text << Change::None << 0 << "first";
+        QTest::addRow("%s: Yes", type) << text << Change::Rewritten << int(IDYES) << "theirs";
+        QTest::addRow("%s: No", type) << text << Change::Rewritten << int(IDNO) << "first";
+        QTest::addRow("%s: removed", type) << text << Change::Removed << 0 << "first";
     }
 }
 
 void TestFileChanges::reloadOffered() {
-    QFETCH(Kind, kind);
+    QFETCH(bool, text);
     QFETCH(Change, change);
     QFETCH(int, button);
     QFETCH(QString, shown);
-    const QString path = Path(kind, QStringLiteral("watched"));
-    CDocument* doc = Open(kind, path);
+    const QString path = Path(text, QStringLiteral("watched"));
+    CDocument* doc = Open(text, path);
     QVERIFY(doc);
-    ChangeOnDisk(kind, change, path);
+    ChangeOnDisk(text, change, path);
     DialogScript script;
     if (button != 0)
-        script.Then(
-            AnswerChanged(CFileChangedDlg::Question::Reload, QFileInfo(path).fileName(), button));
-    Activate();
-    QTRY_VERIFY(script.Finished());
-    // Once more: the same change is not offered again, whatever the answer was.
-    Activate();
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+        script.Then(Answer("CFileChangedDlg", button));
+    // The program comes back to the front, twice: the same change is offered once.
+    for (int i = 0; i < 2; ++i) {
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(m_frame, &activate);
+        QTRY_VERIFY(script.Finished());
+        QCoreApplication::processEvents();
+    }
     QCOMPARE(script.Seen().size(), button == 0 ? 0 : 1);
     // Reloaded with the password the document holds: nothing else was asked.
     QCOMPARE(DocumentContent(doc), shown);
     QVERIFY(!doc->IsModified());
-    if (kind == Kind::Passwords) {
+    if (!text) {
         CLeftView* tree = static_cast<CKeystowDoc*>(doc)->GetFrame()->GetLeftView();
         QCOMPARE(tree->WebItem()->childCount(), 1);
         QCOMPARE(tree->WebItem()->child(0)->text(0), shown);

@@ -71,7 +71,6 @@ private slots:
     void dropOnLockedFrameRefused();
     void fileOpenEventOpensFile();
     void filesRefusedWhileClosing();
-    void startThatGaveUpOpensNothingHere();
     void tooManyFilesRefused_data();
     void tooManyFilesRefused();
 
@@ -430,32 +429,6 @@ void TestHandOver::filesRefusedWhileClosing() {
     QCOMPARE(handOver(), CSingleInstance::HandOverResult::Accepted);
     QTRY_VERIFY(script.Finished());
     QTRY_VERIFY(DocumentFor(path));
-}
-
-void TestHandOver::startThatGaveUpOpensNothingHere() {
-    // This program was busy until the start stopped waiting; that start opens its file itself,
-    // so here nothing of it may open, now or later.
-    const QString late = MakeTextFile(QStringLiteral("late.etx"), QStringLiteral("late"));
-    const QString next = MakeTextFile(QStringLiteral("next.etx"), QStringLiteral("next"));
-    const QString socketPath = m_instance->SocketPath();
-    auto gaveUp = std::async(std::launch::async, [&socketPath, &late] {
-        return CSingleInstance::HandOver(socketPath, {late}, 300);
-    });
-    QCOMPARE(gaveUp.get(), CSingleInstance::HandOverResult::NoAnswer); // waits without serving
-    DialogScript script;
-    script.Then(TypePassword(kPassword, false));
-    // A later start is served after it, so by then the one before is settled.
-    auto following = std::async(std::launch::async, [&socketPath, &next] {
-        return CSingleInstance::HandOver(socketPath, {next});
-    });
-    while (following.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QCOMPARE(following.get(), CSingleInstance::HandOverResult::Accepted);
-    QTRY_VERIFY(DocumentFor(next));
-    QVERIFY(script.Finished());
-    QCOMPARE(script.Seen().size(), 1);
-    QVERIFY(!DocumentFor(late));
-    QVERIFY(m_app->PendingFiles().isEmpty());
 }
 
 void TestHandOver::tooManyFilesRefused_data() {

@@ -731,14 +731,11 @@ void TestDialogs::fileChangedResults_data() {
     const int saveAs = CFileChangedDlg::kSaveAs;
     QTest::newRow("Overwrite") << overwrite << End::Ok << 0 << int(IDOK);
     QTest::newRow("Save As...") << overwrite << End::Ok << saveAs << saveAs;
-    QTest::newRow("Cancel") << overwrite << End::Cancel << 0 << int(IDCANCEL);
-    // Nothing is written over by a key pressed in passing.
+    // Nothing is written over or thrown away by a key pressed in passing.
     QTest::newRow("Enter is Cancel") << overwrite << End::Enter << 0 << int(IDCANCEL);
     QTest::newRow("Esc") << overwrite << End::Escape << 0 << int(IDCANCEL);
-    QTest::newRow("close box") << overwrite << End::CloseBox << 0 << int(IDCANCEL);
     QTest::newRow("reload: Yes") << reload << End::Yes << 0 << int(IDYES);
     QTest::newRow("reload: Enter is No") << reload << End::Enter << 0 << int(IDNO);
-    QTest::newRow("reload: No") << reload << End::No << 0 << int(IDNO);
 }
 
 void TestDialogs::fileChangedResults() {
@@ -760,7 +757,6 @@ void TestDialogs::fileChangedResults() {
     // The name alone, shown as it is.
     QVERIFY2(text.startsWith(QStringLiteral("team <1>.etx was changed by another program")),
              qPrintable(text));
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("Keystow Editor"));
 }
 
 // ---- New Document chooser

@@ -157,10 +157,6 @@ void TestSingleInstance::handOver_data() {
     QTest::newRow("spaces, line break and accents")
         << QStringList{QStringLiteral("/tmp/my notes\nold/r\u00e9sum\u00e9 \u4e2d.etx")};
     QTest::newRow("no file: to the front") << QStringList{};
-    QStringList most;
-    for (int i = 0; i < CSingleInstance::kMaxFiles; ++i)
-        most << QStringLiteral("/many/%1.etx").arg(i);
-    QTest::newRow("the most files one start hands over") << most;
 }
 
 void TestSingleInstance::handOver() {

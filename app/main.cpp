@@ -56,7 +56,8 @@ int main(int argc, char* argv[]) {
 
     CEditorApp app;
     app.SetCommandLineFiles(files);
-    instance.SetReceiver([&app](const QStringList& handed) { return app.ReceiveFiles(handed); });
+    instance.SetReceiver([&app](const QStringList& handed) { return app.ReceiveFiles(handed); },
+                         [&app] { return app.TakesFiles(); });
     // Once the program is ending, later starts run on their own instead of waiting for it.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &instance,
                      &CSingleInstance::Stop);

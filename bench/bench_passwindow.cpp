@@ -14,6 +14,7 @@
 #include "PasswordsDocType.h"
 #include "resource.h"
 
+#include <FileIdentity.h>
 #include <PasswordsFile.h>
 #include <PasswordsMarkup.h>
 #include <TextFile.h>
@@ -21,6 +22,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -136,6 +138,8 @@ int main(int argc, char** argv) {
     double open = 1e30;
     double save = 1e30;
     double encrypt = 1e30;
+    double look = 1e30;
+    qint64 fileBytes = 0;
     int shown = 0;
     for (int round = 0; round < rounds; ++round) {
         // Decrypt, parse and load the records alone.
@@ -179,10 +183,17 @@ int main(int argc, char** argv) {
         if (SaveTextFileUtf8(copy, kPassword, markup) != SaveResult::Saved)
             return 1;
         encrypt = std::min(encrypt, Ms(timer));
+        // The Save command, with its look at the file on disk before and after writing.
         timer.start();
-        if (!doc->OnSaveDocument(path))
+        if (!doc->OnFileSave())
             return 1;
         save = std::min(save, Ms(timer));
+        // Its look at the file on disk: read and hashed once; one stat again right before writing.
+        timer.start();
+        if (doc->DiskFile().CompareWith(path) != FileIdentity::Disk::Same)
+            return 1;
+        look = std::min(look, Ms(timer));
+        fileBytes = QFileInfo(path).size();
 
         doc->SetModifiedFlag(false);
         doc->OnCloseDocument();
@@ -194,7 +205,9 @@ int main(int argc, char** argv) {
     std::printf("%-44s %9.1f ms\n", "open, OK to window shown", open);
     std::printf("%-44s %9.1f ms\n", "  decrypt + parse + load records", load);
     std::printf("%-44s %9.1f ms  (goal <= 300)\n", "  the window's own share", open - load);
-    std::printf("%-44s %9.1f ms\n", "save (OnSaveDocument)", save);
+    std::printf("%-44s %9.1f ms\n", "save (the Save command)", save);
+    std::printf("%-44s %9.1f ms  (%.1f MB)\n", "  of which the look at the file on disk", look,
+                double(fileBytes) / 1e6);
     std::printf("%-44s %9.1f ms\n", "encrypt + write of the ready markup", encrypt);
     std::printf("save / encrypt alone %.2f  (goal <= 1.5)\n", save / encrypt);
     return 0;

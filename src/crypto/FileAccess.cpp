@@ -1,5 +1,6 @@
 #include "FileAccess.h"
 
+#include "FileIdentity.h"
 #include "FileReplacement.h"
 
 #include <QFile>
@@ -294,6 +295,9 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
                                    : QStringLiteral("The file changed while it was read."));
         return ReadStatus::Failed;
     }
+    if (options.identity)
+        *options.identity =
+            FileIdentity::OfDescriptor(fd.get(), FileIdentity::Hash(buffer, length));
     size = length;
     return ReadStatus::Read;
 }
@@ -342,9 +346,20 @@ bool WriteAll(QIODevice& out, const char* data, qint64 length) {
 }
 
 bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
-                        QString* reason, const WriteOptions& options) {
+                        QString* reason, const WriteOptions& options, FileIdentity* written) {
     FileReplacement file(path, options);
-    if (!file.Begin() || !produce(file) || !file.Commit()) {
+    // The written file's identity comes from the bytes that went into it and from the
+    // temporary file before its rename, so another program's write after the rename can never
+    // pass for ours.
+    std::unique_ptr<FileIdentity::HashingWriter> hashing;
+    std::function<void(int)> learn;
+    const bool begun = file.Begin();
+    if (begun && written) {
+        hashing = std::make_unique<FileIdentity::HashingWriter>(file);
+        learn = [&](int fd) { *written = FileIdentity::OfDescriptor(fd, hashing->Finish()); };
+    }
+    QIODevice& out = hashing ? static_cast<QIODevice&>(*hashing) : file;
+    if (!begun || !produce(out) || !file.Commit(learn)) {
         SetReason(reason, file.Reason().isEmpty() ? file.errorString() : file.Reason());
         return false;
     }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+class FileIdentity;
 class QIODevice;
 
 #include <functional>
@@ -23,6 +24,9 @@ struct ReadOptions {
     // never block the program. When false, pipes, FIFOs, /dev/stdin and /proc files are read
     // to their end, whatever size they claim.
     bool regularOnly = true;
+    // When given, receives which regular file was read and the hash of the bytes read, so
+    // that a later change by another program can be told.
+    FileIdentity* identity = nullptr;
 };
 
 enum class ReadStatus {
@@ -60,9 +64,12 @@ bool WriteWholeFile(const QString& path, const QByteArray& data, QString* reason
                     const WriteOptions& options = WriteOptions());
 
 // The same, with the contents written piece by piece by produce, which returns false when a
-// write failed (the old file then stays as it was).
+// write failed (the old file then stays as it was). written, when given, receives the new
+// file's identity: taken from the temporary file and the bytes that went into it before the
+// rename, so another program's write after the rename can never pass for ours.
 bool WriteWholeFileFrom(const QString& path, const std::function<bool(QIODevice& out)>& produce,
-                        QString* reason = nullptr, const WriteOptions& options = WriteOptions());
+                        QString* reason = nullptr, const WriteOptions& options = WriteOptions(),
+                        FileIdentity* written = nullptr);
 
 // Writes all bytes, or returns false.
 bool WriteAll(QIODevice& out, const char* data, qint64 length);

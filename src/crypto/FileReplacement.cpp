@@ -282,7 +282,7 @@ bool FileReplacement::WriteOut(int step) {
     return true;
 }
 
-bool FileReplacement::Commit() {
+bool FileReplacement::Commit(const std::function<void(int fd)>& beforeRename) {
     if (m_fd < 0 || m_committed)
         return Fail(QStringLiteral("The file was not opened for writing."));
     if (!WriteOut(WriteStepFlush)) {
@@ -303,6 +303,8 @@ bool FileReplacement::Commit() {
         Discard();
         return false;
     }
+    if (beforeRename)
+        beforeRename(m_fd);
     const int closed = ::close(m_fd);
     m_fd = -1;
     if (closed != 0) {

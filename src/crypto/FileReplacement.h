@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+
 // How a replacement treats the file it replaces.
 struct WriteOptions {
     // The mode of a new file; also of an existing one when keepAccess is false.
@@ -31,7 +33,9 @@ public:
     bool Begin();
     // Writes out what is buffered, syncs, renames and syncs the folder. False with Reason();
     // the old file then stays (unless only the folder sync failed, which Reason() says).
-    bool Commit();
+    // beforeRename, when given, sees the synced temporary file's descriptor: its size and time
+    // are final then, and the rename keeps them.
+    bool Commit(const std::function<void(int fd)>& beforeRename = {});
 
     QString Reason() const { return m_reason; }
     // Set after a successful Commit() when part of the old file's access could not be kept

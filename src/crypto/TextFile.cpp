@@ -101,7 +101,7 @@ bool FindZeroCharacter(const QString& text, int& line, int& column) {
 }
 
 SaveResult SaveTextFile(const QString& path, const QString& password, const QString& text,
-                        QString* reason) {
+                        QString* reason, FileIdentity* identity) {
     // A zero would end the text for every reader: storing it would lose what follows.
     int line = 0, column = 0;
     if (FindZeroCharacter(text, line, column)) {
@@ -127,14 +127,15 @@ SaveResult SaveTextFile(const QString& path, const QString& password, const QStr
     }
     // An empty text is stored as a single block of padding: it must still replace the old file.
     const bool written = WriteWholeFileFrom(
-        path, [&](QIODevice& out) { return WriteContainer(out, cipher, text); }, reason);
+        path, [&](QIODevice& out) { return WriteContainer(out, cipher, text); }, reason,
+        WriteOptions(), identity);
     return written ? SaveResult::Saved : SaveResult::NotWritten;
 }
 
 SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const QByteArray& text,
-                            QString* reason) {
+                            QString* reason, FileIdentity* identity) {
     QString wide = QString::fromUtf8(text);
-    const SaveResult result = SaveTextFile(path, password, wide, reason);
+    const SaveResult result = SaveTextFile(path, password, wide, reason, identity);
     WipeString(wide);
     return result;
 }

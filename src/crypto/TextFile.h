@@ -13,11 +13,12 @@ enum class SaveResult { Saved, PasswordRefused, NotWritten };
 // reason (when given) says why a save failed, in words for the person; it never holds secrets.
 // A text holding a zero character (U+0000) is refused (NotWritten, the reason names its line
 // and column), since readers of the format end the text there; the file stays as it was.
+// written, when given, receives the saved file's identity (see WriteWholeFileFrom).
 SaveResult SaveTextFile(const QString& path, const QString& password, const QString& text,
-                        QString* reason = nullptr);
+                        QString* reason = nullptr, FileIdentity* written = nullptr);
 // The same, for UTF-8 text.
 SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const QByteArray& text,
-                            QString* reason = nullptr);
+                            QString* reason = nullptr, FileIdentity* written = nullptr);
 
 // Loads a container. A zero code unit inside the content ends the text. options say which
 // inputs are accepted and how large they may be; a size that is not a multiple of the block

@@ -1,6 +1,7 @@
 #include "CEncryptedDoc.h"
 
 #include "CActivityHost.h"
+#include "CFileChangedDlg.h"
 #include "CMDIChildWnd.h"
 #include "CMDIFrameWnd.h"
 #include "CModalDialog.h"
@@ -13,8 +14,10 @@
 #include "DocumentCommands.h"
 #include "resource.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <utility>
 
@@ -81,7 +84,7 @@ bool CEncryptedDoc::CheckRegularFile(const QString& path) const {
 bool CEncryptedDoc::OnFileSave() {
     if (GetPathName().isEmpty())
         return OnFileSaveAs();
-    return OnSaveDocument(GetPathName());
+    return SaveOverOwnFile();
 }
 
 bool CEncryptedDoc::DoFileSave() {
@@ -142,4 +145,117 @@ bool CEncryptedDoc::SaveModified() {
     default:
         return true;
     }
+}
+
+bool CEncryptedDoc::SaveOverOwnFile() {
+    m_checked = false;
+    m_saveAsInstead = false;
+    // Asked before the password, so that nobody types it for a save they then cancel.
+    switch (AskBeforeOverwriting()) {
+    case Overwrite::Yes:
+        break;
+    case Overwrite::SaveAs:
+        return OnFileSaveAs();
+    case Overwrite::Cancel:
+        return false;
+    }
+    // The type looks again right before it writes: the file may change while it asks for the
+    // password.
+    m_checkingSave = true;
+    const bool saved = OnSaveDocument(GetPathName());
+    m_checkingSave = false;
+    m_checked = false;
+    m_checkedFile = FileIdentity();
+    if (!saved && std::exchange(m_saveAsInstead, false))
+        return OnFileSaveAs();
+    return saved;
+}
+
+bool CEncryptedDoc::ConfirmWriteOver(const QString& path) {
+    if (!m_checkingSave || path != GetPathName() || StillAsChecked())
+        return true;
+    switch (AskBeforeOverwriting()) {
+    case Overwrite::Yes:
+        return true;
+    case Overwrite::SaveAs:
+        m_saveAsInstead = true;
+        return false;
+    case Overwrite::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool CEncryptedDoc::StillAsChecked() const {
+    if (!m_checked)
+        return false;
+    const FileIdentity::Disk now = m_checkedFile.CompareMetadataWith(GetPathName());
+    return now == (m_checkedFile.IsKnown() ? FileIdentity::Disk::Same : m_checkedState);
+}
+
+CEncryptedDoc::Overwrite CEncryptedDoc::AskBeforeOverwriting() {
+    const QString path = GetPathName();
+    if (path.isEmpty() || !m_diskFile.IsKnown())
+        return Overwrite::Yes; // nothing was read from or written to this name yet
+    const FileIdentity::Disk state = m_diskFile.CompareWith(path);
+    if (state == FileIdentity::Disk::Same) {
+        m_checkedFile = m_diskFile;
+        m_checked = true;
+        return Overwrite::Yes;
+    }
+    // What is there now, to know it again right before the write.
+    const FileIdentity now =
+        state == FileIdentity::Disk::Missing ? FileIdentity() : FileIdentity::OfPath(path);
+    CFileChangedDlg dlg(CFileChangedDlg::Question::Overwrite, path, DialogParent());
+    switch (dlg.DoModal()) {
+    case IDOK:
+        m_checkedFile = now;
+        m_checkedState = state;
+        m_checked = true;
+        return Overwrite::Yes;
+    case CFileChangedDlg::kSaveAs:
+        return Overwrite::SaveAs;
+    default:
+        return Overwrite::Cancel; // Cancel, Esc, the close box or the lock
+    }
+}
+
+void CEncryptedDoc::OnFrameActivated() {
+    if (m_reloadScheduled)
+        return;
+    m_reloadScheduled = true;
+    // Once the activation has settled: a question from inside it would steal it.
+    QTimer::singleShot(0, this, [this] {
+        m_reloadScheduled = false;
+        OfferReload();
+    });
+}
+
+void CEncryptedDoc::OfferReload() {
+    const QString path = GetPathName();
+    if (m_offeringReload || IsModified() || IsClosing() || path.isEmpty() || !m_diskFile.IsKnown())
+        return;
+    // Nothing of the document shows over the lock, nor in the middle of another question; the
+    // next activation asks.
+    if (CActivityHost* host = CActivityHost::Current(); host && host->m_locked)
+        return;
+    if (QApplication::activeModalWidget())
+        return;
+    // One stat on every activation; the file is read only when it is another one now. (A save
+    // reads and hashes it whole, so a write that kept size and time is still caught there.)
+    // A removed file leaves the window as it is: there is nothing to reload.
+    if (m_diskFile.CompareMetadataWith(path) != FileIdentity::Disk::Changed)
+        return;
+    if (m_declinedReload.CompareMetadataWith(path) == FileIdentity::Disk::Same)
+        return;
+    const FileIdentity now = FileIdentity::OfPath(path);
+    if (!now.IsKnown())
+        return;
+    m_offeringReload = true;
+    CFileChangedDlg dlg(CFileChangedDlg::Question::Reload, path, DialogParent());
+    const bool reload = dlg.DoModal() == IDYES && !IsModified();
+    m_offeringReload = false;
+    // A version kept out, or one that did not load, is not offered again.
+    if (!reload || !ReloadFromDisk())
+        m_declinedReload = now;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDocument.h"
+#include "FileIdentity.h"
 #include "SecretString.h"
 
 #include <QString>
@@ -58,7 +59,49 @@ protected:
 
     SecretString m_filePassword;
 
+    // Other programs' changes to the document's file. The types tell what they read and
+    // wrote, ask right before they write over the document's own file, and know how to read
+    // it again.
+public:
+    // The file as the document last read or wrote it; unknown for a new document.
+    const FileIdentity& DiskFile() const { return m_diskFile; }
+    // Offers to reload the file when another program changed it and nothing here is unsaved.
+    void OnFrameActivated() override;
+
+protected:
+    // After a completed open or save of the document's own file.
+    void RememberDiskFile(const FileIdentity& identity) { m_diskFile = identity; }
+    // Right before a type writes path during Save: asks when another program changed, replaced
+    // or removed the file since the document read or wrote it. False when nothing may be
+    // written (the person cancelled, or chose Save As, which the Save then runs).
+    bool ConfirmWriteOver(const QString& path);
+    // Reads the document's file again with the password it holds; false, with the person told,
+    // when it did not load (the document then stays as it was).
+    virtual bool ReloadFromDisk() = 0;
+
 private:
+    enum class Overwrite { Yes, SaveAs, Cancel };
+    // Compares the file with what the document last read or wrote and asks when they differ.
+    Overwrite AskBeforeOverwriting();
+    // Whether the file is still the one this Save looked at and may write over: one stat, as
+    // the whole look was only moments ago.
+    bool StillAsChecked() const;
+    // Runs the Save command's write, checking the file again right before it is written.
+    bool SaveOverOwnFile();
+    void OfferReload();
+
+    FileIdentity m_diskFile;
+    // During a Save: what it found on disk and may write over (unknown: no readable file).
+    FileIdentity m_checkedFile;
+    FileIdentity::Disk m_checkedState = FileIdentity::Disk::Same;
+    bool m_checked = false;
+    bool m_checkingSave = false;
+    bool m_saveAsInstead = false;
+    // The other program's version the person chose to keep out of the window.
+    FileIdentity m_declinedReload;
+    bool m_reloadScheduled = false;
+    bool m_offeringReload = false;
+
     QString m_extension;
     QString m_saveFilter;
 };

@@ -54,6 +54,9 @@ public:
     // Saves to the path name; the default hands it to OnSaveDocument.
     virtual bool DoFileSave();
     virtual void DeleteContents() {}
+    // A window of the document became the active one, or the program came back to the front
+    // with it active.
+    virtual void OnFrameActivated() {}
 
     bool IsClosing() const { return m_bClosing; }
 

@@ -260,9 +260,23 @@ void CMDIFrameWnd::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool CMDIFrameWnd::event(QEvent* event) {
+    // The program comes back to the front, from another program or from one of its dialogs.
+    if (event->type() == QEvent::WindowActivate)
+        NotifyActiveDocument();
+    return QMainWindow::event(event);
+}
+
 void CMDIFrameWnd::OnSubWindowActivated(QMdiSubWindow* sub) {
     Q_UNUSED(sub);
     emit activeFrameChanged(MDIGetActive());
+    if (isActiveWindow())
+        NotifyActiveDocument();
+}
+
+void CMDIFrameWnd::NotifyActiveDocument() {
+    if (CDocument* doc = GetActiveDocument())
+        doc->OnFrameActivated();
 }
 
 void CMDIFrameWnd::OnFocusChanged(QWidget* old, QWidget* now) {

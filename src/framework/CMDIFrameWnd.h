@@ -78,12 +78,15 @@ signals:
     void activeFrameChanged(CMDIChildWnd* frame);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Called when a menu is about to show, before its update pass.
     virtual void OnMenuAboutToShow(QMenu* menu);
 
 private:
     void OnSubWindowActivated(QMdiSubWindow* sub);
+    // Tells the active document that its window is in front now.
+    void NotifyActiveDocument();
     void OnFocusChanged(QWidget* old, QWidget* now);
 
     QMdiArea* m_mdiArea;

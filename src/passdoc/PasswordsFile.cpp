@@ -3,7 +3,7 @@
 #include "PasswordsMarkup.h"
 
 SaveResult SavePasswordsFile(const QString& path, const QString& password,
-                             const AccountStore& store, QString* reason) {
+                             const AccountStore& store, QString* reason, FileIdentity* written) {
     QByteArray markup = BuildPasswordsMarkup(store);
     SaveResult result = SaveResult::NotWritten;
     if (markup.contains('\0')) {
@@ -12,16 +12,18 @@ SaveResult SavePasswordsFile(const QString& path, const QString& password,
                                      "cannot keep. Remove it and save again.");
         }
     } else {
-        result = SaveTextFileUtf8(path, password, markup, reason);
+        result = SaveTextFileUtf8(path, password, markup, reason, written);
     }
     markup.fill('\0'); // the text holds every password
     return result;
 }
 
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
-                                      AccountStore& store, QString* reason) {
+                                      AccountStore& store, QString* reason, FileIdentity* read) {
     QByteArray markup;
-    const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason);
+    ReadOptions options;
+    options.identity = read;
+    const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason, options);
     PasswordsLoadResult result = PasswordsLoadResult::NotRead;
     switch (loaded) {
     case LoadResult::Loaded:

@@ -9,9 +9,11 @@
 // A .ksw file: the passwords markup stored in the encrypted container.
 
 // Writes the store's accounts. Refuses (NotWritten, with a reason) a value holding a zero
-// character, which the container would take for the end of the text on reading.
+// character, which the container would take for the end of the text on reading. written, when
+// given, receives the saved file's identity.
 SaveResult SavePasswordsFile(const QString& path, const QString& password,
-                             const AccountStore& store, QString* reason = nullptr);
+                             const AccountStore& store, QString* reason = nullptr,
+                             FileIdentity* written = nullptr);
 
 // How opening a passwords file ended.
 enum class PasswordsLoadResult {
@@ -22,9 +24,11 @@ enum class PasswordsLoadResult {
 };
 
 // Appends the file's accounts to the store (normally an empty one). reason, when given, says
-// why the file did not open; it never holds secrets.
+// why the file did not open; it never holds secrets. read, when given, receives the identity of
+// the file as it was read.
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
-                                      AccountStore& store, QString* reason = nullptr);
+                                      AccountStore& store, QString* reason = nullptr,
+                                      FileIdentity* read = nullptr);
 
 // The same, for callers that know only the container's results: decrypted text that is not
 // markup loads as no accounts.

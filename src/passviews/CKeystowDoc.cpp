@@ -2,6 +2,7 @@
 
 #include "CDecryptFailedDlg.h"
 #include "CKeystowChildFrame.h"
+#include "CLeftView.h"
 #include "CModalDialog.h"
 #include "CPasswordDlg.h"
 #include "CSetPasswordDlg.h"
@@ -56,12 +57,15 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
     const QString fileName = QFileInfo(path).fileName();
     AccountStore loaded;
     QString reason;
-    const PasswordsLoadResult result = OpenPasswordsFile(path, password.View(), loaded, &reason);
+    FileIdentity read;
+    const PasswordsLoadResult result =
+        OpenPasswordsFile(path, password.View(), loaded, &reason, &read);
     switch (result) {
     case PasswordsLoadResult::Loaded:
         m_accounts = std::move(loaded);
         m_filePassword = std::move(password);
         SetModifiedFlag(false);
+        RememberDiskFile(read);
         return true;
     case PasswordsLoadResult::NotDecrypted: {
         CDecryptFailedDlg failed(DialogParent());
@@ -81,11 +85,15 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
 }
 
 bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
+    if (!ConfirmWriteOver(path))
+        return false;
     QString reason;
-    if (SavePasswordsFile(path, password, m_accounts, &reason) != SaveResult::Saved) {
+    FileIdentity written;
+    if (SavePasswordsFile(path, password, m_accounts, &reason, &written) != SaveResult::Saved) {
         TellNotSaved(path, reason);
         return false;
     }
+    RememberDiskFile(written);
     // Saved, but part of the old file's access could not be kept and was narrowed.
     if (!reason.isEmpty())
         ShowMessageBox(DialogParent(), QMessageBox::Information,
@@ -120,4 +128,38 @@ bool CKeystowDoc::SaveToNewName(const QString& path) {
     // A new name always takes a new password; path, title and password change only once the
     // file is written.
     return SaveWithPassword(path, true);
+}
+
+bool CKeystowDoc::ReloadFromDisk() {
+    const QString path = GetPathName();
+    AccountStore loaded;
+    QString reason;
+    FileIdentity read;
+    switch (OpenPasswordsFile(path, m_filePassword.View(), loaded, &reason, &read)) {
+    case PasswordsLoadResult::Loaded:
+        break;
+    case PasswordsLoadResult::NotDecrypted: {
+        CDecryptFailedDlg failed(DialogParent());
+        failed.m_fileName = QFileInfo(path).fileName();
+        failed.DoModal();
+        return false;
+    }
+    case PasswordsLoadResult::NotPasswords:
+        ShowMessageBox(DialogParent(), QMessageBox::Warning,
+                       NotPasswordsDocumentMessage(QFileInfo(path).fileName()));
+        return false;
+    case PasswordsLoadResult::NotRead:
+        TellNotOpened(path, reason);
+        return false;
+    }
+    // No form may keep showing a record of the old accounts: the pane goes blank first.
+    CKeystowChildFrame* frame = GetFrame();
+    if (frame)
+        frame->ShowPaneView(frame->blankRootViewId);
+    m_accounts = std::move(loaded);
+    SetModifiedFlag(false);
+    RememberDiskFile(read);
+    if (frame && frame->GetLeftView())
+        frame->GetLeftView()->OnInitialUpdate();
+    return true;
 }

@@ -36,6 +36,7 @@ public:
 
 protected:
     bool SaveToNewName(const QString& path) override;
+    bool ReloadFromDisk() override;
 
 private:
     // Writes the file, telling the person why when it fails.

@@ -4,6 +4,7 @@
 #include "CMainFrame.h"
 #include "CMultiDocTemplate.h"
 #include "CScreenLockController.h"
+#include "CSingleInstance.h"
 #include "CWelcomeDlg.h"
 #include "DataFolder.h"
 #include "LockSettingsFile.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QScreen>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
@@ -102,6 +104,11 @@ bool CEditorApp::InitInstance() {
 }
 
 bool CEditorApp::CheckCommandLineFiles(const QStringList& paths) {
+    if (paths.size() > CSingleInstance::kMaxFiles) {
+        std::fprintf(stderr, "keystow: too many files (%d); at most %d open at one start\n",
+                     int(paths.size()), CSingleInstance::kMaxFiles);
+        return false;
+    }
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (!info.isFile() || !info.isReadable()) {
@@ -115,12 +122,16 @@ bool CEditorApp::CheckCommandLineFiles(const QStringList& paths) {
 }
 
 bool CEditorApp::ReceiveFiles(const QStringList& paths) {
-    if (m_closing)
+    if (!TakesFiles() || paths.size() > CSingleInstance::kMaxFiles)
         return false;
+    // Each file once, however many arrive: a set, not a search through the list per file.
+    QSet<QString> waiting(m_pendingFiles.cbegin(), m_pendingFiles.cend());
     for (const QString& path : paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
-        if (!m_pendingFiles.contains(absolute))
+        if (!waiting.contains(absolute)) {
+            waiting.insert(absolute);
             m_pendingFiles.append(absolute);
+        }
     }
     BringToFront();
     if (!m_pendingFiles.isEmpty()) {

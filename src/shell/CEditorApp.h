@@ -23,15 +23,20 @@ public:
     // The files named on the command line, if any; set before InitInstance.
     void SetCommandLineFile(const QString& path) { m_commandLineFiles = QStringList{path}; }
     void SetCommandLineFiles(const QStringList& paths) { m_commandLineFiles = paths; }
-    // False, with a line on standard error naming the file, when one is not a readable file.
+    // False, with a line on standard error naming the file, when one is not a readable file,
+    // or saying so when there are more than one start may hand over.
     static bool CheckCommandLineFiles(const QStringList& paths);
     bool InitInstance() override;
 
     // Files from outside the program: another start, the desktop, a drop. The frame comes to
     // the front at once; the files open as File Open would once the screen is unlocked and no
     // dialog is open, one after the other. None: the frame only comes to the front.
-    // False, taking nothing, while the program is closing: the files would go with it.
+    // False, taking nothing, while the program is closing: the files would go with it; also
+    // for more files at once than one start may hand over. A file already waiting is not
+    // added again.
     bool ReceiveFiles(const QStringList& paths);
+    // Whether ReceiveFiles takes files now.
+    bool TakesFiles() const { return !m_closing; }
     // Set by the frame while its close asks about unsaved documents.
     void SetClosing(bool closing) { m_closing = closing; }
     // The received files still waiting to open.

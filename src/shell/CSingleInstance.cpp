@@ -22,6 +22,8 @@ const char kMagic[4] = {'K', 'S', 'W', '1'};
 const int kHeaderSize = 8;
 const QByteArray kAccepted = QByteArrayLiteral("OK");
 const QByteArray kRefused = QByteArrayLiteral("NO");
+const QByteArray kConfirmed = QByteArrayLiteral("GO");
+const char kFilesProperty[] = "handedFiles";
 // More at once than anyone double-clicks; the rest are dropped, not queued.
 const int kMaxConnections = 8;
 
@@ -50,6 +52,8 @@ bool DecodePayload(const QByteArray& payload, QStringList& files) {
         return false;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QList<QByteArray> parts = payload.left(payload.size() - 1).split('\0');
+    if (parts.size() > CSingleInstance::kMaxFiles)
+        return false;
     for (const QByteArray& part : parts) {
         const QString path = decoder.decode(part);
         if (decoder.hasError() || path.isEmpty() || !QDir::isAbsolutePath(path))
@@ -100,7 +104,7 @@ QByteArray CSingleInstance::EncodeRequest(const QStringList& files) {
 CSingleInstance::HandOverResult CSingleInstance::HandOver(const QString& socketPath,
                                                           const QStringList& files, int timeoutMs) {
     const QByteArray request = EncodeRequest(files);
-    if (request.size() > kHeaderSize + kMaxPayload)
+    if (request.size() > kHeaderSize + kMaxPayload || files.size() > kMaxFiles)
         return HandOverResult::Refused;
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
@@ -128,9 +132,17 @@ CSingleInstance::HandOverResult CSingleInstance::HandOver(const QString& socketP
             break;
         }
     }
-    if (answer == kAccepted)
-        return HandOverResult::Accepted;
-    return answer == kRefused ? HandOverResult::Refused : HandOverResult::NoAnswer;
+    if (answer != kAccepted)
+        return answer == kRefused ? HandOverResult::Refused : HandOverResult::NoAnswer;
+    // Still waiting: the running program may take the files. Once the confirmation is on its
+    // way this start must not open them itself, whatever follows.
+    socket.write(kConfirmed);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 1000))))
+            return socket.bytesToWrite() > 0 ? HandOverResult::NoAnswer : HandOverResult::Accepted;
+    }
+    socket.disconnectFromServer();
+    return HandOverResult::Accepted;
 }
 
 CSingleInstance::Role CSingleInstance::Start(const QStringList& files, int answerTimeoutMs) {
@@ -191,7 +203,10 @@ void CSingleInstance::OnNewConnection() {
             continue;
         }
         // The whole request arrives soon or not at all: a start that hangs is cut off.
-        QTimer::singleShot(kAnswerTimeoutMs, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(kAnswerTimeoutMs, socket, [socket] {
+            if (!socket->property(kFilesProperty).isValid())
+                socket->abort();
+        });
         socket->setReadBufferSize(kHeaderSize + kMaxPayload + 1);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         if (socket->bytesAvailable() > 0)
@@ -200,6 +215,10 @@ void CSingleInstance::OnNewConnection() {
 }
 
 void CSingleInstance::OnReadyRead(QLocalSocket* socket) {
+    if (socket->property(kFilesProperty).isValid()) {
+        OnConfirmation(socket);
+        return;
+    }
     if (socket->property("answered").toBool())
         return;
     const qint64 available = socket->bytesAvailable();
@@ -217,7 +236,32 @@ void CSingleInstance::OnReadyRead(QLocalSocket* socket) {
     socket->skip(kHeaderSize);
     QStringList files;
     const bool valid = DecodePayload(socket->read(length), files);
-    Answer(socket, valid && m_receiver && m_receiver(files));
+    if (!valid || !m_receiver || (m_accepting && !m_accepting())) {
+        Answer(socket, false);
+        return;
+    }
+    // Nothing is done with the files before the start confirms it still waits for us.
+    socket->setProperty(kFilesProperty, files);
+    socket->write(kAccepted);
+    socket->flush();
+    // A start that went away without confirming leaves nothing behind; one that confirms does
+    // so at once, so a short wait is enough.
+    QTimer::singleShot(kAnswerTimeoutMs, socket, [this, socket] {
+        socket->waitForReadyRead(0);
+        OnConfirmation(socket);
+        socket->abort();
+    });
+}
+
+void CSingleInstance::OnConfirmation(QLocalSocket* socket) {
+    if (socket->bytesAvailable() < kConfirmed.size() || socket->property("answered").toBool())
+        return;
+    socket->setProperty("answered", true);
+    const QStringList files = socket->property(kFilesProperty).toStringList();
+    const bool confirmed = socket->read(kConfirmed.size()) == kConfirmed;
+    socket->disconnectFromServer();
+    if (confirmed && m_receiver)
+        m_receiver(files);
 }
 
 void CSingleInstance::Answer(QLocalSocket* socket, bool accepted) {

@@ -36,11 +36,13 @@ bool CEditorDoc::OnOpenDocument(const QString& path) {
     if (!TakePassword(dlg.DoModal(), dlg.m_password, m_filePassword))
         return false;
     CEditorView* view = GetView();
-    if (!view || !view->LoadDocumentFile(path, m_filePassword.View())) {
+    FileIdentity read;
+    if (!view || !view->LoadDocumentFile(path, m_filePassword.View(), &read)) {
         Wipe(m_filePassword);
         return false;
     }
     SetModifiedFlag(false);
+    RememberDiskFile(read);
     return true;
 }
 
@@ -52,14 +54,20 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     SecretString password;
     if (!TakePassword(dlg.DoModal(), dlg.m_password, password))
         return false;
+    if (!ConfirmWriteOver(path)) {
+        Wipe(password);
+        return false;
+    }
 
     CEditorView* view = GetView();
     QString reason;
-    const bool saved =
-        view && view->SaveDocumentFile(path, password.View(), &reason) == SaveResult::Saved;
+    FileIdentity written;
+    const bool saved = view && view->SaveDocumentFile(path, password.View(), &reason, &written) ==
+                                   SaveResult::Saved;
     // The document takes the password once the file has it.
     if (saved) {
         m_filePassword = std::move(password);
+        RememberDiskFile(written);
         // Saved, but part of the old file's access could not be kept and was narrowed.
         if (!reason.isEmpty())
             ShowMessageBox(DialogParent(), QMessageBox::Information,
@@ -73,6 +81,16 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
 
 bool CEditorDoc::SaveToNewName(const QString& path) {
     return OnSaveDocument(path);
+}
+
+bool CEditorDoc::ReloadFromDisk() {
+    CEditorView* view = GetView();
+    FileIdentity read;
+    if (!view || !view->LoadDocumentFile(GetPathName(), m_filePassword.View(), &read))
+        return false;
+    SetModifiedFlag(false);
+    RememberDiskFile(read);
+    return true;
 }
 
 void CEditorDoc::MarkPasswordChanged() {

@@ -24,4 +24,5 @@ public:
 protected:
     bool SaveToNewName(const QString& path) override;
     void MarkPasswordChanged() override;
+    bool ReloadFromDisk() override;
 };

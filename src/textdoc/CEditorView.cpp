@@ -99,10 +99,13 @@ CEditorDoc* CEditorView::GetEditorDoc() const {
     return qobject_cast<CEditorDoc*>(GetDocument());
 }
 
-bool CEditorView::LoadDocumentFile(const QString& path, const QString& password) {
+bool CEditorView::LoadDocumentFile(const QString& path, const QString& password,
+                                   FileIdentity* read) {
     QString text;
     QString reason;
-    switch (LoadTextFile(path, password, text, &reason)) {
+    ReadOptions options;
+    options.identity = read;
+    switch (LoadTextFile(path, password, text, &reason, options)) {
     case LoadResult::Loaded:
         SetLoadedText(text);
         text.fill(QChar(0));
@@ -124,9 +127,9 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password)
 }
 
 SaveResult CEditorView::SaveDocumentFile(const QString& path, const QString& password,
-                                         QString* reason) {
+                                         QString* reason, FileIdentity* written) {
     QString text = GetAllText();
-    const SaveResult result = SaveTextFile(path, password, text, reason);
+    const SaveResult result = SaveTextFile(path, password, text, reason, written);
     text.fill(QChar(0));
     if (result == SaveResult::Saved) {
         document()->setModified(false);

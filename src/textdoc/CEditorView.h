@@ -8,6 +8,7 @@
 #include <QPointer>
 
 enum class SaveResult;
+class FileIdentity;
 class CEditorDoc;
 class CFindReplaceDlg;
 class QMenu;
@@ -26,11 +27,14 @@ public:
     CEditorDoc* GetEditorDoc() const;
 
     // Loads the file into the view. A file that does not decrypt is reported with the
-    // decrypt-failure dialog; false when nothing was loaded.
-    bool LoadDocumentFile(const QString& path, const QString& password);
+    // decrypt-failure dialog; false when nothing was loaded. read, when given, receives the
+    // identity of the file as it was read.
+    bool LoadDocumentFile(const QString& path, const QString& password,
+                          FileIdentity* read = nullptr);
     // Writes the whole text; on success the document is no longer modified. reason says why
-    // it failed, without secrets.
-    SaveResult SaveDocumentFile(const QString& path, const QString& password, QString* reason);
+    // it failed, without secrets; written, when given, receives the saved file's identity.
+    SaveResult SaveDocumentFile(const QString& path, const QString& password, QString* reason,
+                                FileIdentity* written = nullptr);
 
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, long hint, QObject* hintObject) override;

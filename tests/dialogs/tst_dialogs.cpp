@@ -1,5 +1,6 @@
 #include "CActivityHost.h"
 #include "CDecryptFailedDlg.h"
+#include "CFileChangedDlg.h"
 #include "CNewDocumentDlg.h"
 #include "CPasswordDlg.h"
 #include "CReplaceFileDlg.h"
@@ -160,6 +161,7 @@ template <class Dialog> struct Holder : AnyDialog {
 } // namespace
 
 Q_DECLARE_METATYPE(End)
+Q_DECLARE_METATYPE(CFileChangedDlg::Question)
 
 class TestDialogs : public QObject {
     Q_OBJECT
@@ -196,6 +198,8 @@ private slots:
     void saveChangesResults();
     void replaceResults_data();
     void replaceResults();
+    void fileChangedResults_data();
+    void fileChangedResults();
 
     void newDocumentResults_data();
     void newDocumentResults();
@@ -715,6 +719,44 @@ void TestDialogs::replaceResults() {
     QCOMPARE(got, result);
     QCOMPARE(yesText, QStringLiteral("Yes"));
     QCOMPARE(noText, QStringLiteral("No"));
+}
+
+void TestDialogs::fileChangedResults_data() {
+    QTest::addColumn<CFileChangedDlg::Question>("question");
+    QTest::addColumn<End>("end");
+    QTest::addColumn<int>("press"); // a button to press instead, or 0
+    QTest::addColumn<int>("result");
+    const auto overwrite = CFileChangedDlg::Question::Overwrite;
+    const auto reload = CFileChangedDlg::Question::Reload;
+    const int saveAs = CFileChangedDlg::kSaveAs;
+    QTest::newRow("Overwrite") << overwrite << End::Ok << 0 << int(IDOK);
+    QTest::newRow("Save As...") << overwrite << End::Ok << saveAs << saveAs;
+    // Nothing is written over or thrown away by a key pressed in passing.
+    QTest::newRow("Enter is Cancel") << overwrite << End::Enter << 0 << int(IDCANCEL);
+    QTest::newRow("Esc") << overwrite << End::Escape << 0 << int(IDCANCEL);
+    QTest::newRow("reload: Yes") << reload << End::Yes << 0 << int(IDYES);
+    QTest::newRow("reload: Enter is No") << reload << End::Enter << 0 << int(IDNO);
+}
+
+void TestDialogs::fileChangedResults() {
+    QFETCH(CFileChangedDlg::Question, question);
+    QFETCH(End, end);
+    QFETCH(int, press);
+    QFETCH(int, result);
+    CFileChangedDlg dlg(question, QStringLiteral("/some/folder/team <1>.etx"));
+    QString text;
+    const int got = Run(dlg, [&](QWidget* w) {
+        for (QLabel* label : w->findChildren<QLabel*>())
+            text += label->text();
+        if (press)
+            QTest::mouseClick(Button(w, press), Qt::LeftButton);
+        else
+            Finish(w, end);
+    });
+    QCOMPARE(got, result);
+    // The name alone, shown as it is.
+    QVERIFY2(text.startsWith(QStringLiteral("team <1>.etx was changed by another program")),
+             qPrintable(text));
 }
 
 // ---- New Document chooser

@@ -23,6 +23,7 @@ std::unique_ptr<QObject> CreateSingleInstanceTest();
 std::unique_ptr<QObject> CreateHandOverTest();
 std::unique_ptr<QObject> CreateShellFilesTest();
 std::unique_ptr<QObject> CreateWriteFaultsTest();
+std::unique_ptr<QObject> CreateFileChangesTest();
 
 // The whole program started as at a normal start, with its settings, lock settings and files
 // in a folder of the test's own.

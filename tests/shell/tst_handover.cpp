@@ -72,6 +72,8 @@ private slots:
     void dropOnLockedFrameRefused();
     void fileOpenEventOpensFile();
     void filesRefusedWhileClosing();
+    void tooManyFilesRefused_data();
+    void tooManyFilesRefused();
 
 private:
     QString MakeTextFile(const QString& name, const QString& text);
@@ -91,7 +93,8 @@ void TestHandOver::init() {
     m_instance = std::make_unique<CSingleInstance>(m_runtime->path());
     QCOMPARE(m_instance->Start({}), CSingleInstance::Role::Server);
     CEditorApp* app = m_app.get();
-    m_instance->SetReceiver([app](const QStringList& files) { return app->ReceiveFiles(files); });
+    m_instance->SetReceiver([app](const QStringList& files) { return app->ReceiveFiles(files); },
+                            [app] { return app->TakesFiles(); });
 }
 
 void TestHandOver::cleanup() {
@@ -428,6 +431,29 @@ void TestHandOver::filesRefusedWhileClosing() {
     QCOMPARE(handOver(), CSingleInstance::HandOverResult::Accepted);
     QTRY_VERIFY(script.Finished());
     QTRY_VERIFY(DocumentFor(path));
+}
+
+void TestHandOver::tooManyFilesRefused_data() {
+    QTest::addColumn<int>("count");
+    QTest::newRow("the most one start hands over") << CSingleInstance::kMaxFiles;
+    QTest::newRow("one more") << CSingleInstance::kMaxFiles + 1;
+}
+
+void TestHandOver::tooManyFilesRefused() {
+    QFETCH(int, count);
+    const bool taken = count <= CSingleInstance::kMaxFiles;
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("many")));
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << m_dir->filePath(QStringLiteral("many/%1.etx").arg(i));
+        QFile file(paths.last());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(CEditorApp::CheckCommandLineFiles(paths), taken);
+    if (!taken) {
+        QVERIFY(!m_app->ReceiveFiles(paths));
+        QVERIFY(m_app->PendingFiles().isEmpty());
+    }
 }
 
 std::unique_ptr<QObject> CreateHandOverTest() {

@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
     for (auto create : {CreateLockSettingsTest, CreateSettingsTest, CreateMainFrameTest,
                         CreateLockDialogsTest, CreateLockWindowTest, CreateDocumentWindowsTest,
                         CreateScreenLockTest, CreateSingleInstanceTest, CreateHandOverTest,
-                        CreateShellFilesTest, CreateWriteFaultsTest}) {
+                        CreateShellFilesTest, CreateWriteFaultsTest, CreateFileChangesTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);
     }

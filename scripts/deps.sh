@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when some are missing
 # (keepassxc: the migration tests check our exports against its command-line tool).
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libssl-dev qt6-base-dev qt6-base-dev-tools libgl-dev
+packages=(cmake ninja-build g++ pkg-config libssl-dev libsodium-dev qt6-base-dev qt6-base-dev-tools libgl-dev
           qt6-webengine-dev fonts-liberation ccache
           desktop-file-utils appstream man-db keepassxc)
 missing=()

@@ -5,6 +5,7 @@
 #include "PasswordEncoding.h"
 #include "QuietTerminal.h"
 #include "SecretString.h"
+#include "StrongTextFile.h"
 #include "TextFile.h"
 
 #include <QFile>
@@ -217,6 +218,9 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     case LoadResult::NotRead:
         PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
         return ExitNotRead;
+    case LoadResult::Damaged:
+        PrintError(DamagedFileMessage(path));
+        return ExitNotDecrypted;
     case LoadResult::NotDecrypted:
         break;
     }

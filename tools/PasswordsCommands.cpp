@@ -21,6 +21,8 @@ int LoadAccounts(const CliOptions& options, AccountStore& store) {
             return LoadResult::NotRead;
         case PasswordsLoadResult::NotDecrypted:
             return LoadResult::NotDecrypted;
+        case PasswordsLoadResult::Damaged:
+            return LoadResult::Damaged;
         case PasswordsLoadResult::NotPasswords:
             notPasswords = true;
             break;

@@ -3,7 +3,7 @@
 #include "PasswordsMarkup.h"
 
 SaveResult SavePasswordsFile(const QString& path, const QString& password,
-                             const AccountStore& store, QString* reason) {
+                             const AccountStore& store, QString* reason, FileFormat format) {
     QByteArray markup = BuildPasswordsMarkup(store);
     SaveResult result = SaveResult::NotWritten;
     if (markup.contains('\0')) {
@@ -12,16 +12,17 @@ SaveResult SavePasswordsFile(const QString& path, const QString& password,
                                      "cannot keep. Remove it and save again.");
         }
     } else {
-        result = SaveTextFileUtf8(path, password, markup, reason);
+        result = SaveTextFileUtf8(path, password, markup, reason, format);
     }
     markup.fill('\0'); // the text holds every password
     return result;
 }
 
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
-                                      AccountStore& store, QString* reason) {
+                                      AccountStore& store, QString* reason, FileFormat* format) {
     QByteArray markup;
-    const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason);
+    const LoadResult loaded =
+        LoadTextFileUtf8(path, password, markup, reason, ReadOptions(), format);
     PasswordsLoadResult result = PasswordsLoadResult::NotRead;
     switch (loaded) {
     case LoadResult::Loaded:
@@ -35,6 +36,9 @@ PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& passwo
         break;
     case LoadResult::NotDecrypted:
         result = PasswordsLoadResult::NotDecrypted;
+        break;
+    case LoadResult::Damaged:
+        result = PasswordsLoadResult::Damaged;
         break;
     case LoadResult::NotRead:
         break;
@@ -50,6 +54,8 @@ LoadResult LoadPasswordsFile(const QString& path, const QString& password, Accou
         return LoadResult::NotRead;
     case PasswordsLoadResult::NotDecrypted:
         return LoadResult::NotDecrypted;
+    case PasswordsLoadResult::Damaged:
+        return LoadResult::Damaged;
     case PasswordsLoadResult::Loaded:
     case PasswordsLoadResult::NotPasswords:
         break;

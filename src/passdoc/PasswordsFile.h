@@ -10,21 +10,26 @@
 
 // Writes the store's accounts. Refuses (NotWritten, with a reason) a value holding a zero
 // character, which the container would take for the end of the text on reading.
+// format chooses the container.
 SaveResult SavePasswordsFile(const QString& path, const QString& password,
-                             const AccountStore& store, QString* reason = nullptr);
+                             const AccountStore& store, QString* reason = nullptr,
+                             FileFormat format = FileFormat::Compatible);
 
 // How opening a passwords file ended.
 enum class PasswordsLoadResult {
     Loaded,
     NotRead,      // cannot be read, or empty
     NotDecrypted, // wrong password or damaged
+    Damaged,      // a strong file that the password opens but whose content fails its check
     NotPasswords, // decrypts, but the text is not markup (a text document, say)
 };
 
 // Appends the file's accounts to the store (normally an empty one). reason, when given, says
-// why the file did not open; it never holds secrets.
+// why the file did not open; it never holds secrets. format (when given) receives the
+// container the file uses.
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
-                                      AccountStore& store, QString* reason = nullptr);
+                                      AccountStore& store, QString* reason = nullptr,
+                                      FileFormat* format = nullptr);
 
 // The same, for callers that know only the container's results: decrypted text that is not
 // markup loads as no accounts.

@@ -8,6 +8,7 @@
 #include "CShellDialog.h"
 
 #include <PasswordsFile.h>
+#include <StrongTextFile.h>
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -69,6 +70,10 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
         failed.DoModal();
         break;
     }
+    case PasswordsLoadResult::Damaged:
+        // Never opened in part: a changed file could hide or alter accounts.
+        ShowMessageBox(DialogParent(), QMessageBox::Warning, DamagedFileMessage(fileName));
+        break;
     case PasswordsLoadResult::NotPasswords:
         ShowMessageBox(DialogParent(), QMessageBox::Warning, NotPasswordsDocumentMessage(fileName));
         break;

@@ -8,6 +8,7 @@
 #include "CLockWatch.h"
 #include "CMDIFrameWnd.h"
 #include "CShellDialog.h"
+#include "StrongTextFile.h"
 #include "TextFile.h"
 #include "TextPrinting.h"
 #include "resource.h"
@@ -109,6 +110,10 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password)
         dlg.DoModal();
         return false;
     }
+    case LoadResult::Damaged:
+        ShowMessageBox(window(), QMessageBox::Warning,
+                       DamagedFileMessage(QFileInfo(path).fileName()));
+        break;
     case LoadResult::NotRead:
         ShowMessageBox(window(), QMessageBox::Warning,
                        tr("Cannot open %1.\n%2")

@@ -271,6 +271,10 @@ int SaveWithNewPassword(const CliOptions& options, const QString& out,
     QString reason;
     const SaveResult result = save(password.View(), &reason);
     password.Clear();
+    return SaveExitCode(result, out, reason);
+}
+
+int SaveExitCode(SaveResult result, const QString& out, const QString& reason) {
     switch (result) {
     case SaveResult::Saved:
         return ExitOk;

@@ -17,7 +17,7 @@ const StrongParams* g_testParams = nullptr;
 StrongParams DefaultStrongParams() {
     if (g_testParams != nullptr)
         return *g_testParams;
-    return {4, quint64(64) << 20};
+    return {5, quint64(128) << 20};
 }
 
 void SetDefaultStrongParamsForTesting(const StrongParams* params) {

@@ -1,5 +1,6 @@
 #include "CKeystowDoc.h"
 
+#include "BusyWork.h"
 #include "CDecryptFailedDlg.h"
 #include "CKeystowChildFrame.h"
 #include "CModalDialog.h"
@@ -57,10 +58,14 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
     const QString fileName = QFileInfo(path).fileName();
     AccountStore loaded;
     QString reason;
-    const PasswordsLoadResult result = OpenPasswordsFile(path, password.View(), loaded, &reason);
+    FileFormat format = FileFormat::Compatible;
+    PasswordsLoadResult result = PasswordsLoadResult::NotRead;
+    RunWithBusyCursor(
+        [&] { result = OpenPasswordsFile(path, password.View(), loaded, &reason, &format); });
     switch (result) {
     case PasswordsLoadResult::Loaded:
         m_accounts = std::move(loaded);
+        SetDocumentFormat(format);
         m_filePassword = std::move(password);
         SetModifiedFlag(false);
         return true;
@@ -85,9 +90,12 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
     return false;
 }
 
-bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
+bool CKeystowDoc::WriteFile(const QString& path, const QString& password, FileFormat format) {
     QString reason;
-    if (SavePasswordsFile(path, password, m_accounts, &reason) != SaveResult::Saved) {
+    SaveResult saved = SaveResult::NotWritten;
+    RunWithBusyCursor(
+        [&] { saved = SavePasswordsFile(path, password, m_accounts, &reason, format); });
+    if (saved != SaveResult::Saved) {
         TellNotSaved(path, reason);
         return false;
     }
@@ -96,18 +104,23 @@ bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
 
 bool CKeystowDoc::SaveWithPassword(const QString& path, bool askPassword) {
     SecretString password = m_filePassword;
+    // A save without the dialog keeps the format: a strong document stays strong.
+    FileFormat format = DocumentFormat();
     if (askPassword) {
         CSetPasswordDlg dlg(DialogParent());
         dlg.m_setMode = false;
+        OfferFormat(dlg);
         const bool confirmed = dlg.DoModal() == IDOK;
         password = std::move(dlg.m_password);
         if (!confirmed)
             return false;
+        format = TakeFormat(dlg);
     }
-    // The document takes the new password only once the file is really written with it.
-    const bool written = WriteFile(path, password.View());
+    // The document takes the new password and format only once the file is written with them.
+    const bool written = WriteFile(path, password.View(), format);
     if (written) {
         m_filePassword = std::move(password);
+        SetDocumentFormat(format);
         SetModifiedFlag(false);
     }
     return written;

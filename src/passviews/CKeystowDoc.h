@@ -39,7 +39,7 @@ protected:
 
 private:
     // Writes the file, telling the person why when it fails.
-    bool WriteFile(const QString& path, const QString& password);
+    bool WriteFile(const QString& path, const QString& password, FileFormat format);
     // Writes with the current password, or with a new one asked for first.
     bool SaveWithPassword(const QString& path, bool askPassword);
 

@@ -8,6 +8,7 @@
 #include "CLockInputFilter.h"
 #include "CMDIChildWnd.h"
 #include "CMultiDocTemplate.h"
+#include "CNewDocumentFormatDlg.h"
 #include "CScreenLockSettingsDlg.h"
 #include "CScreenLockWnd.h"
 #include "CWelcomeDlg.h"
@@ -17,9 +18,11 @@
 #include "ResString.h"
 #include "resource.h"
 
+#include <CEncryptedDoc.h>
 #include <CPasswordDlg.h>
 #include <CShellDialog.h>
 #include <DocumentCommands.h>
+#include <NewDocumentFormat.h>
 #include <PasswordEncoding.h>
 
 #include <QAbstractButton>
@@ -84,7 +87,9 @@ const std::initializer_list<Popup> kDefaultMenu = {
       {"Lock", ID_LOCK},
       {nullptr, 0},
       {"Wizard...", ID_WIZARD}}},
-    {"Settings", {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS}}},
+    {"Settings",
+     {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS},
+      {"Encryption of New Documents...", ID_NEW_DOCUMENT_ENCRYPTION}}},
     {"&Help",
      {{"Keystow Editor on the Web...", ID_HELP_WEBSITE},
       {nullptr, 0},
@@ -123,6 +128,7 @@ const std::initializer_list<Popup> kDocumentMenu = {
     {"&View", {{"&Toolbar", ID_VIEW_TOOLBAR}, {"&Status Bar", ID_VIEW_STATUS_BAR}}},
     {"Settings",
      {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS},
+      {"Encryption of New Documents...", ID_NEW_DOCUMENT_ENCRYPTION},
       {nullptr, 0},
       {"Set New File Password...", ID_SET_FILE_PASSWORD}}},
     {"&Window",
@@ -245,6 +251,7 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     OnCommand(ID_LOCK, [this] { LockWithPrompt(); });
     OnCommand(ID_WINDOW_NEW, [this] { LockWithDefaultText(); });
     OnCommand(ID_SCREEN_LOCK_OPTIONS, [this] { OnScreenLockOptions(); });
+    OnCommand(ID_NEW_DOCUMENT_ENCRYPTION, [this] { OnNewDocumentEncryption(); });
     OnCommand(ID_WIZARD, [this] { OnWelcome(); });
     OnCommand(ID_APP_ABOUT, [this] { OnAbout(); });
     OnUpdateCommand(ID_WEB_BROWSER, [](CCmdUI* ui) {
@@ -494,6 +501,7 @@ void CMainFrame::BuildStatusBar() {
     addPane(QStringLiteral("CAP"), 0);
     addPane(QStringLiteral("NUM"), 0);
     addPane(QStringLiteral("SCRL"), 0);
+    addPane(QString(), 80);
     m_statusBar->showMessage(ReadyMessage());
     UpdateIndicators();
 }
@@ -523,6 +531,30 @@ void CMainFrame::UpdateIndicators() {
         if (pane)
             pane->setEnabled(on[i]);
     }
+    UpdateFormatPane();
+}
+
+void CMainFrame::UpdateFormatPane() {
+    // The person sees which container the active document is written in.
+    QLabel* pane = m_panes.value(FormatPane);
+    if (!pane)
+        return;
+    // Shown only with a document, so that the frame's smallest width stays as it was.
+    const auto* doc = qobject_cast<const CEncryptedDoc*>(GetActiveDocument());
+    pane->setVisible(doc != nullptr);
+    if (!doc)
+        return;
+    const bool strong = doc->DocumentFormat() == FileFormat::Strong;
+    pane->setText(strong ? tr("Strong") : tr("Compatible"));
+    pane->setToolTip(strong ? tr("Strong encryption: only this program opens the file")
+                            : tr("Compatible encryption: every version can open the file"));
+}
+
+void CMainFrame::OnNewDocumentEncryption() {
+    CNewDocumentFormatDlg dlg(this);
+    dlg.m_format = NewDocumentsFormat();
+    if (dlg.DoModal() == IDOK)
+        SetNewDocumentsFormat(dlg.m_format);
 }
 
 void CMainFrame::SetStatusPaneText(int index, const QString& text) {

@@ -34,10 +34,12 @@ bool CEditorDoc::OnOpenDocument(const QString& path) {
     if (!TakePassword(dlg.DoModal(), dlg.m_password, m_filePassword))
         return false;
     CEditorView* view = GetView();
-    if (!view || !view->LoadDocumentFile(path, m_filePassword.View())) {
+    FileFormat format = FileFormat::Compatible;
+    if (!view || !view->LoadDocumentFile(path, m_filePassword.View(), &format)) {
         Wipe(m_filePassword);
         return false;
     }
+    SetDocumentFormat(format);
     SetModifiedFlag(false);
     return true;
 }
@@ -47,18 +49,21 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = m_filePassword;
     dlg.m_setMode = false;
+    OfferFormat(dlg);
     SecretString password;
     if (!TakePassword(dlg.DoModal(), dlg.m_password, password))
         return false;
+    const FileFormat format = TakeFormat(dlg);
 
     CEditorView* view = GetView();
     QString reason;
     const bool saved =
-        view && view->SaveDocumentFile(path, password.View(), &reason) == SaveResult::Saved;
-    // The document takes the password once the file has it.
-    if (saved)
+        view && view->SaveDocumentFile(path, password.View(), &reason, format) == SaveResult::Saved;
+    // The document takes the password and the format once the file has them.
+    if (saved) {
         m_filePassword = std::move(password);
-    else
+        SetDocumentFormat(format);
+    } else
         TellNotSaved(path, reason); // nothing was replaced, and closing will ask again
     Wipe(password);
     return saved;

@@ -1,5 +1,6 @@
 #include "CEditorView.h"
 
+#include "BusyWork.h"
 #include "CActivityHost.h"
 #include "CCmdUI.h"
 #include "CDecryptFailedDlg.h"
@@ -96,10 +97,14 @@ CEditorDoc* CEditorView::GetEditorDoc() const {
     return qobject_cast<CEditorDoc*>(GetDocument());
 }
 
-bool CEditorView::LoadDocumentFile(const QString& path, const QString& password) {
+bool CEditorView::LoadDocumentFile(const QString& path, const QString& password,
+                                   FileFormat* format) {
     QString text;
     QString reason;
-    switch (LoadTextFile(path, password, text, &reason)) {
+    LoadResult loaded = LoadResult::NotRead;
+    RunWithBusyCursor(
+        [&] { loaded = LoadTextFile(path, password, text, &reason, ReadOptions(), format); });
+    switch (loaded) {
     case LoadResult::Loaded:
         SetLoadedText(text);
         text.fill(QChar(0));
@@ -125,9 +130,10 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password)
 }
 
 SaveResult CEditorView::SaveDocumentFile(const QString& path, const QString& password,
-                                         QString* reason) {
+                                         QString* reason, FileFormat format) {
     QString text = GetAllText();
-    const SaveResult result = SaveTextFile(path, password, text, reason);
+    SaveResult result = SaveResult::NotWritten;
+    RunWithBusyCursor([&] { result = SaveTextFile(path, password, text, reason, format); });
     text.fill(QChar(0));
     if (result == SaveResult::Saved) {
         document()->setModified(false);

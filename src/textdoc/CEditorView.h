@@ -8,6 +8,7 @@
 #include <QPointer>
 
 enum class SaveResult;
+enum class FileFormat;
 class CEditorDoc;
 class CFindReplaceDlg;
 class QMenu;
@@ -27,10 +28,13 @@ public:
 
     // Loads the file into the view. A file that does not decrypt is reported with the
     // decrypt-failure dialog; false when nothing was loaded.
-    bool LoadDocumentFile(const QString& path, const QString& password);
+    // format (when given) receives the container the file uses.
+    bool LoadDocumentFile(const QString& path, const QString& password,
+                          FileFormat* format = nullptr);
     // Writes the whole text; on success the document is no longer modified. reason says why
     // it failed, without secrets.
-    SaveResult SaveDocumentFile(const QString& path, const QString& password, QString* reason);
+    SaveResult SaveDocumentFile(const QString& path, const QString& password, QString* reason,
+                                FileFormat format);
 
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, long hint, QObject* hintObject) override;

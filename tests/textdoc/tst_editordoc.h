@@ -48,6 +48,11 @@ private slots:
     void openOnlyRegularFiles_data();
     void openOnlyRegularFiles();
     void saveRefusesZeroCharacter();
+    void formatCarriedThroughCommands_data();
+    void formatCarriedThroughCommands();
+    void damagedStrongFileIsRefused();
+    void newDocumentsFollowTheSetting_data();
+    void newDocumentsFollowTheSetting();
 
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);

@@ -17,3 +17,5 @@ struct CliCommand {
 
 // decrypt, encrypt, verify.
 QList<CliCommand> TextCommands();
+// info, upgrade: which container a file uses, and moving it to the strong one.
+QList<CliCommand> FormatCommands();

@@ -5,6 +5,7 @@
 #include "PasswordEncoding.h"
 #include "QuietTerminal.h"
 #include "SecretString.h"
+#include "StrongTextFile.h"
 #include "TextFile.h"
 
 #include <QFile>
@@ -216,6 +217,9 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load) {
     case LoadResult::NotRead:
         PrintError(QStringLiteral("cannot read %1: %2").arg(path, reason));
         return ExitNotRead;
+    case LoadResult::Damaged:
+        PrintError(DamagedFileMessage(path));
+        return ExitNotDecrypted;
     case LoadResult::NotDecrypted:
         break;
     }
@@ -267,6 +271,10 @@ int SaveWithNewPassword(const CliOptions& options, const QString& out,
     QString reason;
     const SaveResult result = save(password.View(), &reason);
     password.Clear();
+    return SaveExitCode(result, out, reason);
+}
+
+int SaveExitCode(SaveResult result, const QString& out, const QString& reason) {
     switch (result) {
     case SaveResult::Saved:
         if (!reason.isEmpty())

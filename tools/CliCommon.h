@@ -28,6 +28,7 @@ struct CliOptions {
     QString output;         // -o
     QString format;         // --format
     bool force = false;     // --force
+    bool strong = false;    // --strong: write the strong format
     QStringList positional; // the command's own arguments
 };
 
@@ -67,6 +68,9 @@ int OpenWithPassword(const CliOptions& options, const LoadWithPassword& load);
 using SaveWithPassword = std::function<SaveResult(const QString& password, QString* reason)>;
 int SaveWithNewPassword(const CliOptions& options, const QString& out,
                         const SaveWithPassword& save);
+
+// After a save: prints why it failed, naming OUT, and returns the exit code.
+int SaveExitCode(SaveResult result, const QString& out, const QString& reason);
 
 // Before a command writes OUT: an existing OUT is replaced only with force, and never when it
 // is the same file (device and inode, so links too) as one of the inputs ("-" is standard

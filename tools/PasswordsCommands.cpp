@@ -21,6 +21,8 @@ int LoadAccounts(const CliOptions& options, AccountStore& store) {
             return LoadResult::NotRead;
         case PasswordsLoadResult::NotDecrypted:
             return LoadResult::NotDecrypted;
+        case PasswordsLoadResult::Damaged:
+            return LoadResult::Damaged;
         case PasswordsLoadResult::NotPasswords:
             notPasswords = true;
             break;
@@ -145,7 +147,8 @@ int Import(const CliOptions& options) {
         return ExitUsage;
     }
     return SaveWithNewPassword(options, out, [&](const QString& password, QString* reason) {
-        return SavePasswordsFile(out, password, store, reason);
+        return SavePasswordsFile(out, password, store, reason,
+                                 options.strong ? FileFormat::Strong : FileFormat::Compatible);
     });
 }
 
@@ -158,10 +161,10 @@ QList<CliCommand> PasswordsCommands() {
         {"export", "export FILE.ksw [--format json|csv|keepass-xml] [-o OUT] [--force]",
          "print the accounts as JSON, CSV or KeePass 2 XML, or write them to OUT (owner-only)", 1,
          1, Export},
-        {"import", "import IN OUT.ksw [--format json|csv|keepass-xml] [--force]",
+        {"import", "import IN OUT.ksw [--format json|csv|keepass-xml] [--force] [--strong]",
          "write the accounts of IN (- for standard input) into a new passwords file: our JSON "
-         "(the default), CSV (ours or a password manager's) or a KeePass 2 XML export; an "
-         "existing OUT is replaced only with --force",
+         "(the default), CSV (ours or a password manager's) or a KeePass 2 XML export; in the "
+         "strong format with --strong; an existing OUT is replaced only with --force",
          2, 2, Import},
     };
 }

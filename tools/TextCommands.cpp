@@ -69,7 +69,8 @@ int Encrypt(const CliOptions& options) {
     }
     const int code =
         SaveWithNewPassword(options, out, [&](const QString& password, QString* reason) {
-            return SaveTextFile(out, password, text, reason);
+            return SaveTextFile(out, password, text, reason,
+                                options.strong ? FileFormat::Strong : FileFormat::Compatible);
         });
     WipeString(text);
     return code;
@@ -81,14 +82,15 @@ QList<CliCommand> TextCommands() {
     return {
         {"decrypt", "decrypt FILE [-o OUT] [--force]",
          "print the text of FILE as UTF-8, or write it to OUT (owner-only)", 1, 1, Decrypt},
-        {"encrypt", "encrypt IN OUT [--force]",
-         "encrypt UTF-8 text from IN (- for standard input) into OUT; a text holding a zero "
-         "character is refused (exit 2)",
+        {"encrypt", "encrypt IN OUT [--force] [--strong]",
+         "encrypt UTF-8 text from IN (- for standard input) into OUT, in the strong format with "
+         "--strong; a text holding a zero character is refused (exit 2)",
          2, 2, Encrypt},
         {"verify", "verify FILE",
-         "exit 0 when the password opens FILE. verify checks the password and the padding, not "
-         "the content: the format has no checksum, so a damaged file can still pass with a "
-         "garbled block. Keep backups.",
+         "exit 0 when the password opens FILE. For a strong file every chunk is checked: any "
+         "change fails with exit 3 and \"damaged\". For a compatible file verify checks the "
+         "password and the padding, not the content: that format has no checksum, so a "
+         "damaged file can still pass with a garbled block. Keep backups.",
          1, 1, Verify},
     };
 }

@@ -14,6 +14,7 @@ namespace {
 
 QList<CliCommand> AllCommands() {
     QList<CliCommand> commands = TextCommands();
+    commands += FormatCommands();
     commands += PasswordsCommands();
     return commands;
 }
@@ -26,16 +27,23 @@ QString CommandList() {
     text += QStringLiteral(
         "\nThe password comes from --password-file FILE (its first line), else the environment\n"
         "variable KEYSTOW_PASSWORD, else a prompt on the terminal. It is never taken from the\n"
-        "command line.\n\nA command that writes a file (encrypt, decrypt -o, export -o, import)\n"
-        "replaces an existing one only with --force, and never writes over its own input. A FIFO\n"
-        "or device named as the output is written into, without --force. When writing fails\n"
-        "(a full disk, say) the old file stays as it was and the exit code is 4.\n"
+        "command line.\n\nA command that writes a file (encrypt, decrypt -o, export -o, import,\n"
+        "upgrade -o) replaces an existing one only with --force, and never writes over its own\n"
+        "input. A FIFO or device named as the output is written into, without --force. When\n"
+        "writing fails (a full disk, say) the old file stays as it was and the exit code is 4.\n"
+        "\nTwo formats: compatible (DES; every version and other programs read it, but its\n"
+        "key is weak and damage goes unnoticed) and strong (Argon2id and XChaCha20-Poly1305;\n"
+        "any change is detected, but only this program from this version on reads it).\n"
+        "encrypt and import write the compatible format unless given --strong; every\n"
+        "command reads both. upgrade moves a file to the strong format with its password;\n"
+        "decrypt, then encrypt without --strong, moves it back.\n"
         "\nexport --format keepass-xml writes what keepassxc-cli import reads; import reads\n"
         "keepassxc-cli export -f xml (--format keepass-xml) and -f csv (--format csv). Exports\n"
         "are not encrypted. Malformed input to import is a usage error naming its line and\n"
         "column.\n"
         "\nExit codes: 0 success, 1 usage error, 2 the file cannot be read or is "
-        "empty,\n3 it does not decrypt, 4 the output cannot be written, 5 the password is "
+        "empty,\n3 it does not decrypt or is damaged, 4 the output cannot be written, 5 the "
+        "password is "
         "refused,\n6 the file decrypts but does not hold a passwords document.\n");
     return text;
 }
@@ -69,7 +77,11 @@ int main(int argc, char** argv) {
         QStringLiteral("FORMAT"), QStringLiteral("json"));
     const QCommandLineOption forceOption(QStringLiteral("force"),
                                          QStringLiteral("Replace an existing output file."));
-    parser.addOptions({outputOption, passwordFileOption, formatOption, forceOption});
+    const QCommandLineOption strongOption(
+        QStringLiteral("strong"),
+        QStringLiteral("encrypt and import: write the strong format (Argon2id, "
+                       "XChaCha20-Poly1305), which older versions cannot open."));
+    parser.addOptions({outputOption, passwordFileOption, formatOption, forceOption, strongOption});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The command to run."),
                                  QStringLiteral("COMMAND [ARGS...]"));
 
@@ -104,6 +116,7 @@ int main(int argc, char** argv) {
         options.output = parser.value(outputOption);
         options.format = parser.value(formatOption);
         options.force = parser.isSet(forceOption);
+        options.strong = parser.isSet(strongOption);
         options.positional = args;
         try {
             return command.run(options);

@@ -5,6 +5,7 @@
 #include "FileAccess.h"
 #include "KeyDerivation.h"
 #include "PasswordEncoding.h"
+#include "StrongTextFile.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -101,7 +102,7 @@ bool FindZeroCharacter(const QString& text, int& line, int& column) {
 }
 
 SaveResult SaveTextFile(const QString& path, const QString& password, const QString& text,
-                        QString* reason, FileIdentity* identity) {
+                        QString* reason, FileFormat format, FileIdentity* identity) {
     // A zero would end the text for every reader: storing it would lose what follows.
     int line = 0, column = 0;
     if (FindZeroCharacter(text, line, column)) {
@@ -110,6 +111,12 @@ SaveResult SaveTextFile(const QString& path, const QString& password, const QStr
                               .arg(line)
                               .arg(column));
         return SaveResult::NotWritten;
+    }
+    if (format == FileFormat::Strong) {
+        QByteArray utf8 = text.toUtf8();
+        const SaveResult result = SaveStrongFile(path, password, utf8, reason, identity);
+        WipeBytes(utf8);
+        return result;
     }
     // A file the program could not open again would be as good as lost.
     if (qint64(text.size()) * 2 + kDesBlockSize > kMaxDocumentBytes) {
@@ -133,16 +140,26 @@ SaveResult SaveTextFile(const QString& path, const QString& password, const QStr
 }
 
 SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const QByteArray& text,
-                            QString* reason, FileIdentity* identity) {
+                            QString* reason, FileFormat format, FileIdentity* identity) {
     QString wide = QString::fromUtf8(text);
-    const SaveResult result = SaveTextFile(path, password, wide, reason, identity);
+    const SaveResult result = SaveTextFile(path, password, wide, reason, format, identity);
     WipeString(wide);
     return result;
 }
 
 LoadResult LoadTextFile(const QString& path, const QString& password, QString& text,
-                        QString* reason, const ReadOptions& options) {
+                        QString* reason, const ReadOptions& options, FileFormat* format) {
     text.clear();
+    const FileFormat found = DetectFileFormat(path);
+    if (format != nullptr)
+        *format = found;
+    if (found == FileFormat::Strong) {
+        QByteArray utf8;
+        const LoadResult result = LoadStrongFile(path, password, utf8, reason, options);
+        text = QString::fromUtf8(utf8);
+        WipeBytes(utf8);
+        return result;
+    }
     // The file is read straight into the text's own memory and decrypted there, so a large
     // document needs one buffer, not two.
     qint64 size = 0;
@@ -194,9 +211,9 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
 }
 
 LoadResult LoadTextFileUtf8(const QString& path, const QString& password, QByteArray& text,
-                            QString* reason, const ReadOptions& options) {
+                            QString* reason, const ReadOptions& options, FileFormat* format) {
     QString wide;
-    const LoadResult result = LoadTextFile(path, password, wide, reason, options);
+    const LoadResult result = LoadTextFile(path, password, wide, reason, options, format);
     text = wide.toUtf8();
     WipeString(wide);
     return result;

@@ -12,6 +12,7 @@
 #include "CTimedFileDialog.h"
 #include "CWinApp.h"
 #include "DocumentCommands.h"
+#include "NewDocumentFormat.h"
 #include "resource.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@
 #include <utility>
 
 CEncryptedDoc::CEncryptedDoc(const QString& extension, const QString& saveFilter)
-    : m_extension(extension), m_saveFilter(saveFilter) {
+    : m_extension(extension), m_saveFilter(saveFilter), m_format(NewDocumentsFormat()) {
     OnCommand(ID_FILE_NEW, [this] { RunFileNewCommand(DialogParent()); });
     OnCommand(ID_FILE_OPEN, [this] { RunFileOpenCommand(DialogParent()); });
     OnCommand(ID_FILE_SAVE, [this] { OnFileSave(); });
@@ -120,10 +121,21 @@ bool CEncryptedDoc::OnSetFilePassword() {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = m_filePassword;
     dlg.m_setMode = true;
+    OfferFormat(dlg);
     if (!TakePassword(dlg.DoModal(), dlg.m_password, m_filePassword))
         return false;
+    // Like the password, the format reaches the file with the next save.
+    m_format = TakeFormat(dlg);
     MarkPasswordChanged();
     return true;
+}
+
+void CEncryptedDoc::OfferFormat(CSetPasswordDlg& dlg) const {
+    dlg.m_strong = m_format == FileFormat::Strong;
+}
+
+FileFormat CEncryptedDoc::TakeFormat(const CSetPasswordDlg& dlg) {
+    return dlg.m_strong ? FileFormat::Strong : FileFormat::Compatible;
 }
 
 bool CEncryptedDoc::SaveModified() {

@@ -4,8 +4,11 @@
 #include "FileIdentity.h"
 #include "SecretString.h"
 
+#include <TextFile.h>
+
 #include <QString>
 
+class CSetPasswordDlg;
 class QWidget;
 
 // What the program's encrypted document types share: the file password the document holds
@@ -32,6 +35,11 @@ public:
     bool OnFileSaveAs();
     bool OnSetFilePassword();
 
+    // The container the document is written in: the file's when it was opened, the program-wide
+    // choice for a new document, and what the person chose in the password dialog since.
+    FileFormat DocumentFormat() const { return m_format; }
+    void SetDocumentFormat(FileFormat format) { m_format = format; }
+
     // The name offered for a document without a path: its title, with the type's extension
     // when it has none.
     QString DefaultFileName() const;
@@ -48,6 +56,10 @@ protected:
     // Takes the password a dialog returned when it was confirmed, and wipes the dialog's copy
     // either way. True when the dialog was confirmed.
     static bool TakePassword(int result, SecretString& dialogPassword, SecretString& password);
+    // The password dialog shows the document's format in its check box; the format chosen there
+    // is returned by TakeFormat once the dialog was confirmed.
+    void OfferFormat(CSetPasswordDlg& dlg) const;
+    static FileFormat TakeFormat(const CSetPasswordDlg& dlg);
     static void Wipe(SecretString& secret) { secret.Clear(); }
     // Tells the person that a save did not complete, naming the file and the reason.
     void TellNotSaved(const QString& path, const QString& reason) const;
@@ -104,4 +116,5 @@ private:
 
     QString m_extension;
     QString m_saveFilter;
+    FileFormat m_format;
 };

@@ -3,6 +3,7 @@
 #include "PasswordField.h"
 #include "resource.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +29,9 @@ CSetPasswordDlg::CSetPasswordDlg(QWidget* parent) : CShellDialog(parent) {
     auto* confirmLabel = new QLabel(tr("Confirm Password:"), this);
     confirmLabel->setBuddy(m_confirm);
     m_problem = NewProblemLabel(this);
+    m_strongBox = new QCheckBox(
+        tr("&Strong encryption (this program only; older versions cannot open the file)"), this);
+    SetControlId(m_strongBox, IDC_STRONG_ENCRYPTION);
 
     m_ok = AddButton(tr("Save"), IDOK);
     m_ok->setDefault(true);
@@ -40,6 +44,7 @@ CSetPasswordDlg::CSetPasswordDlg(QWidget* parent) : CShellDialog(parent) {
     fields->addWidget(confirmLabel, 1, 0);
     fields->addWidget(m_confirm, 1, 1);
     fields->addWidget(m_problem, 2, 0, 1, 2);
+    fields->addWidget(m_strongBox, 3, 0, 1, 2);
     fields->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -59,6 +64,7 @@ CSetPasswordDlg::CSetPasswordDlg(QWidget* parent) : CShellDialog(parent) {
 void CSetPasswordDlg::OnInitDialog() {
     if (m_setMode)
         m_ok->setText(tr("Set"));
+    m_strongBox->setChecked(m_strong);
     // The fields keep their text: they get copies, never a view of a buffer that goes.
     const SecretString given = m_password;
     m_edit->setText(given.ToQString());
@@ -123,6 +129,7 @@ void CSetPasswordDlg::OnOk() {
         m_edit->selectAll();
         return;
     }
+    m_strong = m_strongBox->isChecked();
     done(IDOK);
 }
 

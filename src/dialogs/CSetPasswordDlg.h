@@ -3,6 +3,7 @@
 #include "CShellDialog.h"
 #include "SecretString.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -20,6 +21,9 @@ public:
     SecretString m_password;
     // True captions OK "Set" instead of "Save".
     bool m_setMode = false;
+    // In: whether the document uses the strong format; out: whether the file is to be written
+    // in it (the person's choice in the check box).
+    bool m_strong = false;
 
 protected:
     void OnInitDialog() override;
@@ -34,6 +38,7 @@ private:
     QLineEdit* m_edit;
     QLineEdit* m_confirm;
     QLabel* m_problem;
+    QCheckBox* m_strongBox;
     QPushButton* m_ok;
     QMessageBox* m_message = nullptr;
     bool m_confirmEmpty = true;

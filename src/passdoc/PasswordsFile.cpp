@@ -3,7 +3,8 @@
 #include "PasswordsMarkup.h"
 
 SaveResult SavePasswordsFile(const QString& path, const QString& password,
-                             const AccountStore& store, QString* reason, FileIdentity* written) {
+                             const AccountStore& store, QString* reason, FileFormat format,
+                             FileIdentity* written) {
     QByteArray markup = BuildPasswordsMarkup(store);
     SaveResult result = SaveResult::NotWritten;
     if (markup.contains('\0')) {
@@ -12,18 +13,19 @@ SaveResult SavePasswordsFile(const QString& path, const QString& password,
                                      "cannot keep. Remove it and save again.");
         }
     } else {
-        result = SaveTextFileUtf8(path, password, markup, reason, written);
+        result = SaveTextFileUtf8(path, password, markup, reason, format, written);
     }
     markup.fill('\0'); // the text holds every password
     return result;
 }
 
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
-                                      AccountStore& store, QString* reason, FileIdentity* read) {
+                                      AccountStore& store, QString* reason, FileFormat* format,
+                                      FileIdentity* read) {
     QByteArray markup;
     ReadOptions options;
     options.identity = read;
-    const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason, options);
+    const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason, options, format);
     PasswordsLoadResult result = PasswordsLoadResult::NotRead;
     switch (loaded) {
     case LoadResult::Loaded:
@@ -37,6 +39,9 @@ PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& passwo
         break;
     case LoadResult::NotDecrypted:
         result = PasswordsLoadResult::NotDecrypted;
+        break;
+    case LoadResult::Damaged:
+        result = PasswordsLoadResult::Damaged;
         break;
     case LoadResult::NotRead:
         break;
@@ -52,6 +57,8 @@ LoadResult LoadPasswordsFile(const QString& path, const QString& password, Accou
         return LoadResult::NotRead;
     case PasswordsLoadResult::NotDecrypted:
         return LoadResult::NotDecrypted;
+    case PasswordsLoadResult::Damaged:
+        return LoadResult::Damaged;
     case PasswordsLoadResult::Loaded:
     case PasswordsLoadResult::NotPasswords:
         break;

@@ -1,5 +1,6 @@
 #include "CKeystowDoc.h"
 
+#include "BusyWork.h"
 #include "CDecryptFailedDlg.h"
 #include "CKeystowChildFrame.h"
 #include "CLeftView.h"
@@ -9,6 +10,7 @@
 #include "CShellDialog.h"
 
 #include <PasswordsFile.h>
+#include <StrongTextFile.h>
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -54,18 +56,30 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
     if (!confirmed)
         return false; // the person changed their mind: nothing to tell
 
-    const QString fileName = QFileInfo(path).fileName();
     AccountStore loaded;
-    QString reason;
     FileIdentity read;
-    const PasswordsLoadResult result =
-        OpenPasswordsFile(path, password.View(), loaded, &reason, &read);
+    FileFormat format = FileFormat::Compatible;
+    if (!ReadAccounts(path, password.View(), loaded, format, read)) {
+        Wipe(password);
+        return false;
+    }
+    m_accounts = std::move(loaded);
+    SetDocumentFormat(format);
+    m_filePassword = std::move(password);
+    SetModifiedFlag(false);
+    RememberDiskFile(read);
+    return true;
+}
+
+bool CKeystowDoc::ReadAccounts(const QString& path, const QString& password, AccountStore& loaded,
+                               FileFormat& format, FileIdentity& read) const {
+    const QString fileName = QFileInfo(path).fileName();
+    QString reason;
+    PasswordsLoadResult result = PasswordsLoadResult::NotRead;
+    RunWithBusyCursor(
+        [&] { result = OpenPasswordsFile(path, password, loaded, &reason, &format, &read); });
     switch (result) {
     case PasswordsLoadResult::Loaded:
-        m_accounts = std::move(loaded);
-        m_filePassword = std::move(password);
-        SetModifiedFlag(false);
-        RememberDiskFile(read);
         return true;
     case PasswordsLoadResult::NotDecrypted: {
         CDecryptFailedDlg failed(DialogParent());
@@ -73,6 +87,10 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
         failed.DoModal();
         break;
     }
+    case PasswordsLoadResult::Damaged:
+        // Never opened in part: a changed file could hide or alter accounts.
+        ShowMessageBox(DialogParent(), QMessageBox::Warning, DamagedFileMessage(fileName));
+        break;
     case PasswordsLoadResult::NotPasswords:
         ShowMessageBox(DialogParent(), QMessageBox::Warning, NotPasswordsDocumentMessage(fileName));
         break;
@@ -80,16 +98,18 @@ bool CKeystowDoc::OnOpenDocument(const QString& path) {
         TellNotOpened(path, reason);
         break;
     }
-    Wipe(password);
     return false;
 }
 
-bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
+bool CKeystowDoc::WriteFile(const QString& path, const QString& password, FileFormat format) {
     if (!ConfirmWriteOver(path))
         return false;
     QString reason;
     FileIdentity written;
-    if (SavePasswordsFile(path, password, m_accounts, &reason, &written) != SaveResult::Saved) {
+    SaveResult saved = SaveResult::NotWritten;
+    RunWithBusyCursor(
+        [&] { saved = SavePasswordsFile(path, password, m_accounts, &reason, format, &written); });
+    if (saved != SaveResult::Saved) {
         TellNotSaved(path, reason);
         return false;
     }
@@ -103,18 +123,23 @@ bool CKeystowDoc::WriteFile(const QString& path, const QString& password) {
 
 bool CKeystowDoc::SaveWithPassword(const QString& path, bool askPassword) {
     SecretString password = m_filePassword;
+    // A save without the dialog keeps the format: a strong document stays strong.
+    FileFormat format = DocumentFormat();
     if (askPassword) {
         CSetPasswordDlg dlg(DialogParent());
         dlg.m_setMode = false;
+        OfferFormat(dlg);
         const bool confirmed = dlg.DoModal() == IDOK;
         password = std::move(dlg.m_password);
         if (!confirmed)
             return false;
+        format = TakeFormat(dlg);
     }
-    // The document takes the new password only once the file is really written with it.
-    const bool written = WriteFile(path, password.View());
+    // The document takes the new password and format only once the file is written with them.
+    const bool written = WriteFile(path, password.View(), format);
     if (written) {
         m_filePassword = std::move(password);
+        SetDocumentFormat(format);
         SetModifiedFlag(false);
     }
     return written;
@@ -131,27 +156,12 @@ bool CKeystowDoc::SaveToNewName(const QString& path) {
 }
 
 bool CKeystowDoc::ReloadFromDisk() {
-    const QString path = GetPathName();
     AccountStore loaded;
-    QString reason;
     FileIdentity read;
-    switch (OpenPasswordsFile(path, m_filePassword.View(), loaded, &reason, &read)) {
-    case PasswordsLoadResult::Loaded:
-        break;
-    case PasswordsLoadResult::NotDecrypted: {
-        CDecryptFailedDlg failed(DialogParent());
-        failed.m_fileName = QFileInfo(path).fileName();
-        failed.DoModal();
+    FileFormat format = FileFormat::Compatible;
+    if (!ReadAccounts(GetPathName(), m_filePassword.View(), loaded, format, read))
         return false;
-    }
-    case PasswordsLoadResult::NotPasswords:
-        ShowMessageBox(DialogParent(), QMessageBox::Warning,
-                       NotPasswordsDocumentMessage(QFileInfo(path).fileName()));
-        return false;
-    case PasswordsLoadResult::NotRead:
-        TellNotOpened(path, reason);
-        return false;
-    }
+    SetDocumentFormat(format);
     // No form may keep showing a record of the old accounts: the pane goes blank first.
     CKeystowChildFrame* frame = GetFrame();
     if (frame)

@@ -39,8 +39,11 @@ protected:
     bool ReloadFromDisk() override;
 
 private:
+    // Opens the file into loaded; on failure tells the person why, naming the file.
+    bool ReadAccounts(const QString& path, const QString& password, AccountStore& loaded,
+                      FileFormat& format, FileIdentity& read) const;
     // Writes the file, telling the person why when it fails.
-    bool WriteFile(const QString& path, const QString& password);
+    bool WriteFile(const QString& path, const QString& password, FileFormat format);
     // Writes with the current password, or with a new one asked for first.
     bool SaveWithPassword(const QString& path, bool askPassword);
 

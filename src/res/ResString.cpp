@@ -25,6 +25,8 @@ const QHash<int, QString>& Table() {
         {ID_WEB_BROWSER, QStringLiteral("Open a new built-in Web Browser window...\nWeb")},
         {ID_HELP, QStringLiteral("Display help...")},
         {ID_SET_FILE_PASSWORD, QStringLiteral("Set or change the file password...")},
+        {ID_NEW_DOCUMENT_ENCRYPTION,
+         QStringLiteral("Choose the encryption new documents start with...")},
         // The account tree's context menu; Rename has no prompt.
         {ID_ADD_WEB_ACCOUNT, QStringLiteral("Add Web Account...")},
         {ID_ADD_EMAIL_ACCOUNT, QStringLiteral("Add Email Account...")},

@@ -7,6 +7,7 @@
 #include "CEditorApp.h"
 #include "CMDIChildWnd.h"
 #include "CMultiDocTemplate.h"
+#include "CNewDocumentFormatDlg.h"
 #include "CScreenLockController.h"
 #include "CScreenLockSettingsDlg.h"
 #include "CView.h"
@@ -16,8 +17,10 @@
 #include "resource.h"
 
 #include <CEditorView.h>
+#include <CEncryptedDoc.h>
 #include <CShellDialog.h>
 #include <DocumentCommands.h>
+#include <NewDocumentFormat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -79,7 +82,9 @@ const std::initializer_list<Popup> kDefaultMenu = {
       {"Lock", ID_LOCK},
       {nullptr, 0},
       {"Wizard...", ID_WIZARD}}},
-    {"Settings", {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS}}},
+    {"Settings",
+     {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS},
+      {"Encryption of New Documents...", ID_NEW_DOCUMENT_ENCRYPTION}}},
     {"&Help",
      {{"Keystow Editor on the Web...", ID_HELP_WEBSITE},
       {nullptr, 0},
@@ -118,6 +123,7 @@ const std::initializer_list<Popup> kDocumentMenu = {
     {"&View", {{"&Toolbar", ID_VIEW_TOOLBAR}, {"&Status Bar", ID_VIEW_STATUS_BAR}}},
     {"Settings",
      {{"Screen Lock Options...", ID_SCREEN_LOCK_OPTIONS},
+      {"Encryption of New Documents...", ID_NEW_DOCUMENT_ENCRYPTION},
       {nullptr, 0},
       {"Set New File Password...", ID_SET_FILE_PASSWORD}}},
     {"&Window",
@@ -240,6 +246,7 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
     OnCommand(ID_LOCK, [this] { LockWithPrompt(); });
     OnCommand(ID_WINDOW_NEW, [this] { LockWithDefaultText(); });
     OnCommand(ID_SCREEN_LOCK_OPTIONS, [this] { OnScreenLockOptions(); });
+    OnCommand(ID_NEW_DOCUMENT_ENCRYPTION, [this] { OnNewDocumentEncryption(); });
     OnCommand(ID_WIZARD, [this] { OnWelcome(); });
     OnCommand(ID_APP_ABOUT, [this] { OnAbout(); });
     OnUpdateCommand(ID_WEB_BROWSER, [](CCmdUI* ui) {
@@ -492,6 +499,7 @@ void CMainFrame::BuildStatusBar() {
     addPane(QStringLiteral("CAP"), 0);
     addPane(QStringLiteral("NUM"), 0);
     addPane(QStringLiteral("SCRL"), 0);
+    addPane(QString(), 80);
     m_statusBar->showMessage(ReadyMessage());
     UpdateIndicators();
 }
@@ -521,6 +529,30 @@ void CMainFrame::UpdateIndicators() {
         if (pane)
             pane->setEnabled(on[i]);
     }
+    UpdateFormatPane();
+}
+
+void CMainFrame::UpdateFormatPane() {
+    // The person sees which container the active document is written in.
+    QLabel* pane = m_panes.value(FormatPane);
+    if (!pane)
+        return;
+    // Shown only with a document, so that the frame's smallest width stays as it was.
+    const auto* doc = qobject_cast<const CEncryptedDoc*>(GetActiveDocument());
+    pane->setVisible(doc != nullptr);
+    if (!doc)
+        return;
+    const bool strong = doc->DocumentFormat() == FileFormat::Strong;
+    pane->setText(strong ? tr("Strong") : tr("Compatible"));
+    pane->setToolTip(strong ? tr("Strong encryption: only this program opens the file")
+                            : tr("Compatible encryption: every version can open the file"));
+}
+
+void CMainFrame::OnNewDocumentEncryption() {
+    CNewDocumentFormatDlg dlg(this);
+    dlg.m_format = NewDocumentsFormat();
+    if (dlg.DoModal() == IDOK)
+        SetNewDocumentsFormat(dlg.m_format);
 }
 
 void CMainFrame::SetStatusPaneText(int index, const QString& text) {

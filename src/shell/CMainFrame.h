@@ -26,8 +26,9 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // After the message pane and the line and column pane (id 101): the lock-key indicators.
-    enum IndicatorPane { CapsLockPane = PositionPane + 1, NumLockPane, ScrollLockPane };
+    // After the message pane and the line and column pane (id 101): the lock-key indicators,
+    // then the active document's format.
+    enum IndicatorPane { CapsLockPane = PositionPane + 1, NumLockPane, ScrollLockPane, FormatPane };
 
     void SetStatusPaneText(int index, const QString& text) override;
     QString GetStatusPaneText(int index) const;
@@ -80,6 +81,8 @@ protected:
     virtual void OnWebSite();
     virtual void OnWebBrowser();
     virtual void OnScreenLockOptions();
+    void OnNewDocumentEncryption();
+    void UpdateFormatPane();
     virtual void OnWelcome();
     virtual void OnAbout();
 

@@ -37,10 +37,12 @@ bool CEditorDoc::OnOpenDocument(const QString& path) {
         return false;
     CEditorView* view = GetView();
     FileIdentity read;
-    if (!view || !view->LoadDocumentFile(path, m_filePassword.View(), &read)) {
+    FileFormat format = FileFormat::Compatible;
+    if (!view || !view->LoadDocumentFile(path, m_filePassword.View(), &format, &read)) {
         Wipe(m_filePassword);
         return false;
     }
+    SetDocumentFormat(format);
     SetModifiedFlag(false);
     RememberDiskFile(read);
     return true;
@@ -51,9 +53,11 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     CSetPasswordDlg dlg(DialogParent());
     dlg.m_password = m_filePassword;
     dlg.m_setMode = false;
+    OfferFormat(dlg);
     SecretString password;
     if (!TakePassword(dlg.DoModal(), dlg.m_password, password))
         return false;
+    const FileFormat format = TakeFormat(dlg);
     if (!ConfirmWriteOver(path)) {
         Wipe(password);
         return false;
@@ -62,11 +66,12 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
     CEditorView* view = GetView();
     QString reason;
     FileIdentity written;
-    const bool saved = view && view->SaveDocumentFile(path, password.View(), &reason, &written) ==
-                                   SaveResult::Saved;
-    // The document takes the password once the file has it.
+    const bool saved = view && view->SaveDocumentFile(path, password.View(), &reason, format,
+                                                      &written) == SaveResult::Saved;
+    // The document takes the password and the format once the file has them.
     if (saved) {
         m_filePassword = std::move(password);
+        SetDocumentFormat(format);
         RememberDiskFile(written);
         // Saved, but part of the old file's access could not be kept and was narrowed.
         if (!reason.isEmpty())
@@ -86,8 +91,10 @@ bool CEditorDoc::SaveToNewName(const QString& path) {
 bool CEditorDoc::ReloadFromDisk() {
     CEditorView* view = GetView();
     FileIdentity read;
-    if (!view || !view->LoadDocumentFile(GetPathName(), m_filePassword.View(), &read))
+    FileFormat format = FileFormat::Compatible;
+    if (!view || !view->LoadDocumentFile(GetPathName(), m_filePassword.View(), &format, &read))
         return false;
+    SetDocumentFormat(format);
     SetModifiedFlag(false);
     RememberDiskFile(read);
     return true;

@@ -1,5 +1,6 @@
 #include "CEditorView.h"
 
+#include "BusyWork.h"
 #include "ResString.h"
 
 #include "CActivityHost.h"
@@ -11,6 +12,7 @@
 #include "CMDIChildWnd.h"
 #include "CMDIFrameWnd.h"
 #include "CShellDialog.h"
+#include "StrongTextFile.h"
 #include "TextFile.h"
 #include "TextPrinting.h"
 #include "TextSearch.h"
@@ -99,13 +101,16 @@ CEditorDoc* CEditorView::GetEditorDoc() const {
     return qobject_cast<CEditorDoc*>(GetDocument());
 }
 
-bool CEditorView::LoadDocumentFile(const QString& path, const QString& password,
+bool CEditorView::LoadDocumentFile(const QString& path, const QString& password, FileFormat* format,
                                    FileIdentity* read) {
     QString text;
     QString reason;
     ReadOptions options;
     options.identity = read;
-    switch (LoadTextFile(path, password, text, &reason, options)) {
+    LoadResult loaded = LoadResult::NotRead;
+    RunWithBusyCursor(
+        [&] { loaded = LoadTextFile(path, password, text, &reason, options, format); });
+    switch (loaded) {
     case LoadResult::Loaded:
         SetLoadedText(text);
         text.fill(QChar(0));
@@ -116,6 +121,10 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password,
         dlg.DoModal();
         return false;
     }
+    case LoadResult::Damaged:
+        ShowMessageBox(window(), QMessageBox::Warning,
+                       DamagedFileMessage(QFileInfo(path).fileName()));
+        break;
     case LoadResult::NotRead:
         ShowMessageBox(window(), QMessageBox::Warning,
                        tr("Cannot open %1.\n%2")
@@ -127,9 +136,12 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password,
 }
 
 SaveResult CEditorView::SaveDocumentFile(const QString& path, const QString& password,
-                                         QString* reason, FileIdentity* written) {
+                                         QString* reason, FileFormat format,
+                                         FileIdentity* written) {
     QString text = GetAllText();
-    const SaveResult result = SaveTextFile(path, password, text, reason, written);
+    SaveResult result = SaveResult::NotWritten;
+    RunWithBusyCursor(
+        [&] { result = SaveTextFile(path, password, text, reason, format, written); });
     text.fill(QChar(0));
     if (result == SaveResult::Saved) {
         document()->setModified(false);

@@ -9,6 +9,7 @@
 
 enum class SaveResult;
 class FileIdentity;
+enum class FileFormat;
 class CEditorDoc;
 class CFindReplaceDlg;
 class QMenu;
@@ -27,14 +28,14 @@ public:
     CEditorDoc* GetEditorDoc() const;
 
     // Loads the file into the view. A file that does not decrypt is reported with the
-    // decrypt-failure dialog; false when nothing was loaded. read, when given, receives the
-    // identity of the file as it was read.
+    // decrypt-failure dialog; false when nothing was loaded. format (when given) receives the
+    // container the file uses; read, when given, the identity of the file as it was read.
     bool LoadDocumentFile(const QString& path, const QString& password,
-                          FileIdentity* read = nullptr);
+                          FileFormat* format = nullptr, FileIdentity* read = nullptr);
     // Writes the whole text; on success the document is no longer modified. reason says why
     // it failed, without secrets; written, when given, receives the saved file's identity.
     SaveResult SaveDocumentFile(const QString& path, const QString& password, QString* reason,
-                                FileIdentity* written = nullptr);
+                                FileFormat format, FileIdentity* written = nullptr);
 
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, long hint, QObject* hintObject) override;

@@ -9,3 +9,4 @@ std::unique_ptr<QObject> CreateKeyDerivationTest();
 std::unique_ptr<QObject> CreateContainerTest();
 std::unique_ptr<QObject> CreateFileAccessTest();
 std::unique_ptr<QObject> CreateSecretStringTest();
+std::unique_ptr<QObject> CreateStrongContainerTest();

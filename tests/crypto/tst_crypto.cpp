@@ -7,6 +7,7 @@ int main(int argc, char* argv[]) {
     // The container tests lower the process's file size limit for a while, and the file access
     // tests switch core dumps off for good: they come last.
     for (auto create : {CreateKeyDerivationTest, CreateSecretStringTest, CreateContainerTest,
+                        CreateStrongContainerTest,
                         CreateFileAccessTest}) {
         std::unique_ptr<QObject> test = create();
         failures += QTest::qExec(test.get(), argc, argv);

@@ -930,8 +930,8 @@ void TestDialogs::keyboardOrder_data() {
     QTest::newRow("password (OK disabled)")
         << Kind::Password << QList<int>{IDC_PASSWORD, IDCANCEL, IDC_PASSWORD};
     QTest::newRow("set password") << Kind::SetPassword
-                                  << QList<int>{IDC_PASSWORD, IDC_CONFIRM_PASSWORD, IDCANCEL,
-                                                IDC_PASSWORD};
+                                  << QList<int>{IDC_PASSWORD, IDC_CONFIRM_PASSWORD,
+                                                IDC_STRONG_ENCRYPTION, IDCANCEL, IDC_PASSWORD};
     QTest::newRow("save changes") << Kind::SaveChanges << QList<int>{IDYES, IDNO, IDCANCEL, IDYES};
     QTest::newRow("replace") << Kind::Replace << QList<int>{IDOK, IDCANCEL, IDOK};
     QTest::newRow("decrypt failed") << Kind::DecryptFailed << QList<int>{IDOK, IDOK};

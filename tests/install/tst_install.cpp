@@ -288,8 +288,9 @@ void TestInstall::manPageDocumentsEveryCommand() {
 void TestInstall::completion_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("commands") << "keystow-cli " << QStringList{"decrypt", "encrypt", "export",
-                                                               "import",  "list",    "verify"};
+    QTest::newRow("commands") << "keystow-cli "
+                              << QStringList{"decrypt", "encrypt", "export",  "import",
+                                             "info",    "list",    "upgrade", "verify"};
     QTest::newRow("command prefix") << "keystow-cli ex" << QStringList{"export"};
     QTest::newRow("after an option") << "keystow-cli --force e" << QStringList{"encrypt", "export"};
     QTest::newRow("formats") << "keystow-cli export a.ksw --format "
@@ -309,6 +310,13 @@ void TestInstall::completion_data() {
                                                  "two words.ksw"};
     QTest::newRow("output file") << "keystow-cli decrypt b.etx -o d" << QStringList{"data.json"};
     QTest::newRow("no third argument") << "keystow-cli list a.ksw " << QStringList{};
+    QTest::newRow("strong for encrypt")
+        << "keystow-cli encrypt a b --st" << QStringList{"--strong"};
+    QTest::newRow("strong for import") << "keystow-cli import a b --s" << QStringList{"--strong"};
+    QTest::newRow("no strong for decrypt") << "keystow-cli decrypt a --st" << QStringList{};
+    QTest::newRow("upgrade output") << "keystow-cli upgrade a.ksw --o" << QStringList{"--output"};
+    QTest::newRow("info documents")
+        << "keystow-cli info " << QStringList{"a.ksw", "b.etx", "folder", "two words.ksw"};
 }
 
 void TestInstall::completion() {

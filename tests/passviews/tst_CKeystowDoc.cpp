@@ -17,6 +17,7 @@
 
 #include <PasswordsFile.h>
 #include <PasswordsMarkup.h>
+#include <StrongHeader.h>
 #include <TextFile.h>
 
 #include <QDir>
@@ -188,6 +189,10 @@ void TestCKeystowDoc::openFailures_data() {
                           << "not a regular file";
     QTest::newRow("prompt cancelled") << "cancel"
                                       << "";
+    QTest::newRow("strong, wrong password") << "strong wrong"
+                                            << "Failed to decrypt the file: ";
+    QTest::newRow("strong, damaged") << "damaged"
+                                     << "is damaged or has been changed: it cannot be opened.";
 }
 
 void TestCKeystowDoc::openFailures() {
@@ -205,7 +210,18 @@ void TestCKeystowDoc::openFailures() {
     } else {
         AccountStore store;
         FillSample(store);
-        QCOMPARE(SavePasswordsFile(path, "pa55", store), SaveResult::Saved);
+        const bool strong = kind == "strong wrong" || kind == "damaged";
+        const StrongParams fast{1, 8192};
+        SetDefaultStrongParamsForTesting(&fast);
+        QCOMPARE(SavePasswordsFile(path, "pa55", store, nullptr,
+                                   strong ? FileFormat::Strong : FileFormat::Compatible),
+                 SaveResult::Saved);
+        SetDefaultStrongParamsForTesting(nullptr);
+        if (kind == "damaged") {
+            QByteArray bytes = ReadAll(path);
+            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x40);
+            WriteRaw(path, bytes);
+        }
     }
     // Only regular files are read: there is nothing to compare for the others.
     const bool regular = QFileInfo(path).isFile();
@@ -217,7 +233,7 @@ void TestCKeystowDoc::openFailures() {
     const bool refusedAtOnce = kind == "folder" || kind == "fifo";
     if (kind == "cancel") {
         script.Then(Cancel("CPasswordDlg"));
-    } else if (kind == "wrong") {
+    } else if (kind == "wrong" || kind == "strong wrong") {
         script.Then(EnterPassword("wrong"))
             .Then(Answer("CDecryptFailedDlg", IDOK, &message, IDC_DECRYPT_FAILED_TEXT));
     } else if (refusedAtOnce) {
@@ -619,4 +635,37 @@ void TestCKeystowDoc::closingWhileLockedAsksScreenPasswordFirst() {
     QCOMPARE(m_host->unlockAsked, 1);
     QCOMPARE(script.Seen(), allow ? QStringList({"CSaveChangesDlg"}) : QStringList());
     QCOMPARE(m_app->GetDocManager()->GetOpenDocumentCount(), allow ? 0 : 1);
+}
+
+void TestCKeystowDoc::saveKeepsTheFormat_data() {
+    QTest::addColumn<bool>("strong");
+    QTest::newRow("compatible") << false;
+    QTest::newRow("strong") << true;
+}
+
+void TestCKeystowDoc::saveKeepsTheFormat() {
+    QFETCH(bool, strong);
+    const StrongParams fast{1, 8192};
+    SetDefaultStrongParamsForTesting(&fast);
+    AccountStore store;
+    FillSample(store);
+    const QString path = m_dir->filePath("kept.ksw");
+    QCOMPARE(SavePasswordsFile(path, "pa55", store, nullptr,
+                               strong ? FileFormat::Strong : FileFormat::Compatible),
+             SaveResult::Saved);
+    CKeystowDoc* doc = Open(path, "pa55");
+    QVERIFY(doc);
+    QCOMPARE(doc->DocumentFormat() == FileFormat::Strong, strong);
+    doc->Accounts().web.at(0)->password = "changed";
+    doc->SetModifiedFlag();
+    // Save knows the password: no dialog, and the file keeps its format.
+    DialogScript none;
+    QVERIFY(doc->OnFileSave());
+    QVERIFY(none.Seen().isEmpty());
+    QCOMPARE(ReadAll(path).startsWith(StrongMagic()), strong);
+    store.web.at(0)->password = "changed";
+    AccountStore back;
+    QCOMPARE(OpenPasswordsFile(path, "pa55", back), PasswordsLoadResult::Loaded);
+    QCOMPARE(Summary(back), Summary(store));
+    SetDefaultStrongParamsForTesting(nullptr);
 }

@@ -46,6 +46,8 @@ private slots:
     void saveChangesNamesUntitledKsw();
     void closingWhileLockedAsksScreenPasswordFirst_data();
     void closingWhileLockedAsksScreenPasswordFirst();
+    void saveKeepsTheFormat_data();
+    void saveKeepsTheFormat();
 
 private:
     QString WriteAccounts(const QString& name, const QString& password, const AccountStore& store);

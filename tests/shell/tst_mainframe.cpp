@@ -148,7 +148,8 @@ void TestMainFrame::menu128WithNoDocument() {
                             "Recent File=57616|-|Web Browser...=32801|-|E&xit=57665"));
     QCOMPARE(Describe(Items(menus[1])),
              QStringLiteral("&Toolbar=59392|&Status Bar=59393|-|Lock=32792|-|Wizard...=32795"));
-    QCOMPARE(Describe(Items(menus[2])), QStringLiteral("Screen Lock Options...=32790"));
+    QCOMPARE(Describe(Items(menus[2])),
+             QStringLiteral("Screen Lock Options...=32790|Encryption of New Documents...=32850"));
     QCOMPARE(Describe(Items(menus[3])),
              QStringLiteral("Keystow Editor on the Web...=32772|-|&About Keystow Editor...=57664"));
 }
@@ -157,6 +158,8 @@ void TestMainFrame::menu104WhileTextWindowActive() {
     CDocument* doc = m_app->m_pTextTemplate->OpenDocumentFile(QString());
     QVERIFY(doc);
     QTRY_COMPARE(m_frame->CurrentMenuId(), IDR_TEXTTYPE);
+    // A new document is compatible unless the program-wide choice says otherwise.
+    QTRY_COMPARE(m_frame->GetStatusPaneText(CMainFrame::FormatPane), QStringLiteral("Compatible"));
     QCOMPARE(MenuTitles(m_frame),
              (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"),
                           QStringLiteral("Settings"), QStringLiteral("&Window"),
@@ -173,7 +176,8 @@ void TestMainFrame::menu104WhileTextWindowActive() {
                             "&Find...\tCtrl+F=57636|F&ind Next\tF3=57640|R&eplace\tCtrl+H=57641"));
     QCOMPARE(Describe(Items(menus[2])), QStringLiteral("&Toolbar=59392|&Status Bar=59393"));
     QCOMPARE(Describe(Items(menus[3])),
-             QStringLiteral("Screen Lock Options...=32790|-|Set New File Password...=32791"));
+             QStringLiteral("Screen Lock Options...=32790|Encryption of New Documents...=32850|-|"
+                            "Set New File Password...=32791"));
     QCOMPARE(Describe(Items(menus[4])),
              QStringLiteral("&Cascade=57650|&Tile=57651|&Arrange Icons=57649"));
     QCOMPARE(Describe(Items(menus[5])),
@@ -220,11 +224,13 @@ void TestMainFrame::statusBarPanes() {
     QStatusBar* bar = m_frame->StatusBar();
     QVERIFY(bar);
     const QList<QLabel*> panes = bar->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(panes.size(), 4);
+    QCOMPARE(panes.size(), 5);
     QCOMPARE(m_frame->GetStatusPaneText(1), QStringLiteral(" "));
     QCOMPARE(m_frame->GetStatusPaneText(2), QStringLiteral("CAP"));
     QCOMPARE(m_frame->GetStatusPaneText(3), QStringLiteral("NUM"));
     QCOMPARE(m_frame->GetStatusPaneText(4), QStringLiteral("SCRL"));
+    // The format pane shows only while a document is active.
+    QCOMPARE(m_frame->GetStatusPaneText(CMainFrame::FormatPane), QString());
     QLabel* position = nullptr;
     for (QLabel* label : panes) {
         if (label->text() == QStringLiteral(" "))

@@ -15,6 +15,9 @@
 #include "DialogScript.h"
 #include "DialogSteps.h"
 #include "FullDisk.h"
+#include "NewDocumentFormat.h"
+#include "StrongHeader.h"
+#include "StrongTextFile.h"
 #include "TestFiles.h"
 #include "TextDocType.h"
 #include "TextFile.h"
@@ -22,6 +25,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
@@ -106,6 +110,33 @@ DialogScript::Step SetPassword(const QString& password, QString* shown = nullptr
         Click(d, IDOK);
     };
 }
+
+// The password dialog with its strong check box: records how it was shown, then sets it
+// (Qt::PartiallyChecked: leaves it as it is) by keyboard, as a person would.
+DialogScript::Step SetPasswordAndFormat(const QString& password, Qt::CheckState tick,
+                                        bool* shownStrong) {
+    return [=](QWidget* d) {
+        QCOMPARE(QString(d->metaObject()->className()), QString("CSetPasswordDlg"));
+        auto* box = d->findChild<QCheckBox*>();
+        QVERIFY(box);
+        QVERIFY(box->focusPolicy() & Qt::TabFocus);
+        *shownStrong = box->isChecked();
+        if (tick != Qt::PartiallyChecked && box->isChecked() != (tick == Qt::Checked)) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Space);
+        }
+        auto* dlg = static_cast<CShellDialog*>(d);
+        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD))->setText(password);
+        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_CONFIRM_PASSWORD))->setText(password);
+        Click(d, IDOK);
+    };
+}
+
+bool IsStrongFile(const QString& path) {
+    return ReadAll(path).startsWith(StrongMagic());
+}
+
+const StrongParams kFastParams{1, 8192};
 
 DialogScript::Step Cancel(const char* className) {
     return [className](QWidget* d) {
@@ -717,4 +748,106 @@ void TestCEditorDoc::fullDiskKeepsDocumentAndFile() {
     QVERIFY2(asked.contains("doc.etx"), qPrintable(asked));
     QVERIFY(SubWindowOf(doc)->isVisible() && doc->IsModified());
     QCOMPARE(doc->GetView()->GetAllText(), QStringLiteral("oldnew"));
+}
+
+void TestCEditorDoc::formatCarriedThroughCommands_data() {
+    QTest::addColumn<bool>("startStrong");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("tick");
+    QTest::addColumn<bool>("endStrong");
+    const int leave = Qt::PartiallyChecked, tick = Qt::Checked, untick = Qt::Unchecked;
+    QTest::newRow("strong, Save keeps it") << true << "save" << leave << true;
+    QTest::newRow("strong, Save unticked") << true << "save" << untick << false;
+    QTest::newRow("compatible, Save keeps it") << false << "save" << leave << false;
+    QTest::newRow("compatible, Save ticked") << false << "save" << tick << true;
+    QTest::newRow("strong, Save As keeps it") << true << "save as" << leave << true;
+    QTest::newRow("compatible, Save As ticked") << false << "save as" << tick << true;
+    QTest::newRow("strong, Set keeps it") << true << "set" << leave << true;
+    QTest::newRow("strong, Set unticked") << true << "set" << untick << false;
+    QTest::newRow("compatible, Set ticked") << false << "set" << tick << true;
+}
+
+void TestCEditorDoc::formatCarriedThroughCommands() {
+    QFETCH(bool, startStrong);
+    QFETCH(QString, command);
+    QFETCH(int, tick);
+    QFETCH(bool, endStrong);
+    SetDefaultStrongParamsForTesting(&kFastParams);
+    const QString path = m_dir->filePath("doc.etx");
+    QCOMPARE(SaveTextFile(path, "pw", "text", nullptr,
+                          startStrong ? FileFormat::Strong : FileFormat::Compatible),
+             SaveResult::Saved);
+    DialogScript open;
+    open.Then(EnterPassword("pw"));
+    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    QVERIFY(doc);
+    QCOMPARE(doc->DocumentFormat() == FileFormat::Strong, startStrong);
+    Type(doc, " more");
+    bool shown = !startStrong, shownAgain = !endStrong;
+    const QString target = command == u"save as" ? m_dir->filePath("other.etx") : path;
+    DialogScript script;
+    if (command == u"save") {
+        script.Then(SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown));
+        QVERIFY(doc->OnFileSave());
+    } else if (command == u"save as") {
+        script.Then(ChooseFile(target))
+            .Then(SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown));
+        QVERIFY(doc->OnFileSaveAs());
+    } else {
+        // The choice waits for the next save, whose dialog shows it.
+        script.Then(SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown))
+            .Then(SetPasswordAndFormat("pw", Qt::PartiallyChecked, &shownAgain));
+        QVERIFY(m_frame->ExecuteCommand(ID_SET_FILE_PASSWORD));
+        QCOMPARE(IsStrongFile(path), startStrong);
+        QVERIFY(doc->OnFileSave());
+        QCOMPARE(shownAgain, endStrong);
+    }
+    QVERIFY(script.Finished());
+    QCOMPARE(shown, startStrong);
+    QCOMPARE(IsStrongFile(target), endStrong);
+    QCOMPARE(doc->DocumentFormat() == FileFormat::Strong, endStrong);
+    QCOMPARE(Decrypt(target, "pw"), QString("text more"));
+    SetDefaultStrongParamsForTesting(nullptr);
+}
+
+void TestCEditorDoc::damagedStrongFileIsRefused() {
+    SetDefaultStrongParamsForTesting(&kFastParams);
+    const QString path = m_dir->filePath("changed.etx");
+    QCOMPARE(SaveTextFile(path, "pw", "secret text", nullptr, FileFormat::Strong),
+             SaveResult::Saved);
+    SetDefaultStrongParamsForTesting(nullptr);
+    QByteArray bytes = ReadAll(path);
+    bytes[bytes.size() - 20] = char(bytes[bytes.size() - 20] ^ 1);
+    WriteRaw(path, bytes);
+    QString message;
+    DialogScript open;
+    open.Then(EnterPassword("pw")).Then(AcceptMessage(&message));
+    QVERIFY(!m_app->OpenDocumentFile(path));
+    QVERIFY(open.Finished());
+    QCOMPARE(message, QString("changed.etx is damaged or has been changed: it cannot be opened."));
+    QCOMPARE(CWinApp::Current()->GetDocManager()->GetOpenDocumentCount(), 0);
+}
+
+void TestCEditorDoc::newDocumentsFollowTheSetting_data() {
+    QTest::addColumn<bool>("strong");
+    QTest::newRow("compatible") << false;
+    QTest::newRow("strong") << true;
+}
+
+void TestCEditorDoc::newDocumentsFollowTheSetting() {
+    QFETCH(bool, strong);
+    SetDefaultStrongParamsForTesting(&kFastParams);
+    SetNewDocumentsFormat(strong ? FileFormat::Strong : FileFormat::Compatible);
+    CEditorDoc* doc = NewTextDoc();
+    QVERIFY(doc);
+    Type(doc, "new");
+    bool shown = !strong;
+    const QString path = m_dir->filePath("new.etx");
+    DialogScript script;
+    script.Then(ChooseFile(path)).Then(SetPasswordAndFormat("pw", Qt::PartiallyChecked, &shown));
+    QVERIFY(doc->OnFileSave());
+    QCOMPARE(shown, strong);
+    QCOMPARE(IsStrongFile(path), strong);
+    SetNewDocumentsFormat(FileFormat::Compatible);
+    SetDefaultStrongParamsForTesting(nullptr);
 }

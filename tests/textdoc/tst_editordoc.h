@@ -49,6 +49,11 @@ private slots:
     void openOnlyRegularFiles();
     void saveRefusesZeroCharacter();
     void fullDiskKeepsDocumentAndFile();
+    void formatCarriedThroughCommands_data();
+    void formatCarriedThroughCommands();
+    void damagedStrongFileIsRefused();
+    void newDocumentsFollowTheSetting_data();
+    void newDocumentsFollowTheSetting();
 
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);

@@ -63,6 +63,12 @@ void CEncryptedDoc::TellNotSaved(const QString& path, const QString& reason) con
                             reason.isEmpty() ? tr("The file could not be written.") : reason));
 }
 
+void CEncryptedDoc::TellSaveNotice(const QString& path, const QString& notice) const {
+    if (!notice.isEmpty())
+        ShowMessageBox(DialogParent(), QMessageBox::Information,
+                       tr("%1\n%2").arg(QFileInfo(path).fileName(), notice));
+}
+
 void CEncryptedDoc::TellNotOpened(const QString& path, const QString& reason) const {
     ShowMessageBox(DialogParent(), QMessageBox::Warning,
                    tr("Cannot open %1.\n%2")

@@ -63,6 +63,9 @@ protected:
     static void Wipe(SecretString& secret) { secret.Clear(); }
     // Tells the person that a save did not complete, naming the file and the reason.
     void TellNotSaved(const QString& path, const QString& reason) const;
+    // After a completed save: tells what of the old file's access could not be kept (the
+    // write path's notice), when anything.
+    void TellSaveNotice(const QString& path, const QString& notice) const;
     // Tells the person that a file could not be opened, naming it and the reason.
     void TellNotOpened(const QString& path, const QString& reason) const;
     // Before asking for a password: only regular files are opened, since reading a pipe,

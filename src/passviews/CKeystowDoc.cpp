@@ -114,10 +114,7 @@ bool CKeystowDoc::WriteFile(const QString& path, const QString& password, FileFo
         return false;
     }
     RememberDiskFile(written);
-    // Saved, but part of the old file's access could not be kept and was narrowed.
-    if (!reason.isEmpty())
-        ShowMessageBox(DialogParent(), QMessageBox::Information,
-                       tr("%1\n%2").arg(QFileInfo(path).fileName(), reason));
+    TellSaveNotice(path, reason);
     return true;
 }
 

@@ -73,10 +73,7 @@ bool CEditorDoc::OnSaveDocument(const QString& path) {
         m_filePassword = std::move(password);
         SetDocumentFormat(format);
         RememberDiskFile(written);
-        // Saved, but part of the old file's access could not be kept and was narrowed.
-        if (!reason.isEmpty())
-            ShowMessageBox(DialogParent(), QMessageBox::Information,
-                           tr("%1\n%2").arg(QFileInfo(path).fileName(), reason));
+        TellSaveNotice(path, reason);
     } else {
         TellNotSaved(path, reason); // nothing was replaced, and closing will ask again
     }

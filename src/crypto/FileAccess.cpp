@@ -1,5 +1,6 @@
 #include "FileAccess.h"
 
+#include "FileDescriptor.h"
 #include "FileIdentity.h"
 #include "FileReplacement.h"
 
@@ -81,29 +82,6 @@ private:
     bool m_held = false;
     int m_error = 0;
 };
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-int OpenRetrying(const QByteArray& name, int flags) {
-    int fd;
-    do
-        fd = ::open(name.constData(), flags);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
 
 // Reads up to length bytes; returns the count read (short only at the end) or -1.
 qint64 ReadFully(int fd, char* buffer, qint64 length) {
@@ -249,7 +227,7 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
     // Without O_NONBLOCK, opening a FIFO waits for a writer: only callers that accept
     // sequential inputs may wait.
     const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (options.regularOnly ? O_NONBLOCK : 0);
-    FileDescriptor fd(OpenRetrying(QFile::encodeName(path), flags));
+    FileDescriptor fd(OpenRetrying(-1, QFile::encodeName(path), flags));
     if (fd.get() < 0) {
         SetReason(reason, ErrorText(errno));
         return ReadStatus::Failed;

@@ -1,5 +1,7 @@
 #include "FileIdentity.h"
 
+#include "FileDescriptor.h"
+
 #include <QFile>
 
 #include <openssl/evp.h>
@@ -51,28 +53,8 @@ namespace {
 
 int OpenForReading(const QString& path) {
     // Non-blocking, so that a FIFO put in the file's place cannot hold the program.
-    int fd;
-    do
-        fd = ::open(QFile::encodeName(path).constData(),
-                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    return OpenRetrying(-1, QFile::encodeName(path), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // The bytes of a regular file from its start, hashed; empty when they cannot be read.
 QByteArray HashContents(int fd) {
@@ -130,7 +112,7 @@ bool FileIdentity::SameMetadata(const FileIdentity& other) const {
 }
 
 FileIdentity FileIdentity::OfPath(const QString& path, bool* missing) {
-    const Descriptor fd(OpenForReading(path));
+    const FileDescriptor fd(OpenForReading(path));
     if (missing)
         *missing = fd.get() < 0 && IsMissingError(errno);
     if (fd.get() < 0)
@@ -152,7 +134,7 @@ bool FileIdentity::SameFile(int fd) const {
 }
 
 FileIdentity::Disk FileIdentity::CompareWith(const QString& path) const {
-    const Descriptor fd(OpenForReading(path));
+    const FileDescriptor fd(OpenForReading(path));
     if (fd.get() < 0)
         return IsMissingError(errno) ? Disk::Missing : Disk::Changed;
     return IsKnown() && SameFile(fd.get()) ? Disk::Same : Disk::Changed;

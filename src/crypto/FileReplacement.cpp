@@ -2,6 +2,7 @@
 
 #include "FileAccess.h"
 #include "FileAttributes.h"
+#include "FileDescriptor.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -90,15 +91,6 @@ Resolved ResolveName(const QByteArray& path, QByteArray& target, QString& reason
     }
     reason = ErrorText(ELOOP);
     return Resolved::Refused;
-}
-
-int OpenRetrying(int folder, const QByteArray& name, int flags, mode_t mode = 0) {
-    int fd;
-    do
-        fd = folder >= 0 ? ::openat(folder, name.constData(), flags, mode)
-                         : ::open(name.constData(), flags, mode);
-    while (fd < 0 && errno == EINTR);
-    return fd;
 }
 
 void CloseIfOpen(int& fd) {

@@ -45,6 +45,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <utility>
+
 const char* const CMainFrame::kWebSiteAddress = "https://keystow.example.org/";
 
 namespace {
@@ -290,9 +292,8 @@ CMainFrame::CMainFrame(QWidget* parent) : CMDIFrameWnd(parent), m_frameTimer(new
 
 CMainFrame::~CMainFrame() {
     // A child would outlive this part of the frame: the events sent while the widgets below
-    // are taken down must not reach the lock.
-    delete m_screenLock;
-    m_screenLock = nullptr;
+    // are taken down, and the one its own removal sends, must not reach the lock.
+    delete std::exchange(m_screenLock, nullptr);
 }
 
 void CMainFrame::BuildMenus() {

@@ -113,6 +113,7 @@ private:
     QStatusBar* m_statusBar = nullptr;
     QList<QLabel*> m_panes;
     QList<QAction*> m_accelerators;
-    QTimer* m_frameTimer;
+    // Before m_frameTimer: making the timer sends the frame an event, which asks the lock.
     CScreenLockController* m_screenLock = nullptr;
+    QTimer* m_frameTimer;
 };

@@ -17,10 +17,7 @@ const StrongParams kFast{1, 8192};
 const QString kPassword = QStringLiteral("correct horse");
 
 QString Text(qsizetype bytes) {
-    QString text;
-    for (qsizetype i = 0; i < bytes; ++i)
-        text += QChar(char16_t(u'a' + i % 26));
-    return text;
+    return QStringLiteral("abcdefghijklmnopqrstuvwxyz").repeated(bytes / 26 + 1).left(bytes);
 }
 
 } // namespace
@@ -214,14 +211,13 @@ void TestStrongContainer::testVectors() {
     const QByteArray bytes = ReadAll(dir + QStringLiteral("/strong-1.etx"));
     StrongContainer container;
     QCOMPARE(container.ReadHeader(bytes.constData(), bytes.size()), HeaderCheck::Ok);
-    QCOMPARE(container.Header().params.ops, 2u);
-    QCOMPARE(container.Header().params.memory, quint64(65536));
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(container.Header().salt.data()), 16).toHex(),
-             QByteArray("000102030405060708090a0b0c0d0e0f"));
+    // The master key agrees only if the salt and the cost were read from the right places.
+    const StrongParams cost = container.Header().params;
     QByteArray master(32, '\0');
     const QByteArray pw = kPassword.toUtf8();
     QCOMPARE(crypto_pwhash(reinterpret_cast<uchar*>(master.data()), 32, pw.constData(), pw.size(),
-                           container.Header().salt.data(), 2, 65536, crypto_pwhash_ALG_ARGON2ID13),
+                           container.Header().salt.data(), cost.ops, cost.memory,
+                           crypto_pwhash_ALG_ARGON2ID13),
              0);
     QCOMPARE(master.toHex(), QByteArray(STRONG_VECTOR_MASTER));
     QVERIFY(container.SetMasterKey(reinterpret_cast<const uchar*>(master.constData())));

@@ -733,8 +733,9 @@ void TestCEditorDoc::fullDiskKeepsDocumentAndFile() {
     Type(doc, "new");
     // What Ctrl+S runs; then closing still asks, and Cancel keeps the window and the text.
     QString message, asked;
-    script.Then(SetPassword("pw")).Then(AcceptMessage(&message));
-    script.Then(Answer(IDCANCEL, &asked, IDC_SAVE_CHANGES_TEXT));
+    script.Then(SetPassword("pw"))
+        .Then(AcceptMessage(&message))
+        .Then(Answer(IDCANCEL, &asked, IDC_SAVE_CHANGES_TEXT));
     QVERIFY(m_frame->ExecuteCommand(ID_FILE_SAVE));
     SubWindowOf(doc)->close();
     QVERIFY(script.Finished());

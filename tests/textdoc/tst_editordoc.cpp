@@ -116,7 +116,6 @@ DialogScript::Step SetPassword(const QString& password, QString* shown = nullptr
 DialogScript::Step SetPasswordAndFormat(const QString& password, Qt::CheckState tick,
                                         bool* shownStrong) {
     return [=](QWidget* d) {
-        QCOMPARE(QString(d->metaObject()->className()), QString("CSetPasswordDlg"));
         auto* box = d->findChild<QCheckBox*>();
         QVERIFY(box);
         QVERIFY(box->focusPolicy() & Qt::TabFocus);
@@ -125,10 +124,7 @@ DialogScript::Step SetPasswordAndFormat(const QString& password, Qt::CheckState 
             box->setFocus();
             QTest::keyClick(box, Qt::Key_Space);
         }
-        auto* dlg = static_cast<CShellDialog*>(d);
-        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_PASSWORD))->setText(password);
-        qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_CONFIRM_PASSWORD))->setText(password);
-        Click(d, IDOK);
+        SetPassword(password)(d);
     };
 }
 
@@ -737,8 +733,9 @@ void TestCEditorDoc::fullDiskKeepsDocumentAndFile() {
     Type(doc, "new");
     // What Ctrl+S runs; then closing still asks, and Cancel keeps the window and the text.
     QString message, asked;
-    script.Then(SetPassword("pw")).Then(AcceptMessage(&message));
-    script.Then(Answer(IDCANCEL, &asked, IDC_SAVE_CHANGES_TEXT));
+    script.Then(SetPassword("pw"))
+        .Then(AcceptMessage(&message))
+        .Then(Answer(IDCANCEL, &asked, IDC_SAVE_CHANGES_TEXT));
     QVERIFY(m_frame->ExecuteCommand(ID_FILE_SAVE));
     SubWindowOf(doc)->close();
     QVERIFY(script.Finished());
@@ -756,6 +753,9 @@ void TestCEditorDoc::formatCarriedThroughCommands_data() {
     QTest::addColumn<int>("tick");
     QTest::addColumn<bool>("endStrong");
     const int leave = Qt::PartiallyChecked, tick = Qt::Checked, untick = Qt::Unchecked;
+    // A new document starts in the format the setting names.
+    QTest::newRow("new, setting compatible") << false << "new" << leave << false;
+    QTest::newRow("new, setting strong") << true << "new" << leave << true;
     QTest::newRow("strong, Save keeps it") << true << "save" << leave << true;
     QTest::newRow("strong, Save unticked") << true << "save" << untick << false;
     QTest::newRow("compatible, Save keeps it") << false << "save" << leave << false;
@@ -772,41 +772,45 @@ void TestCEditorDoc::formatCarriedThroughCommands() {
     QFETCH(QString, command);
     QFETCH(int, tick);
     QFETCH(bool, endStrong);
+    const FileFormat start = startStrong ? FileFormat::Strong : FileFormat::Compatible;
     SetDefaultStrongParamsForTesting(&kFastParams);
+    const bool fresh = command == u"new";
     const QString path = m_dir->filePath("doc.etx");
-    QCOMPARE(SaveTextFile(path, "pw", "text", nullptr,
-                          startStrong ? FileFormat::Strong : FileFormat::Compatible),
-             SaveResult::Saved);
-    DialogScript open;
-    open.Then(EnterPassword("pw"));
-    auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    const QString target = fresh || command == u"save as" ? m_dir->filePath("other.etx") : path;
+    DialogScript script;
+    CEditorDoc* doc = nullptr;
+    if (fresh) {
+        SetNewDocumentsFormat(start);
+        doc = NewTextDoc();
+    } else {
+        QCOMPARE(SaveTextFile(path, "pw", "text", nullptr, start), SaveResult::Saved);
+        script.Then(EnterPassword("pw"));
+        doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
+    }
     QVERIFY(doc);
-    QCOMPARE(doc->DocumentFormat() == FileFormat::Strong, startStrong);
     Type(doc, " more");
     bool shown = !startStrong, shownAgain = !endStrong;
-    const QString target = command == u"save as" ? m_dir->filePath("other.etx") : path;
-    DialogScript script;
-    if (command == u"save") {
-        script.Then(SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown));
-        QVERIFY(doc->OnFileSave());
-    } else if (command == u"save as") {
-        script.Then(ChooseFile(target))
-            .Then(SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown));
-        QVERIFY(doc->OnFileSaveAs());
-    } else {
+    const auto dialog = SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown);
+    if (command == u"set") {
         // The choice waits for the next save, whose dialog shows it.
-        script.Then(SetPasswordAndFormat("pw", Qt::CheckState(tick), &shown))
-            .Then(SetPasswordAndFormat("pw", Qt::PartiallyChecked, &shownAgain));
+        script.Then(dialog).Then(SetPasswordAndFormat("pw", Qt::PartiallyChecked, &shownAgain));
         QVERIFY(m_frame->ExecuteCommand(ID_SET_FILE_PASSWORD));
         QCOMPARE(IsStrongFile(path), startStrong);
         QVERIFY(doc->OnFileSave());
         QCOMPARE(shownAgain, endStrong);
+    } else if (command == u"save") {
+        script.Then(dialog);
+        QVERIFY(doc->OnFileSave());
+    } else {
+        script.Then(ChooseFile(target)).Then(dialog);
+        QVERIFY(fresh ? doc->OnFileSave() : doc->OnFileSaveAs());
     }
     QVERIFY(script.Finished());
     QCOMPARE(shown, startStrong);
     QCOMPARE(IsStrongFile(target), endStrong);
     QCOMPARE(doc->DocumentFormat() == FileFormat::Strong, endStrong);
-    QCOMPARE(Decrypt(target, "pw"), QString("text more"));
+    QCOMPARE(Decrypt(target, "pw"), fresh ? QString(" more") : QString("text more"));
+    SetNewDocumentsFormat(FileFormat::Compatible);
     SetDefaultStrongParamsForTesting(nullptr);
 }
 
@@ -817,7 +821,7 @@ void TestCEditorDoc::damagedStrongFileIsRefused() {
              SaveResult::Saved);
     SetDefaultStrongParamsForTesting(nullptr);
     QByteArray bytes = ReadAll(path);
-    bytes[bytes.size() - 20] = char(bytes[bytes.size() - 20] ^ 1);
+    bytes[bytes.size() - 20] ^= 1;
     WriteRaw(path, bytes);
     QString message;
     DialogScript open;
@@ -826,28 +830,4 @@ void TestCEditorDoc::damagedStrongFileIsRefused() {
     QVERIFY(open.Finished());
     QCOMPARE(message, QString("changed.etx is damaged or has been changed: it cannot be opened."));
     QCOMPARE(CWinApp::Current()->GetDocManager()->GetOpenDocumentCount(), 0);
-}
-
-void TestCEditorDoc::newDocumentsFollowTheSetting_data() {
-    QTest::addColumn<bool>("strong");
-    QTest::newRow("compatible") << false;
-    QTest::newRow("strong") << true;
-}
-
-void TestCEditorDoc::newDocumentsFollowTheSetting() {
-    QFETCH(bool, strong);
-    SetDefaultStrongParamsForTesting(&kFastParams);
-    SetNewDocumentsFormat(strong ? FileFormat::Strong : FileFormat::Compatible);
-    CEditorDoc* doc = NewTextDoc();
-    QVERIFY(doc);
-    Type(doc, "new");
-    bool shown = !strong;
-    const QString path = m_dir->filePath("new.etx");
-    DialogScript script;
-    script.Then(ChooseFile(path)).Then(SetPasswordAndFormat("pw", Qt::PartiallyChecked, &shown));
-    QVERIFY(doc->OnFileSave());
-    QCOMPARE(shown, strong);
-    QCOMPARE(IsStrongFile(path), strong);
-    SetNewDocumentsFormat(FileFormat::Compatible);
-    SetDefaultStrongParamsForTesting(nullptr);
 }

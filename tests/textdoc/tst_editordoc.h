@@ -52,8 +52,6 @@ private slots:
     void formatCarriedThroughCommands_data();
     void formatCarriedThroughCommands();
     void damagedStrongFileIsRefused();
-    void newDocumentsFollowTheSetting_data();
-    void newDocumentsFollowTheSetting();
 
 private:
     QString WriteFile(const QString& name, const QString& password, const QString& text);

@@ -24,6 +24,7 @@ public:
 
     DialogScript& Then(Step step);
     bool Finished() const { return m_steps.isEmpty(); }
+    qsizetype Steps() const { return m_steps.size(); } // still to come
     // Class names of every dialog seen, in order.
     const QStringList& Seen() const { return m_seen; }
 

@@ -142,34 +142,33 @@ void TestFileChanges::saveAsksFirst_data() {
     QTest::addColumn<int>("button"); // on the question; 0: no question
     QTest::addColumn<QString>("onDisk");
     QTest::addColumn<QString>("savedAs"); // "(none)": no other file
-    const int saveAs = CFileChangedDlg::kSaveAs;
-    const QString none = QStringLiteral("(none)");
-    for (bool text : {true, false}) {
-        const char* type = text ? "text" : "passwords";
-        QTest::addRow("%s: unchanged", type)
-            << text << Change::None << How::Save << 0 << "mine" << none;
-        QTest::addRow("%s: rewritten, Cancel keeps theirs", type)
-            << text << Change::Rewritten << How::Save << int(IDCANCEL) << "theirs" << none;
-        QTest::addRow("%s: rewritten, Overwrite", type)
-            << text << Change::Rewritten << How::Save << int(IDOK) << "mine" << none;
-        QTest::addRow("%s: rewritten, Save As", type)
-            << text << Change::Rewritten << How::Save << saveAs << "theirs"
-            << "mine";
-        QTest::addRow("%s: rewritten keeping size and time, Cancel", type)
-            << text << Change::InPlace << How::Save << int(IDCANCEL) << "other" << none;
-        QTest::addRow("%s: name now a link to another file, Cancel", type)
-            << text << Change::LinkedElsewhere << How::Save << int(IDCANCEL) << "private" << none;
-        QTest::addRow("%s: removed, Cancel", type)
-            << text << Change::Removed << How::Save << int(IDCANCEL) << none << none;
-        QTest::addRow("%s: removed, Overwrite", type)
-            << text << Change::Removed << How::Save << int(IDOK) << "mine" << none;
-        QTest::addRow("%s: Exit, Cancel", type)
-            << text << Change::Rewritten << How::Exit << int(IDCANCEL) << "theirs" << none;
-        QTest::addRow("%s: closing the window, Cancel", type)
-            << text << Change::Rewritten << How::CloseWindow << int(IDCANCEL) << "theirs" << none;
-    }
-    QTest::addRow("text: rewritten during the password prompt, Cancel")
-        << true << Change::DuringPrompt << How::Save << int(IDCANCEL) << "theirs" << none;
+    const char* none = "(none)";
+    const struct {
+        const char* name;
+        Change change;
+        How how;
+        int button;
+        const char *onDisk, *savedAs;
+    } rows[] = {{"unchanged", Change::None, How::Save, 0, "mine", none},
+                {"rewritten, Cancel", Change::Rewritten, How::Save, IDCANCEL, "theirs", none},
+                {"rewritten, Overwrite", Change::Rewritten, How::Save, IDOK, "mine", none},
+                {"rewritten, Save As", Change::Rewritten, How::Save, CFileChangedDlg::kSaveAs,
+                 "theirs", "mine"},
+                {"same size and time, Cancel", Change::InPlace, How::Save, IDCANCEL, "other", none},
+                {"now a link elsewhere, Cancel", Change::LinkedElsewhere, How::Save, IDCANCEL,
+                 "private", none},
+                {"removed, Overwrite", Change::Removed, How::Save, IDOK, "mine", none},
+                {"Exit, Cancel", Change::Rewritten, How::Exit, IDCANCEL, "theirs", none},
+                {"closing the window, Cancel", Change::Rewritten, How::CloseWindow, IDCANCEL,
+                 "theirs", none},
+                {"rewritten during the password prompt, Cancel", Change::DuringPrompt, How::Save,
+                 IDCANCEL, "theirs", none}};
+    for (bool text : {true, false})
+        for (const auto& r : rows)
+            if (text || r.change != Change::DuringPrompt) // only the text type asks there
+                QTest::addRow("%s: %s", text ? "text" : "passwords", r.name)
+                    << text << r.change << r.how << r.button << QString(r.onDisk)
+                    << QString(r.savedAs);
 }
 
 void TestFileChanges::saveAsksFirst() {
@@ -187,25 +186,21 @@ void TestFileChanges::saveAsksFirst() {
     ChangeOnDisk(text, change, path);
 
     DialogScript script;
-    int planned = 0;
-    const auto plan = [&script, &planned](DialogScript::Step step) {
-        script.Then(std::move(step));
-        ++planned;
-    };
     if (how != How::Save)
-        plan(Answer("CSaveChangesDlg", IDYES));
+        script.Then(Answer("CSaveChangesDlg", IDYES));
     if (change == Change::DuringPrompt)
-        plan([&](QWidget* d) {
+        script.Then([&](QWidget* d) {
             WriteDocumentFile(text, path, QStringLiteral("theirs"));
             SetPassword(kPassword)(d);
         });
     if (button != 0)
-        plan(Answer("CFileChangedDlg", button));
+        script.Then(Answer("CFileChangedDlg", button));
     if (button == CFileChangedDlg::kSaveAs)
-        plan(ChooseFile(copy));
+        script.Then(ChooseFile(copy));
     // The text type confirms the password at every save, the passwords type on a new name.
     if (button != IDCANCEL && (text || button == CFileChangedDlg::kSaveAs))
-        plan(SetPassword(kPassword));
+        script.Then(SetPassword(kPassword));
+    const qsizetype planned = script.Steps();
     if (how == How::Save)
         m_frame->ExecuteCommand(ID_FILE_SAVE);
     else if (how == How::Exit)

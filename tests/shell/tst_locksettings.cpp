@@ -6,6 +6,8 @@
 #include "LockSettings.h"
 #include "LockSettingsFile.h"
 
+#include "../common/TestFiles.h"
+
 #include <CipherBuffer.h>
 #include <FileAccess.h>
 #include <KeyDerivation.h>
@@ -198,18 +200,6 @@ void TestLockSettings::screenPasswordComparedInPlace() {
     QCOMPARE(record.hasScreenPassword(), set);
 }
 
-namespace {
-// A well-formed verifier of "secret" made with costs other than the program's.
-QByteArray ForeignVerifier() {
-    char text[crypto_pwhash_STRBYTES] = {};
-    if (sodium_init() < 0 ||
-        crypto_pwhash_str(text, "secret", 6, crypto_pwhash_OPSLIMIT_INTERACTIVE + 1,
-                          crypto_pwhash_MEMLIMIT_MIN) != 0)
-        return QByteArray();
-    return QByteArray(text);
-}
-} // namespace
-
 void TestLockSettings::screenPasswordVerified_data() {
     QTest::addColumn<QByteArray>("set");
     QTest::addColumn<QByteArray>("typed");
@@ -236,11 +226,13 @@ void TestLockSettings::screenPasswordVerified() {
     QCOMPARE(record.IsScreenPassword(typed), right);
 
     // A forged verifier with other costs is refused unchecked, even for its own password.
+    char text[crypto_pwhash_STRBYTES] = {}; // well-formed, of "secret", other costs
+    QVERIFY(sodium_init() >= 0 &&
+            crypto_pwhash_str(text, "secret", 6, crypto_pwhash_OPSLIMIT_INTERACTIVE + 1,
+                              crypto_pwhash_MEMLIMIT_MIN) == 0);
+    const QByteArray foreign(text, int(qstrlen(text)) + 1); // with its end
     QByteArray bytes = record.ToBytes();
-    const QByteArray foreign = ForeignVerifier();
-    QVERIFY(!foreign.isEmpty());
     bytes.replace(LockSettings::kScreenPasswordOffset, foreign.size(), foreign);
-    bytes[LockSettings::kScreenPasswordOffset + foreign.size()] = '\0';
     LockSettings forged;
     QVERIFY(forged.FromBytes(bytes));
     QVERIFY(!forged.holdsPlainPassword());
@@ -254,10 +246,7 @@ void TestLockSettings::olderFileRewrittenWithoutPassword() {
     QByteArray field(LockSettings::kTextFieldSize, '\0');
     field.replace(0, password.size(), password);
     old.replace(LockSettings::kScreenPasswordOffset, field.size(), field);
-    QFile file(m_path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(EncryptWithMachineKey(old));
-    file.close();
+    WriteRaw(m_path, EncryptWithMachineKey(old));
     QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ReadGroup | QFileDevice::ReadOther));
 

@@ -70,7 +70,6 @@ void TestWriteFaults::everyWriterKeepsTheOldFile_data() {
     } points[] = {{"first write, disk full", WriteStepWrite, 1, ENOSPC},
                   {"second write, I/O error", WriteStepWrite, 2, EIO},
                   {"last flush, disk full", WriteStepFlush, 1, ENOSPC},
-                  {"last flush, quota", WriteStepFlush, 1, EDQUOT},
                   {"fsync, I/O error", WriteStepSync, 1, EIO},
                   {"rename, read-only", WriteStepRename, 1, EROFS}};
     for (int w = TextDocument; w <= DesktopFiles; ++w)

@@ -14,19 +14,29 @@ namespace {
 int Info(const CliOptions& options) {
     const QString path = options.positional.at(0);
     const QFileInfo file(path);
-    if (!file.isFile() || !file.isReadable()) {
+    if (!file.exists() || file.isDir() || !file.isReadable()) {
         PrintError(QStringLiteral("cannot read %1: %2")
-                       .arg(path, !file.exists()  ? QStringLiteral("no such file")
-                                  : file.isDir()  ? QStringLiteral("it is a folder")
-                                  : file.isFile() ? QStringLiteral("permission denied")
-                                                  : QStringLiteral("not a regular file")));
+                       .arg(path, !file.exists() ? QStringLiteral("no such file")
+                                  : file.isDir() ? QStringLiteral("it is a folder")
+                                                 : QStringLiteral("permission denied")));
         return ExitNotRead;
     }
     StrongHeader header;
     HeaderCheck check = HeaderCheck::Ok;
     QString reason;
     QString out;
-    if (DetectFileFormat(path, &header, &check, &reason) == FileFormat::Compatible) {
+    FileFormat found = FileFormat::Compatible;
+    if (file.isFile()) {
+        found = DetectFileFormat(path, &header, &check, &reason);
+    } else {
+        // A pipe can be read once: its header is taken from what came through it.
+        QByteArray bytes;
+        if (!ReadInput(path, bytes))
+            return ExitNotRead;
+        check = header.Parse(bytes.constData(), bytes.size(), &reason);
+        found = check == HeaderCheck::NotStrong ? FileFormat::Compatible : FileFormat::Strong;
+    }
+    if (found == FileFormat::Compatible) {
         out = QStringLiteral("format: compatible\ncipher: DES-CBC (no integrity check)\n");
     } else if (check == HeaderCheck::Truncated) {
         PrintError(DamagedFileMessage(path));

@@ -15,7 +15,8 @@ int LoadAccounts(const CliOptions& options, AccountStore& store) {
     const QString path = options.positional.at(0);
     bool notPasswords = false;
     const int code = OpenWithPassword(options, [&](const QString& password, QString* reason) {
-        const PasswordsLoadResult result = OpenPasswordsFile(path, password, store, reason);
+        const PasswordsLoadResult result =
+            OpenPasswordsFile(path, password, store, reason, nullptr, nullptr, true);
         switch (result) {
         case PasswordsLoadResult::NotRead:
             return LoadResult::NotRead;

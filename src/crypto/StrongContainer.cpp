@@ -6,6 +6,9 @@
 
 #include <sodium.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // crypto_kdf's context: eight bytes that keep these subkeys apart from any other use of the key.
@@ -106,6 +109,21 @@ bool StrongContainer::Write(QIODevice& out, const char* plain, qint64 size) {
 
 StrongStatus StrongContainer::Read(const char* data, qint64 size, QByteArray& plain) {
     plain.clear();
+    return Open(data, size, plain, false);
+}
+
+StrongStatus StrongContainer::ReadInPlace(QByteArray& file) {
+    // data() first: a shared array is copied here, not halfway through.
+    const char* data = file.data();
+    const StrongStatus status = Open(data, file.size(), file, true);
+    if (status != StrongStatus::Opened) {
+        sodium_memzero(file.data(), static_cast<size_t>(file.size()));
+        file.clear();
+    }
+    return status;
+}
+
+StrongStatus StrongContainer::Open(const char* data, qint64 size, QByteArray& text, bool inPlace) {
     if (!m_haveKeys)
         return StrongStatus::Failed;
     if (size < kStrongHeaderSize)
@@ -118,39 +136,57 @@ StrongStatus StrongContainer::Read(const char* data, qint64 size, QByteArray& pl
                                                         m_streamKey.data()) != 0)
         return StrongStatus::Damaged;
     // Every chunk is whole but the last, which holds at least its tag.
-    const qint64 body = size - kStrongHeaderSize;
     const qint64 whole = kStrongChunkSize + kStrongChunkOverhead;
+    const qint64 body = size - kStrongHeaderSize;
     const qint64 chunks = (body + whole - 1) / whole;
     if (chunks == 0 || body - (chunks - 1) * whole < kStrongChunkOverhead) {
         sodium_memzero(&state, sizeof state);
         return StrongStatus::Damaged;
     }
-    plain.resize(static_cast<qsizetype>(body - chunks * kStrongChunkOverhead));
+    const qint64 length = body - chunks * kStrongChunkOverhead;
+    if (!inPlace)
+        text.resize(static_cast<qsizetype>(length));
+    char* plain = text.data();
+    // In place, the first chunk's text lands on the header, which every chunk authenticates, and
+    // each chunk is decrypted beside the file first: libsodium does not promise that the text
+    // may overlap the chunk it comes from. The text of chunk i only ever lands on chunks up to i.
+    unsigned char header[kStrongHeaderSize];
+    std::copy(data, data + kStrongHeaderSize, header);
+    QByteArray scratch;
+    if (inPlace)
+        scratch.resize(kStrongChunkSize);
     qint64 in = kStrongHeaderSize;
     qint64 out = 0;
     bool sound = true;
-    for (qint64 i = 0; i < chunks && sound; ++i) {
-        const qint64 length = qMin(whole, size - in);
+    while (sound && in < size) {
+        const qint64 count = qMin(whole, size - in);
+        const bool last = in + count >= size;
         unsigned long long produced = 0;
         unsigned char tag = 0;
+        uchar* target = reinterpret_cast<uchar*>(inPlace ? scratch.data() : plain + out);
         sound = crypto_secretstream_xchacha20poly1305_pull(
-                    &state, reinterpret_cast<uchar*>(plain.data()) + out, &produced, &tag,
-                    Bytes(data + in), static_cast<unsigned long long>(length), Bytes(data),
-                    kStrongHeaderSize) == 0;
+                    &state, target, &produced, &tag, Bytes(data + in),
+                    static_cast<unsigned long long>(count), header, kStrongHeaderSize) == 0;
         // The final tag on the last chunk only: a cut at a chunk boundary or a chunk appended
         // after the end shows here.
-        const unsigned char expected = i + 1 == chunks
-                                           ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-                                           : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
-        sound = sound && tag == expected;
-        in += length;
+        sound = sound && tag == (last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                      : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+        if (sound && inPlace)
+            std::memcpy(plain + out, scratch.constData(), static_cast<size_t>(produced));
+        in += count;
         out += static_cast<qint64>(produced);
     }
     sodium_memzero(&state, sizeof state);
+    if (inPlace)
+        sodium_memzero(scratch.data(), static_cast<size_t>(scratch.size()));
     if (!sound) {
-        sodium_memzero(plain.data(), static_cast<size_t>(plain.size()));
-        plain.clear();
+        if (!inPlace) {
+            sodium_memzero(plain, static_cast<size_t>(out));
+            text.clear();
+        }
         return StrongStatus::Damaged;
     }
+    if (inPlace) // shrinking keeps the memory, so no copy of the text is left behind
+        text.truncate(static_cast<qsizetype>(length));
     return StrongStatus::Opened;
 }

@@ -47,6 +47,9 @@ public:
     // Checks the header tag and every chunk of a whole file whose header was read, and
     // decrypts into plain. Nothing is kept in plain unless every chunk is sound.
     StrongStatus Read(const char* data, qint64 size, QByteArray& plain);
+    // The same in the file's own memory: on success file holds the plain content, so a large
+    // document needs one buffer, not two; otherwise it is wiped and emptied.
+    StrongStatus ReadInPlace(QByteArray& file);
 
     // The subkeys, for test vectors.
     const SodiumBuffer& HeaderKey() const { return m_headerKey; }
@@ -54,6 +57,8 @@ public:
 
 private:
     bool SplitKey(const unsigned char* master);
+    // Decrypts into text, or, inPlace, into the file's own memory that data points into.
+    StrongStatus Open(const char* data, qint64 size, QByteArray& text, bool inPlace);
 
     StrongHeader m_header;
     SodiumBuffer m_headerKey;

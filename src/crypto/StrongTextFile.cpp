@@ -70,6 +70,19 @@ LoadResult LoadStrongFile(const QString& path, const QString& password, QByteArr
     QByteArray file;
     if (!ReadWholeFile(path, file, reason, options))
         return LoadResult::NotRead;
+    const LoadResult result = OpenStrongBytes(file, QFileInfo(path).fileName(), password, reason);
+    if (result == LoadResult::Loaded)
+        text = std::move(file);
+    return result;
+}
+
+LoadResult OpenStrongBytes(QByteArray& file, const QString& fileName, const QString& password,
+                           QString* reason) {
+    const auto fail = [&file](LoadResult result) {
+        sodium_memzero(file.data(), static_cast<size_t>(file.size()));
+        file.clear();
+        return result;
+    };
     StrongContainer container;
     QString why;
     switch (container.ReadHeader(file.constData(), file.size(), &why)) {
@@ -77,24 +90,25 @@ LoadResult LoadStrongFile(const QString& path, const QString& password, QByteArr
         break;
     case HeaderCheck::NotStrong: // changed since it was looked at
     case HeaderCheck::Truncated:
-        SetReason(reason, DamagedFileMessage(QFileInfo(path).fileName()));
-        return LoadResult::Damaged;
+        SetReason(reason, DamagedFileMessage(fileName));
+        return fail(LoadResult::Damaged);
     case HeaderCheck::Refused:
         SetReason(reason, why);
-        return LoadResult::NotRead;
+        return fail(LoadResult::NotRead);
     }
     if (!container.DeriveKey(password)) {
         SetReason(reason, QStringLiteral("There is not enough memory to derive the key."));
-        return LoadResult::NotRead;
+        return fail(LoadResult::NotRead);
     }
-    switch (container.Read(file.constData(), file.size(), text)) {
+    // Decrypted in the memory the file was read into: no second buffer of the document's size.
+    switch (container.ReadInPlace(file)) {
     case StrongStatus::Opened:
         return LoadResult::Loaded;
     case StrongStatus::WrongPassword:
         SetReason(reason, QStringLiteral("The password is wrong or the file is damaged."));
         return LoadResult::NotDecrypted;
     case StrongStatus::Damaged:
-        SetReason(reason, DamagedFileMessage(QFileInfo(path).fileName()));
+        SetReason(reason, DamagedFileMessage(fileName));
         return LoadResult::Damaged;
     case StrongStatus::Failed:
         break;

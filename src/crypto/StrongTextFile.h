@@ -24,5 +24,10 @@ SaveResult SaveStrongFile(const QString& path, const QString& password, const QB
 LoadResult LoadStrongFile(const QString& path, const QString& password, QByteArray& text,
                           QString* reason = nullptr, const ReadOptions& options = ReadOptions());
 
+// The same for a file already read whole (from a pipe, say): decrypted in file's own memory,
+// which holds the text on success and is wiped and emptied otherwise.
+LoadResult OpenStrongBytes(QByteArray& file, const QString& fileName, const QString& password,
+                           QString* reason = nullptr);
+
 // The message for a damaged strong file, naming it.
 QString DamagedFileMessage(const QString& fileName);

@@ -7,10 +7,13 @@
 #include "PasswordEncoding.h"
 #include "StrongTextFile.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 #include <QtEndian>
 
 #include <openssl/crypto.h>
+
+#include <cstring>
 
 namespace {
 
@@ -150,12 +153,28 @@ SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const 
 LoadResult LoadTextFile(const QString& path, const QString& password, QString& text,
                         QString* reason, const ReadOptions& options, FileFormat* format) {
     text.clear();
-    const FileFormat found = DetectFileFormat(path);
+    // A pipe or FIFO can be read once only: it is read whole, and its format told from the
+    // bytes that came. A regular file is looked at first, so that a compatible one can be read
+    // straight into the text's memory.
+    QByteArray whole;
+    const bool sequential = !QFileInfo(path).isFile();
+    if (sequential && !ReadWholeFile(path, whole, reason, options))
+        return LoadResult::NotRead;
+    const FileFormat found =
+        sequential ? (HasStrongMagic(whole.constData(), whole.size()) ? FileFormat::Strong
+                                                                      : FileFormat::Compatible)
+                   : DetectFileFormat(path);
     if (format != nullptr)
         *format = found;
     if (found == FileFormat::Strong) {
         QByteArray utf8;
-        const LoadResult result = LoadStrongFile(path, password, utf8, reason, options);
+        LoadResult result;
+        if (sequential) {
+            result = OpenStrongBytes(whole, QFileInfo(path).fileName(), password, reason);
+            utf8 = std::move(whole);
+        } else {
+            result = LoadStrongFile(path, password, utf8, reason, options);
+        }
         text = QString::fromUtf8(utf8);
         WipeBytes(utf8);
         return result;
@@ -173,15 +192,26 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
             SetReason(reason, why);
         return result;
     };
-    ReadOptions container = options;
-    container.multipleOf = kDesBlockSize; // checked before the buffer is allocated
-    switch (ReadWholeFileInto(path, allocate, size, reason, container)) {
-    case ReadStatus::Read:
-        break;
-    case ReadStatus::Failed:
-        return fail(LoadResult::NotRead, QString());
-    case ReadStatus::BadLength:
-        return fail(LoadResult::NotDecrypted, QString());
+    if (sequential) {
+        size = whole.size();
+        const bool blocks = size % kDesBlockSize == 0;
+        if (blocks)
+            std::memcpy(allocate(size), whole.constData(), static_cast<size_t>(size));
+        WipeBytes(whole);
+        if (!blocks)
+            return fail(LoadResult::NotDecrypted,
+                        QStringLiteral("The file is damaged or was not written by this program."));
+    } else {
+        ReadOptions container = options;
+        container.multipleOf = kDesBlockSize; // checked before the buffer is allocated
+        switch (ReadWholeFileInto(path, allocate, size, reason, container)) {
+        case ReadStatus::Read:
+            break;
+        case ReadStatus::Failed:
+            return fail(LoadResult::NotRead, QString());
+        case ReadStatus::BadLength:
+            return fail(LoadResult::NotDecrypted, QString());
+        }
     }
     if (size == 0)
         return fail(LoadResult::NotRead, QStringLiteral("The file is empty."));

@@ -21,10 +21,11 @@ SaveResult SavePasswordsFile(const QString& path, const QString& password,
 
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
                                       AccountStore& store, QString* reason, FileFormat* format,
-                                      FileIdentity* read) {
+                                      FileIdentity* read, bool anyInput) {
     QByteArray markup;
     ReadOptions options;
     options.identity = read;
+    options.regularOnly = !anyInput;
     const LoadResult loaded = LoadTextFileUtf8(path, password, markup, reason, options, format);
     PasswordsLoadResult result = PasswordsLoadResult::NotRead;
     switch (loaded) {

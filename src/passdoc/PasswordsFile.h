@@ -27,10 +27,12 @@ enum class PasswordsLoadResult {
 
 // Appends the file's accounts to the store (normally an empty one). reason, when given, says
 // why the file did not open; it never holds secrets. format (when given) receives the
-// container the file uses; read, when given, the identity of the file as it was read.
+// container the file uses; read, when given, the identity of the file as it was read. Pipes and
+// FIFOs are read only when anyInput says so (the command line), never for the editor.
 PasswordsLoadResult OpenPasswordsFile(const QString& path, const QString& password,
                                       AccountStore& store, QString* reason = nullptr,
-                                      FileFormat* format = nullptr, FileIdentity* read = nullptr);
+                                      FileFormat* format = nullptr, FileIdentity* read = nullptr,
+                                      bool anyInput = false);
 
 // The same, for callers that know only the container's results: decrypted text that is not
 // markup loads as no accounts.

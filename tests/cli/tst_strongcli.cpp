@@ -27,6 +27,8 @@ private slots:
     void upgradeRefusals();
     void verifyFindsEveryDamage_data();
     void verifyFindsEveryDamage();
+    void pipedInputs_data();
+    void pipedInputs();
 
 private:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -217,6 +219,40 @@ void TestStrongCli::verifyFindsEveryDamage() {
     // Nothing of a damaged file reaches the output.
     const CliResult decrypted = RunCli({"decrypt", path});
     QCOMPARE(decrypted.out.isEmpty(), code != 0);
+}
+
+void TestStrongCli::pipedInputs_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("says");
+    // A pipe can be read once: its format is told from the bytes that came through it.
+    const QStringList decrypt{"decrypt", "/dev/stdin"};
+    const QByteArray strong = ReadAll(Make("pipe-new.etx", true));
+    QTest::newRow("strong text") << decrypt << strong << 0 << QByteArray("pin 1234");
+    const QStringList import{"import", Path("accounts.json"), "--force"};
+    QVERIFY(RunCli(QStringList(import) << Path("old.ksw")).code == 0);
+    QVERIFY(RunCli(QStringList(import) << Path("pipe.ksw") << "--strong").code == 0);
+    QTest::newRow("compatible passwords")
+        << QStringList{"list", "/dev/stdin"} << ReadAll(Path("old.ksw")) << 0 << QByteArray("Bank");
+    QTest::newRow("strong passwords") << QStringList{"list", "/dev/stdin"}
+                                      << ReadAll(Path("pipe.ksw")) << 0 << QByteArray("Bank");
+    QTest::newRow("strong info") << QStringList{"info", "/dev/stdin"} << strong << 0
+                                 << QByteArray("format: strong");
+    QByteArray damaged = strong;
+    damaged[kStrongHeaderSize + 3] = char(damaged[kStrongHeaderSize + 3] ^ 0x10);
+    QTest::newRow("damaged strong text")
+        << QStringList{"verify", "/dev/stdin"} << damaged << 3 << QByteArray("damaged");
+}
+
+void TestStrongCli::pipedInputs() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    QFETCH(QByteArray, says);
+    const CliResult run = RunCli(args, "secret", input);
+    QCOMPARE(run.code, code);
+    QVERIFY2((run.out + run.err).contains(says), run.out + run.err);
 }
 
 QTEST_GUILESS_MAIN(TestStrongCli)

@@ -162,6 +162,17 @@ bool Draw(int id, QPainter& p) {
         return false;
     }
 }
+// Paints a picture drawn on a 16-unit grid at size pixels; null when draw knows no picture.
+template <typename DrawFn> QPixmap Paint(int size, DrawFn draw) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 16.0, size / 16.0);
+    const bool known = draw(painter);
+    painter.end();
+    return known ? pixmap : QPixmap();
+}
 } // namespace
 
 QPixmap PassViewPixmap(int resourceId, int size) {
@@ -169,15 +180,7 @@ QPixmap PassViewPixmap(int resourceId, int size) {
     const qint64 key = (qint64(resourceId) << 16) | size;
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 16.0, size / 16.0);
-    const bool known = Draw(resourceId, painter);
-    painter.end();
-    if (!known)
-        pixmap = QPixmap();
+    const QPixmap pixmap = Paint(size, [resourceId](QPainter& p) { return Draw(resourceId, p); });
     cache.insert(key, pixmap);
     return pixmap;
 }
@@ -198,14 +201,9 @@ QIcon AccountMenuIcon(int commandId) {
         return *it;
     QIcon icon;
     for (int size : {16, 32}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        const bool known = DrawMenuImage(commandId, painter);
-        painter.end();
-        if (known)
+        const QPixmap pixmap =
+            Paint(size, [commandId](QPainter& p) { return DrawMenuImage(commandId, p); });
+        if (!pixmap.isNull())
             icon.addPixmap(pixmap);
     }
     cache.insert(commandId, icon);

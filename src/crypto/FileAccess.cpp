@@ -267,15 +267,25 @@ ReadStatus ReadWholeFileInto(const QString& path, const std::function<char*(qint
         SetReason(reason, NoMemoryText(path));
         return ReadStatus::Failed;
     }
-    const qint64 done = ReadFully(fd.get(), buffer, length);
-    if (done != length) {
-        SetReason(reason, done < 0 ? ErrorText(errno)
-                                   : QStringLiteral("The file changed while it was read."));
-        return ReadStatus::Failed;
-    }
+    std::unique_ptr<FileIdentity::Hasher> hasher;
     if (options.identity)
-        *options.identity =
-            FileIdentity::OfDescriptor(fd.get(), FileIdentity::Hash(buffer, length));
+        hasher = std::make_unique<FileIdentity::Hasher>();
+    for (qint64 at = 0; at < length;) {
+        const qint64 want = qMin(kReadPieceBytes, length - at);
+        const qint64 done = ReadFully(fd.get(), buffer + at, want);
+        if (done != want) {
+            SetReason(reason, done < 0 ? ErrorText(errno)
+                                       : QStringLiteral("The file changed while it was read."));
+            return ReadStatus::Failed;
+        }
+        if (hasher)
+            hasher->Add(buffer + at, want);
+        if (options.eachPiece)
+            options.eachPiece(buffer + at, want);
+        at += want;
+    }
+    if (hasher)
+        *options.identity = FileIdentity::OfDescriptor(fd.get(), hasher->Finish());
     size = length;
     return ReadStatus::Read;
 }

@@ -5,10 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class FileIdentity;
 class QIODevice;
-
-#include <functional>
 
 // The most a document file may hold: far beyond any real document, small enough that a
 // mistaken or hostile input cannot make the program try to hold it.
@@ -27,7 +27,14 @@ struct ReadOptions {
     // When given, receives which regular file was read and the hash of the bytes read, so
     // that a later change by another program can be told.
     FileIdentity* identity = nullptr;
+    // When given, called with each piece of a regular file as soon as it is in the buffer, in
+    // order, so that it can be worked on while it is still in the processor's cache. Pieces
+    // start at multiples of kReadPieceBytes; the bytes are hashed for identity before.
+    std::function<void(char* piece, qint64 length)> eachPiece;
 };
+
+// The size of the pieces a regular file is read in.
+constexpr qint64 kReadPieceBytes = 1024 * 1024;
 
 enum class ReadStatus {
     Read,

@@ -21,6 +21,8 @@ namespace {
 
 bool g_intoSpecialFiles = false;
 int g_bufferBytes = 64 * 1024;
+// Writes of at least this much skip the staging buffer.
+constexpr qint64 kDirectWriteBytes = 256 * 1024;
 
 struct Fault {
     int step = -1;
@@ -244,6 +246,12 @@ qint64 FileReplacement::writeData(const char* data, qint64 size) {
         m_buffer = QByteArray(g_bufferBytes, Qt::Uninitialized);
         m_used = 0;
     }
+    // Large pieces go out from where they are: copying them would cost a pass over the data.
+    if (size >= kDirectWriteBytes) {
+        if (m_used > 0 && !WriteOut(WriteStepWrite))
+            return -1;
+        return WriteRange(data, size, WriteStepWrite) ? size : -1;
+    }
     qint64 done = 0;
     while (done < size) {
         const qint64 room = qMin<qint64>(m_buffer.size() - m_used, size - done);
@@ -257,20 +265,31 @@ qint64 FileReplacement::writeData(const char* data, qint64 size) {
 }
 
 bool FileReplacement::WriteOut(int step) {
+    const bool written = WriteRange(m_buffer.constData(), m_used, step);
+    if (m_used > 0)
+        OPENSSL_cleanse(m_buffer.data(), static_cast<size_t>(m_used));
+    m_used = 0;
+    return written;
+}
+
+bool FileReplacement::WriteRange(const char* data, qint64 length, int step) {
     qint64 done = 0;
-    while (done < m_used) {
-        const ssize_t n = Faulted(step) ? -1
-                                        : ::write(m_fd, m_buffer.constData() + done,
-                                                  static_cast<size_t>(m_used - done));
+    while (done < length) {
+        const ssize_t n =
+            Faulted(step) ? -1 : ::write(m_fd, data + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return Fail(ErrorText(n < 0 ? errno : EIO));
         done += n;
     }
-    if (m_used > 0)
-        OPENSSL_cleanse(m_buffer.data(), static_cast<size_t>(m_used));
-    m_used = 0;
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Large files start on their way to the disk while the rest is still being made, so the
+    // sync at the end has little left to wait for. Only a hint: the sync decides.
+    if (!m_direct && length >= kDirectWriteBytes)
+        ::sync_file_range(m_fd, m_offset, length, SYNC_FILE_RANGE_WRITE);
+#endif
+    m_offset += length;
     return true;
 }
 

@@ -52,6 +52,8 @@ private:
     bool Fail(const QString& reason);
     bool BeginRegular(bool exists, struct stat old);
     bool WriteOut(int step);
+    // Writes length bytes at the end of the temporary file, as step for the fault seam.
+    bool WriteRange(const char* data, qint64 length, int step);
     void Discard();
 
     QString m_path;
@@ -68,6 +70,7 @@ private:
     bool m_committed = false;
     QByteArray m_buffer; // wiped as soon as written out
     qint64 m_used = 0;
+    qint64 m_offset = 0; // how much went into the file
     QString m_reason;
     QString m_notice;
 };

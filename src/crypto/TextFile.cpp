@@ -14,6 +14,7 @@
 #include <openssl/crypto.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -85,6 +86,81 @@ bool WriteContainer(QIODevice& out, DesCbcStream& cipher, const QString& text) {
     return ok;
 }
 
+// Undoes the word rotation and the cipher of a compatible container in place, one piece at a
+// time as the file is read, while the piece is still in the processor's cache; tells progress
+// each time more of the text is final. Pieces come in order, each starting at a multiple of
+// the 128 bytes after which the rotation repeats.
+class ContainerDecoder {
+public:
+    ContainerDecoder(const QString& password, QString& text, const TextProgress& progress)
+        : m_text(text), m_progress(progress) {
+        DesKey key;
+        if (KeyForPassword(password, key, &m_keyReason)) {
+            m_cipher = std::make_unique<DesCbcStream>(key, false);
+            WipeKey(key);
+        }
+    }
+
+    void Piece(char* piece, qint64 length) {
+        if (!m_cipher || !m_cipher->ok() || m_done % 128 != 0)
+            return;
+        RotateWordsRight(piece, length);
+        m_cipher->Process(piece, length);
+        if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN) {
+            QChar* units = m_text.data() + m_done / 2;
+            for (qint64 i = 0; i < length / 2; ++i)
+                units[i] = QChar(qFromLittleEndian<quint16>(piece + i * 2));
+        }
+        m_done += length;
+        // The last block may be padding: it is final only once the whole file is in.
+        Publish((m_done - kDesBlockSize) / 2);
+    }
+
+    qint64 Done() const { return m_done; }
+
+    // The length the text keeps, or -1 when it does not decrypt (why says so).
+    qsizetype Finish(qint64 size, QString* why) {
+        if (!m_cipher) {
+            *why = m_keyReason;
+            return -1;
+        }
+        const int padding =
+            m_cipher->ok() && m_done == size
+                ? PaddingLength(reinterpret_cast<const char*>(m_text.constData()), size)
+                : -1;
+        if (padding < 0) {
+            *why = QStringLiteral("The password is wrong or the file is damaged.");
+            return -1;
+        }
+        Publish((size - padding) / 2);
+        return m_zero < 0 ? m_published : m_zero;
+    }
+
+private:
+    // Makes the text up to final known, up to its first zero code unit, which ends the text
+    // as it always has for readers of this format.
+    void Publish(qsizetype final) {
+        if (m_zero >= 0 || final <= m_published)
+            return;
+        const qsizetype zero =
+            QStringView(m_text).mid(m_published, final - m_published).indexOf(QChar(0));
+        const qsizetype end = zero < 0 ? final : m_published + zero;
+        if (m_progress && end > m_published)
+            m_progress(QStringView(m_text).mid(m_published, end - m_published));
+        m_published = end;
+        if (zero >= 0)
+            m_zero = end;
+    }
+
+    QString& m_text;
+    const TextProgress& m_progress;
+    std::unique_ptr<DesCbcStream> m_cipher;
+    QString m_keyReason;
+    qint64 m_done = 0;
+    qsizetype m_published = 0;
+    qsizetype m_zero = -1;
+};
+
 } // namespace
 
 bool FindZeroCharacter(const QString& text, int& line, int& column) {
@@ -151,7 +227,8 @@ SaveResult SaveTextFileUtf8(const QString& path, const QString& password, const 
 }
 
 LoadResult LoadTextFile(const QString& path, const QString& password, QString& text,
-                        QString* reason, const ReadOptions& options, FileFormat* format) {
+                        QString* reason, const ReadOptions& options, FileFormat* format,
+                        const TextProgress& progress) {
     text.clear();
     // A pipe or FIFO can be read once only: it is read whole, and its format told from the
     // bytes that came. A regular file is looked at first, so that a compatible one can be read
@@ -181,6 +258,7 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
     }
     // The file is read straight into the text's own memory and decrypted there, so a large
     // document needs one buffer, not two.
+    ContainerDecoder decoder(password, text, progress);
     qint64 size = 0;
     const auto allocate = [&text](qint64 length) {
         text.resize(static_cast<qsizetype>((length + 1) / 2));
@@ -195,8 +273,11 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
     if (sequential) {
         size = whole.size();
         const bool blocks = size % kDesBlockSize == 0;
-        if (blocks)
-            std::memcpy(allocate(size), whole.constData(), static_cast<size_t>(size));
+        if (blocks && size > 0) {
+            char* bytes = allocate(size);
+            std::memcpy(bytes, whole.constData(), static_cast<size_t>(size));
+            decoder.Piece(bytes, size);
+        }
         WipeBytes(whole);
         if (!blocks)
             return fail(LoadResult::NotDecrypted,
@@ -204,6 +285,9 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
     } else {
         ReadOptions container = options;
         container.multipleOf = kDesBlockSize; // checked before the buffer is allocated
+        container.eachPiece = [&decoder](char* piece, qint64 length) {
+            decoder.Piece(piece, length);
+        };
         switch (ReadWholeFileInto(path, allocate, size, reason, container)) {
         case ReadStatus::Read:
             break;
@@ -215,25 +299,13 @@ LoadResult LoadTextFile(const QString& path, const QString& password, QString& t
     }
     if (size == 0)
         return fail(LoadResult::NotRead, QStringLiteral("The file is empty."));
-    char* bytes = reinterpret_cast<char*>(text.data());
-    RotateWordsRight(bytes, size);
-    DesKey key;
-    if (!KeyForPassword(password, key, reason))
-        return fail(LoadResult::NotDecrypted, QString());
-    const bool decrypted = CbcDecryptInPlace(key, bytes, size);
-    WipeKey(key);
-    const int padding = decrypted ? PaddingLength(bytes, size) : -1;
-    if (padding < 0)
-        return fail(LoadResult::NotDecrypted,
-                    QStringLiteral("The password is wrong or the file is damaged."));
-    const qsizetype units = (size - padding) / 2;
-    if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN) {
-        for (qsizetype i = 0; i < units; ++i)
-            text[i] = QChar(qFromLittleEndian<quint16>(bytes + i * 2));
-    }
-    // A zero code unit ends the text, as it always has for readers of this format.
-    const qsizetype length = QStringView(text).left(units).indexOf(QChar(0));
-    const qsizetype kept = length < 0 ? units : length;
+    // Inputs read to their end (a /proc file) come whole, without pieces.
+    if (decoder.Done() == 0)
+        decoder.Piece(reinterpret_cast<char*>(text.data()), size);
+    QString why;
+    const qsizetype kept = decoder.Finish(size, &why);
+    if (kept < 0)
+        return fail(LoadResult::NotDecrypted, why);
     // Nothing of the padding or of what followed a zero stays in memory.
     OPENSSL_cleanse(text.data() + kept, static_cast<size_t>(text.size() - kept) * sizeof(QChar));
     text.truncate(kept);

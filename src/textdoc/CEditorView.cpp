@@ -13,6 +13,7 @@
 #include "CMDIFrameWnd.h"
 #include "CShellDialog.h"
 #include "StrongTextFile.h"
+#include "TextFeed.h"
 #include "TextFile.h"
 #include "TextPrinting.h"
 #include "TextSearch.h"
@@ -108,11 +109,32 @@ bool CEditorView::LoadDocumentFile(const QString& path, const QString& password,
     ReadOptions options;
     options.identity = read;
     LoadResult loaded = LoadResult::NotRead;
-    RunWithBusyCursor(
-        [&] { loaded = LoadTextFile(path, password, text, &reason, options, format); });
+    // An empty editor builds its lines while the rest of the file is still being decrypted;
+    // one with text keeps it until the new text is all there.
+    std::unique_ptr<TextFeed> feed;
+    if (document()->isEmpty()) {
+        PrepareForText();
+        feed = std::make_unique<TextFeed>(this);
+    }
+    const TextProgress progress = [&feed](QStringView part) { feed->Add(part); };
+    RunWithBusyCursor([&] {
+        loaded = LoadTextFile(path, password, text, &reason, options, format,
+                              feed ? progress : TextProgress());
+    });
+    if (feed && loaded != LoadResult::Loaded) {
+        feed->Discard();
+        feed.reset();
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
     switch (loaded) {
     case LoadResult::Loaded:
-        SetLoadedText(text);
+        if (feed) {
+            feed->Finish(text);
+            feed.reset();
+            FinishLoadedText();
+        } else {
+            SetLoadedText(text);
+        }
         text.fill(QChar(0));
         return true;
     case LoadResult::NotDecrypted: {
@@ -204,12 +226,20 @@ QString CEditorView::GetAllText() const {
 void CEditorView::SetLoadedText(const QString& text) {
     // The document takes CR LF, LF and a lone CR each as one line end itself, as
     // NormaliseLineBreaks does: a normalised copy would only cost time and memory.
+    PrepareForText();
+    setPlainText(text); // no undo record
+    FinishLoadedText();
+}
+
+void CEditorView::PrepareForText() {
     // Qt gives every line a layout object whenever the view's width changes with text in it
     // (26 MB at 100 000 lines): take the final width first, scroll bar included, while empty.
     if (auto* frame = qobject_cast<CMDIChildWnd*>(parentWidget()); frame && window()->isVisible())
         frame->ActivateFrame();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setPlainText(text); // no undo record
+}
+
+void CEditorView::FinishLoadedText() {
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     moveCursor(QTextCursor::Start);
     document()->setModified(false);

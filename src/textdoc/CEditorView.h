@@ -87,6 +87,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Before and after a loaded text goes in: the view takes its final width while empty, and
+    // ends with the caret at the start and the document not modified.
+    void PrepareForText();
+    void FinishLoadedText();
     // The edit, search and print commands this view serves, each with its enabling rule.
     void RegisterCommands();
     void OnRepeatFind();

@@ -2,6 +2,7 @@
 
 #include "CipherBuffer.h"
 #include "FileAccess.h"
+#include "FileIdentity.h"
 #include "ReferenceCipher.h"
 #include "TextFile.h"
 
@@ -42,6 +43,7 @@ private slots:
     void paddingOnlyFileIsEmptyText();
     void emptyTextReplacesOldFile();
     void refusedPasswordLeavesFile();
+    void zeroCodeUnitEndsText_data();
     void zeroCodeUnitEndsText();
     void newFilesAreOwnerOnly();
     void failedWriteKeepsOldFile();
@@ -162,9 +164,18 @@ void TestContainer::interopWithReference() {
     QFETCH(QString, text);
     // Ours opens what the reference writes ...
     WriteRaw(Path("ref.etx"), ReferenceContainer(legacy, text));
-    QString loaded;
-    QCOMPARE(LoadTextFile(Path("ref.etx"), password, loaded), LoadResult::Loaded);
+    // The text comes out piece by piece as it is decrypted, and the identity is taken from the
+    // bytes as they were read.
+    QString loaded, parts;
+    FileIdentity identity;
+    ReadOptions options;
+    options.identity = &identity;
+    QCOMPARE(LoadTextFile(Path("ref.etx"), password, loaded, nullptr, options, nullptr,
+                          [&parts](QStringView part) { parts += part; }),
+             LoadResult::Loaded);
     QCOMPARE(loaded, text);
+    QCOMPARE(parts, text);
+    QCOMPARE(identity.CompareWith(Path("ref.etx")), FileIdentity::Disk::Same);
     // ... and writes exactly the same bytes, which the reference opens.
     QCOMPARE(SaveTextFile(Path("ours.etx"), password, text), SaveResult::Saved);
     const QByteArray ours = ReadAll(Path("ours.etx"));
@@ -263,12 +274,23 @@ void TestContainer::refusedPasswordLeavesFile() {
     QVERIFY(!QFileInfo::exists(Path("never.etx")));
 }
 
+void TestContainer::zeroCodeUnitEndsText_data() {
+    QTest::addColumn<int>("at");
+    QTest::newRow("early") << 2;
+    QTest::newRow("in the second piece read") << 600000;
+}
+
 void TestContainer::zeroCodeUnitEndsText() {
-    const QString withNul = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
+    QFETCH(int, at);
+    QString withNul(at + 700000, QLatin1Char('a'));
+    withNul[at] = QChar(0);
     WriteRaw(Path("nul.etx"), ReferenceContainer("pw", withNul));
-    QString text;
-    QCOMPARE(LoadTextFile(Path("nul.etx"), QStringLiteral("pw"), text), LoadResult::Loaded);
-    QCOMPARE(text, QStringLiteral("ab"));
+    QString text, parts;
+    QCOMPARE(LoadTextFile(Path("nul.etx"), QStringLiteral("pw"), text, nullptr, ReadOptions(),
+                          nullptr, [&parts](QStringView part) { parts += part; }),
+             LoadResult::Loaded);
+    QCOMPARE(text, withNul.left(at));
+    QCOMPARE(parts, text);
 }
 
 void TestContainer::newFilesAreOwnerOnly() {

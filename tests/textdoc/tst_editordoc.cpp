@@ -258,14 +258,34 @@ void TestCEditorDoc::editCommandsReachTheView() {
     }
 }
 
+void TestCEditorDoc::openWithRightPassword_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("two lines") << QStringLiteral("first\r\nsecond line");
+    // A large text reaches the editor in parts as it is decrypted; the first part ends after
+    // this many code units, so a line end or a character split there must be joined again.
+    const qsizetype cut = (kReadPieceBytes - 8) / 2;
+    QString head;
+    while (head.size() < cut - 100)
+        head += QStringLiteral("line of text \u00e9\U0001F600\r\n");
+    head += QString(cut - 1 - head.size(), QLatin1Char('x'));
+    const QString tail = QStringLiteral("y\r\nlast line");
+    QTest::newRow("CR LF split between parts") << head + QStringLiteral("\r\n") + tail;
+    QTest::newRow("surrogate pair split between parts")
+        << head + QStringLiteral("\U0001F600") + tail;
+}
+
 void TestCEditorDoc::openWithRightPassword() {
-    const QString path = WriteFile("notes.etx", "pa55", "first\r\nsecond line");
+    QFETCH(QString, text);
+    const QString path = WriteFile("notes.etx", "pa55", text);
     DialogScript script;
     script.Then(EnterPassword("pa55"));
     auto* doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
     QVERIFY(doc);
     QVERIFY(script.Finished());
-    QCOMPARE(doc->GetView()->GetAllText(), QString("first\r\nsecond line"));
+    QCOMPARE(doc->GetView()->GetAllText(), text);
+    QCOMPARE(doc->GetView()->document()->blockCount(), text.count(QLatin1String("\r\n")) + 1);
+    QVERIFY(!doc->GetView()->document()->isUndoAvailable());
+    QVERIFY(doc->GetView()->updatesEnabled());
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetTitle(), QString("notes.etx"));
     QCOMPARE(doc->GetPathName(), path);

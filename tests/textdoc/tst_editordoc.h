@@ -22,6 +22,7 @@ private slots:
     void cleanup();
     void documentString();
     void editCommandsReachTheView();
+    void openWithRightPassword_data();
     void openWithRightPassword();
     void openWithWrongPasswordNamesTheFile();
     void openCancelledLeavesNoWindow();

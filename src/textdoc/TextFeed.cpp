@@ -1,0 +1,98 @@
+#include "TextFeed.h"
+
+#include <QMutexLocker>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+namespace {
+void Wipe(QString& text) {
+    text.fill(QChar(0));
+    text.clear();
+}
+} // namespace
+
+TextFeed::TextFeed(QPlainTextEdit* editor)
+    : m_editor(editor), m_end(editor->document()), m_undo(editor->document()->isUndoRedoEnabled()) {
+    m_editor->setUpdatesEnabled(false);
+    m_editor->document()->setUndoRedoEnabled(false);
+}
+
+TextFeed::~TextFeed() {
+    Restore();
+    for (QString& part : m_parts)
+        Wipe(part);
+    Wipe(m_held);
+}
+
+void TextFeed::Add(QStringView part) {
+    if (part.isEmpty())
+        return;
+    QMutexLocker lock(&m_mutex);
+    m_parts.append(part.toString());
+    m_added += part.size();
+    if (m_posted)
+        return;
+    m_posted = true;
+    QMetaObject::invokeMethod(this, &TextFeed::Drain, Qt::QueuedConnection);
+}
+
+void TextFeed::Drain() {
+    QList<QString> parts;
+    {
+        QMutexLocker lock(&m_mutex);
+        parts.swap(m_parts);
+        m_posted = false;
+    }
+    for (QString& part : parts)
+        Insert(part, false);
+}
+
+void TextFeed::Insert(QString& part, bool last) {
+    QString chunk = m_held;
+    chunk += part;
+    Wipe(part);
+    Wipe(m_held);
+    // CR LF is one line end: a CR at the end of a part waits for what follows it.
+    if (!last && chunk.endsWith(QLatin1Char('\r'))) {
+        m_held = chunk.right(1);
+        chunk.chop(1);
+    }
+    if (chunk.isEmpty())
+        return;
+    m_end.insertText(chunk);
+    Wipe(chunk);
+    if (!m_started) {
+        // The first insertion carried the editor's caret along; later ones stay behind it.
+        m_started = true;
+        m_editor->setTextCursor(QTextCursor(m_editor->document()));
+    }
+}
+
+void TextFeed::Finish(const QString& whole) {
+    Drain();
+    qsizetype added;
+    {
+        QMutexLocker lock(&m_mutex);
+        added = m_added;
+    }
+    QString rest = whole.mid(added);
+    Insert(rest, true);
+    Restore();
+}
+
+void TextFeed::Discard() {
+    Drain();
+    Wipe(m_held);
+    QTextCursor all(m_editor->document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+    Restore();
+}
+
+void TextFeed::Restore() {
+    if (m_restored)
+        return;
+    m_restored = true;
+    m_editor->document()->setUndoRedoEnabled(m_undo);
+    m_editor->setUpdatesEnabled(true);
+}

@@ -168,7 +168,9 @@ void Activate(CMDIFrameWnd* frame, QWidget* view) {
 }
 
 // With KEYSTOW_BENCH_STAGES set, the processor time since the last stage (on a loaded machine
-// the wall-clock figures above it are longer), and the resident and peak size after each step.
+// the wall-clock figures above it are longer), and the resident and peak size after each step;
+// the resident size split into the program's own memory and pages of files (fonts, libraries)
+// mapped in, which the first text in a script brings in once.
 void Stage(const char* name) {
     static double last = 0;
     rusage usage{};
@@ -176,8 +178,11 @@ void Stage(const char* name) {
     const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     if (qEnvironmentVariableIsSet("KEYSTOW_BENCH_STAGES"))
-        std::fprintf(stderr, "%-12s processor %7.1f ms, resident %.1f MB, peak %.1f MB\n", name,
-                     cpu - last, StatusMb("VmRSS:"), StatusMb("VmHWM:"));
+        std::fprintf(stderr,
+                     "%-12s processor %7.1f ms, resident %.1f MB (own %.1f, files %.1f), "
+                     "peak %.1f MB\n",
+                     name, cpu - last, StatusMb("VmRSS:"), StatusMb("RssAnon:"),
+                     StatusMb("RssFile:"), StatusMb("VmHWM:"));
     last = cpu;
 }
 

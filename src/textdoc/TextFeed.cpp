@@ -1,6 +1,8 @@
 #include "TextFeed.h"
 
 #include <QMutexLocker>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -13,8 +15,19 @@ void Wipe(QString& text) {
 
 TextFeed::TextFeed(QPlainTextEdit* editor)
     : m_editor(editor), m_end(editor->document()), m_undo(editor->document()->isUndoRedoEnabled()) {
-    m_editor->setUpdatesEnabled(false);
+    m_editor->viewport()->installEventFilter(this);
     m_editor->document()->setUndoRedoEnabled(false);
+}
+
+bool TextFeed::eventFilter(QObject* watched, QEvent* event) {
+    // The editor shows empty until the text is all in: a part may yet turn out not to be the
+    // text at all (a wrong password shows only at the end).
+    if (watched != m_editor->viewport() || event->type() != QEvent::Paint)
+        return false;
+    QPainter painter(m_editor->viewport());
+    painter.fillRect(static_cast<QPaintEvent*>(event)->rect(),
+                     m_editor->palette().brush(QPalette::Base));
+    return true;
 }
 
 TextFeed::~TextFeed() {
@@ -94,5 +107,6 @@ void TextFeed::Restore() {
         return;
     m_restored = true;
     m_editor->document()->setUndoRedoEnabled(m_undo);
-    m_editor->setUpdatesEnabled(true);
+    m_editor->viewport()->removeEventFilter(this);
+    m_editor->viewport()->update();
 }

@@ -12,8 +12,8 @@ class QPlainTextEdit;
 // Carries a text into an empty editor while the rest of it is still being decrypted on another
 // thread: Add queues a part from any thread, and the editor's own event loop inserts the parts
 // at the end of its document, so building the document's lines overlaps the decryption. A line
-// end split between two parts is joined again. Nothing is painted and nothing is recorded for
-// undo until Finish; Discard takes everything out again. Every copy is wiped once inserted.
+// end split between two parts is joined again. The editor shows empty and nothing is recorded
+// for undo until Finish; Discard takes everything out again. Every copy is wiped once inserted.
 class TextFeed : public QObject {
 public:
     explicit TextFeed(QPlainTextEdit* editor);
@@ -28,6 +28,9 @@ public:
     void Finish(const QString& whole);
     // The editor's thread: the load failed; the document is empty again.
     void Discard();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The editor's thread: inserts the queued parts.

@@ -24,6 +24,7 @@ private slots:
     void editCommandsReachTheView();
     void openWithRightPassword_data();
     void openWithRightPassword();
+    void openWithWrongPasswordNamesTheFile_data();
     void openWithWrongPasswordNamesTheFile();
     void openCancelledLeavesNoWindow();
     void openingAnOpenFileActivatesIt();

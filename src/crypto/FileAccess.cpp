@@ -32,11 +32,6 @@ QString ErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-void SetReason(QString* reason, const QString& text) {
-    if (reason)
-        *reason = text;
-}
-
 QString InUseText() {
     return QStringLiteral("The file is in use by another program.");
 }

@@ -10,6 +10,12 @@
 class FileIdentity;
 class QIODevice;
 
+// Gives the reason to the caller that asked for one (reason may be null).
+inline void SetReason(QString* reason, const QString& text) {
+    if (reason)
+        *reason = text;
+}
+
 // The most a document file may hold: far beyond any real document, small enough that a
 // mistaken or hostile input cannot make the program try to hold it.
 constexpr qint64 kMaxDocumentBytes = qint64(1) << 30;

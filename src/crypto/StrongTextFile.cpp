@@ -8,12 +8,9 @@
 #include <sodium.h>
 
 namespace {
-
-void SetReason(QString* reason, const QString& text) {
-    if (reason != nullptr)
-        *reason = text;
+QString NoMemoryForKey() {
+    return QStringLiteral("There is not enough memory to derive the key.");
 }
-
 } // namespace
 
 QString DamagedFileMessage(const QString& fileName) {
@@ -55,7 +52,7 @@ SaveResult SaveStrongFile(const QString& path, const QString& password, const QB
     StrongContainer container;
     container.PrepareNew(DefaultStrongParams());
     if (!container.DeriveKey(password)) {
-        SetReason(reason, QStringLiteral("There is not enough memory to derive the key."));
+        SetReason(reason, NoMemoryForKey());
         return SaveResult::NotWritten;
     }
     const bool saved = WriteWholeFileFrom(
@@ -97,7 +94,7 @@ LoadResult OpenStrongBytes(QByteArray& file, const QString& fileName, const QStr
         return fail(LoadResult::NotRead);
     }
     if (!container.DeriveKey(password)) {
-        SetReason(reason, QStringLiteral("There is not enough memory to derive the key."));
+        SetReason(reason, NoMemoryForKey());
         return fail(LoadResult::NotRead);
     }
     // Decrypted in the memory the file was read into: no second buffer of the document's size.

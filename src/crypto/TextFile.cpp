@@ -18,11 +18,6 @@
 
 namespace {
 
-void SetReason(QString* reason, const QString& text) {
-    if (reason)
-        *reason = text;
-}
-
 void WipeString(QString& text) {
     if (!text.isEmpty())
         OPENSSL_cleanse(text.data(), static_cast<size_t>(text.size()) * sizeof(QChar));

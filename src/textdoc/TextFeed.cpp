@@ -1,17 +1,12 @@
 #include "TextFeed.h"
 
+#include "SecretString.h"
+
 #include <QMutexLocker>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextDocument>
-
-namespace {
-void Wipe(QString& text) {
-    text.fill(QChar(0));
-    text.clear();
-}
-} // namespace
 
 TextFeed::TextFeed(QPlainTextEdit* editor)
     : m_editor(editor), m_end(editor->document()), m_undo(editor->document()->isUndoRedoEnabled()) {
@@ -33,8 +28,8 @@ bool TextFeed::eventFilter(QObject* watched, QEvent* event) {
 TextFeed::~TextFeed() {
     Restore();
     for (QString& part : m_parts)
-        Wipe(part);
-    Wipe(m_held);
+        SecretString::WipeQString(part);
+    SecretString::WipeQString(m_held);
 }
 
 void TextFeed::Add(QStringView part) {
@@ -63,8 +58,8 @@ void TextFeed::Drain() {
 void TextFeed::Insert(QString& part, bool last) {
     QString chunk = m_held;
     chunk += part;
-    Wipe(part);
-    Wipe(m_held);
+    SecretString::WipeQString(part);
+    SecretString::WipeQString(m_held);
     // CR LF is one line end: a CR at the end of a part waits for what follows it.
     if (!last && chunk.endsWith(QLatin1Char('\r'))) {
         m_held = chunk.right(1);
@@ -73,7 +68,7 @@ void TextFeed::Insert(QString& part, bool last) {
     if (chunk.isEmpty())
         return;
     m_end.insertText(chunk);
-    Wipe(chunk);
+    SecretString::WipeQString(chunk);
     if (!m_started) {
         // The first insertion carried the editor's caret along; later ones stay behind it.
         m_started = true;
@@ -95,7 +90,7 @@ void TextFeed::Finish(const QString& whole) {
 
 void TextFeed::Discard() {
     Drain();
-    Wipe(m_held);
+    SecretString::WipeQString(m_held);
     QTextCursor all(m_editor->document());
     all.select(QTextCursor::Document);
     all.removeSelectedText();

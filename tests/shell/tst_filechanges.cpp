@@ -33,6 +33,14 @@ const QString kPassword = QStringLiteral("shared secret");
 // bytes written into the same file, its size and time kept, which a time check alone misses.
 enum class Change { None, Rewritten, DuringPrompt, InPlace, LinkedElsewhere, Removed };
 enum class How { Save, Exit, CloseWindow };
+struct SaveCase {
+    const char* name;
+    Change change;
+    How how;
+    int button; // on the question; 0: no question
+    const char* onDisk;
+    const char* savedAs = "(none)"; // the Save As copy; "(none)": no such file
+};
 
 // A file of either type holding content: the text, or one Web account of that name.
 void WriteDocumentFile(bool text, const QString& path, const QString& content) {
@@ -78,8 +86,8 @@ void EditDocument(CDocument* doc, const QString& content) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(SaveCase)
 Q_DECLARE_METATYPE(Change)
-Q_DECLARE_METATYPE(How)
 
 class TestFileChanges : public QObject, protected ShellFixture {
     Q_OBJECT
@@ -137,85 +145,65 @@ void TestFileChanges::ChangeOnDisk(bool text, Change change, const QString& path
 
 void TestFileChanges::saveAsksFirst_data() {
     QTest::addColumn<bool>("text");
-    QTest::addColumn<Change>("change");
-    QTest::addColumn<How>("how");
-    QTest::addColumn<int>("button"); // on the question; 0: no question
-    QTest::addColumn<QString>("onDisk");
-    QTest::addColumn<QString>("savedAs"); // "(none)": no other file
-    const char* none = "(none)";
-    const struct {
-        const char* name;
-        Change change;
-        How how;
-        int button;
-        const char *onDisk, *savedAs;
-    } rows[] = {{"unchanged", Change::None, How::Save, 0, "mine", none},
-                {"rewritten, Cancel", Change::Rewritten, How::Save, IDCANCEL, "theirs", none},
-                {"rewritten, Overwrite", Change::Rewritten, How::Save, IDOK, "mine", none},
-                {"rewritten, Save As", Change::Rewritten, How::Save, CFileChangedDlg::kSaveAs,
-                 "theirs", "mine"},
-                {"same size and time, Cancel", Change::InPlace, How::Save, IDCANCEL, "other", none},
-                {"now a link elsewhere, Cancel", Change::LinkedElsewhere, How::Save, IDCANCEL,
-                 "private", none},
-                {"removed, Overwrite", Change::Removed, How::Save, IDOK, "mine", none},
-                {"Exit, Cancel", Change::Rewritten, How::Exit, IDCANCEL, "theirs", none},
-                {"closing the window, Cancel", Change::Rewritten, How::CloseWindow, IDCANCEL,
-                 "theirs", none},
-                {"rewritten during the password prompt, Cancel", Change::DuringPrompt, How::Save,
-                 IDCANCEL, "theirs", none}};
+    QTest::addColumn<SaveCase>("c");
+    const SaveCase rows[] = {
+        {"unchanged", Change::None, How::Save, 0, "mine"},
+        {"rewritten, Cancel", Change::Rewritten, How::Save, IDCANCEL, "theirs"},
+        {"rewritten, Overwrite", Change::Rewritten, How::Save, IDOK, "mine"},
+        {"rewritten, Save As", Change::Rewritten, How::Save, CFileChangedDlg::kSaveAs, "theirs",
+         "mine"},
+        {"same size and time, Cancel", Change::InPlace, How::Save, IDCANCEL, "other"},
+        {"now a link elsewhere, Cancel", Change::LinkedElsewhere, How::Save, IDCANCEL, "private"},
+        {"removed, Overwrite", Change::Removed, How::Save, IDOK, "mine"},
+        {"Exit, Cancel", Change::Rewritten, How::Exit, IDCANCEL, "theirs"},
+        {"closing the window, Cancel", Change::Rewritten, How::CloseWindow, IDCANCEL, "theirs"},
+        {"rewritten at the password, Cancel", Change::DuringPrompt, How::Save, IDCANCEL, "theirs"}};
     for (bool text : {true, false})
         for (const auto& r : rows)
             if (text || r.change != Change::DuringPrompt) // only the text type asks there
-                QTest::addRow("%s: %s", text ? "text" : "passwords", r.name)
-                    << text << r.change << r.how << r.button << QString(r.onDisk)
-                    << QString(r.savedAs);
+                QTest::addRow("%s: %s", text ? "text" : "passwords", r.name) << text << r;
 }
 
 void TestFileChanges::saveAsksFirst() {
     QFETCH(bool, text);
-    QFETCH(Change, change);
-    QFETCH(How, how);
-    QFETCH(int, button);
-    QFETCH(QString, onDisk);
-    QFETCH(QString, savedAs);
+    QFETCH(SaveCase, c);
     const QString path = Path(text, QStringLiteral("shared"));
     const QString copy = Path(text, QStringLiteral("copy"));
     CDocument* doc = Open(text, path);
     QVERIFY(doc);
     EditDocument(doc, QStringLiteral("mine"));
-    ChangeOnDisk(text, change, path);
-
+    ChangeOnDisk(text, c.change, path);
     DialogScript script;
-    if (how != How::Save)
+    if (c.how != How::Save)
         script.Then(Answer("CSaveChangesDlg", IDYES));
-    if (change == Change::DuringPrompt)
+    if (c.change == Change::DuringPrompt)
         script.Then([&](QWidget* d) {
             WriteDocumentFile(text, path, QStringLiteral("theirs"));
             SetPassword(kPassword)(d);
         });
-    if (button != 0)
-        script.Then(Answer("CFileChangedDlg", button));
-    if (button == CFileChangedDlg::kSaveAs)
+    if (c.button != 0)
+        script.Then(Answer("CFileChangedDlg", c.button));
+    if (c.button == CFileChangedDlg::kSaveAs)
         script.Then(ChooseFile(copy));
     // The text type confirms the password at every save, the passwords type on a new name.
-    if (button != IDCANCEL && (text || button == CFileChangedDlg::kSaveAs))
+    if (c.button != IDCANCEL && (text || c.button == CFileChangedDlg::kSaveAs))
         script.Then(SetPassword(kPassword));
     const qsizetype planned = script.Steps();
-    if (how == How::Save)
+    if (c.how == How::Save)
         m_frame->ExecuteCommand(ID_FILE_SAVE);
-    else if (how == How::Exit)
+    else if (c.how == How::Exit)
         m_frame->ExecuteCommand(ID_APP_EXIT);
     else
         doc->GetFrames().first()->SubWindow()->close();
     QVERIFY(script.Finished());
     QCOMPARE(script.Seen().size(), planned); // no other question, no failure message
-    QCOMPARE(ReadDocumentFile(text, path), onDisk);
-    QCOMPARE(ReadDocumentFile(text, copy), savedAs);
+    QCOMPARE(ReadDocumentFile(text, path), QString(c.onDisk));
+    QCOMPARE(ReadDocumentFile(text, copy), QString(c.savedAs));
     // A save that did not happen keeps the document open and modified.
     QVERIFY(m_app->GetDocManager()->GetDocuments().contains(doc));
     QCOMPARE(DocumentContent(doc), QStringLiteral("mine"));
-    QCOMPARE(doc->IsModified(), button == IDCANCEL);
-    if (button == IDCANCEL)
+    QCOMPARE(doc->IsModified(), c.button == IDCANCEL);
+    if (c.button == IDCANCEL)
         return;
     // A completed save knows its own file again: the next save does not ask.
     EditDocument(doc, QStringLiteral("mine again"));

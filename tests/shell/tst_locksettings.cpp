@@ -208,8 +208,7 @@ void TestLockSettings::screenPasswordVerified_data() {
     QTest::newRow("code page") << QByteArray("p\xe4ss") << QByteArray("p\xe4ss") << true;
     QTest::newRow("typed shorter") << QByteArray("secret") << QByteArray("secre") << false;
     QTest::newRow("typed longer") << QByteArray("secret") << QByteArray("secrets") << false;
-    QTest::newRow("the verifier typed")
-        << QByteArray("secret") << QByteArray("$argon2id$") << false;
+    QTest::newRow("verifier typed") << QByteArray("secret") << QByteArray("$argon2id$") << false;
     // Longer than the field: what the field could hold counts, as before.
     QTest::newRow("cut at 259") << QByteArray(300, 'p') << QByteArray(259, 'p') << true;
 }
@@ -224,17 +223,15 @@ void TestLockSettings::screenPasswordVerified() {
     QVERIFY(!record.holdsPlainPassword());
     QVERIFY(!record.ToBytes().contains(set.left(259)));
     QCOMPARE(record.IsScreenPassword(typed), right);
-
     // A forged verifier with other costs is refused unchecked, even for its own password.
-    char text[crypto_pwhash_STRBYTES] = {}; // well-formed, of "secret", other costs
+    char text[crypto_pwhash_STRBYTES] = {};
     QVERIFY(sodium_init() >= 0 &&
             crypto_pwhash_str(text, "secret", 6, crypto_pwhash_OPSLIMIT_INTERACTIVE + 1,
                               crypto_pwhash_MEMLIMIT_MIN) == 0);
     const QByteArray foreign(text, int(qstrlen(text)) + 1); // with its end
-    QByteArray bytes = record.ToBytes();
-    bytes.replace(LockSettings::kScreenPasswordOffset, foreign.size(), foreign);
     LockSettings forged;
-    QVERIFY(forged.FromBytes(bytes));
+    QVERIFY(forged.FromBytes(
+        record.ToBytes().replace(LockSettings::kScreenPasswordOffset, foreign.size(), foreign)));
     QVERIFY(!forged.holdsPlainPassword());
     QVERIFY(!forged.IsScreenPassword("secret"));
 }
@@ -243,33 +240,26 @@ void TestLockSettings::olderFileRewrittenWithoutPassword() {
     // The form older versions wrote: every field set, the password as it is, reserved bytes.
     const QByteArray password("Tr0ub4dor &3");
     QByteArray old = RandomBytes(LockSettings::kSize, 7);
-    QByteArray field(LockSettings::kTextFieldSize, '\0');
-    field.replace(0, password.size(), password);
+    const QByteArray field = password.leftJustified(LockSettings::kTextFieldSize, '\0');
     old.replace(LockSettings::kScreenPasswordOffset, field.size(), field);
     WriteRaw(m_path, EncryptWithMachineKey(old));
     QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ReadGroup | QFileDevice::ReadOther));
-
     LockSettings record;
     QVERIFY(LockSettingsFile::Read(m_path, record));
     QVERIFY(record.IsScreenPassword(password));
     QVERIFY(!record.IsScreenPassword("Tr0ub4dor &4"));
     QVERIFY(!record.ToBytes().contains(password));
-
     // On disk at once: nothing of the password, everything else byte for byte, owner only.
     QCOMPARE(QFile::permissions(m_path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QByteArray cipher, plain;
     QVERIFY(ReadWholeFile(m_path, cipher));
     QVERIFY(DecryptBuffer(KeyFromPassword(LockSettingsFile::MachinePassword()), cipher, plain));
-    QCOMPARE(plain.size(), LockSettings::kSize);
     QVERIFY(!plain.contains(password));
     QVERIFY(plain.mid(LockSettings::kScreenPasswordOffset).startsWith("$argon2id$"));
-    QCOMPARE(plain.left(LockSettings::kScreenPasswordOffset),
-             old.left(LockSettings::kScreenPasswordOffset));
-    const int after = LockSettings::kScreenPasswordOffset + LockSettings::kTextFieldSize;
-    QCOMPARE(plain.mid(after), old.mid(after));
-
+    QCOMPARE(QByteArray(plain).replace(LockSettings::kScreenPasswordOffset, field.size(), field),
+             old);
     // Read again, the new form stays as it is.
     LockSettings again;
     QVERIFY(LockSettingsFile::Read(m_path, again));

@@ -383,11 +383,9 @@ void TestScreenLock::closingWhileLockedAsksFirst() {
 }
 
 void TestScreenLock::captionNamesTheProgramOnly_data() {
-    QTest::addColumn<QString>("change");
-    QTest::newRow("renamed") << "rename";
-    QTest::newRow("another window activated") << "activate";
-    QTest::newRow("the frame activated again") << "frame";
-    QTest::newRow("a new window") << "new";
+    QTest::addColumn<QString>("change"); // rename, another window, the frame again, a new one
+    for (const char* change : {"rename", "activate", "frame", "new"})
+        QTest::newRow(change) << QString::fromLatin1(change);
 }
 
 void TestScreenLock::captionNamesTheProgramOnly() {
@@ -547,8 +545,8 @@ void TestScreenLock::popupsCloseSelectionsEmpty() {
 
 void TestScreenLock::documentsHiddenThenBackAsTheyWere_data() {
     QTest::addColumn<bool>("maximised");
-    QTest::newRow("maximised") << true;
-    QTest::newRow("not maximised") << false;
+    for (bool maximised : {true, false})
+        QTest::newRow(maximised ? "maximised" : "not maximised") << maximised;
 }
 
 void TestScreenLock::documentsHiddenThenBackAsTheyWere() {
@@ -567,22 +565,20 @@ void TestScreenLock::documentsHiddenThenBackAsTheyWere() {
     cursor.setPosition(5000);
     cursor.setPosition(5020, QTextCursor::KeepAnchor);
     view->setTextCursor(cursor);
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
-    const int scroll = view->verticalScrollBar()->value();
-
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int scroll = bar->value();
+    QVERIFY(scroll > 0);
     QVERIFY(m_frame->ExecuteCommand(ID_LOCK));
-    QVERIFY(!m_frame->MdiArea()->isVisible());
-    QVERIFY(!view->isVisible());
+    QVERIFY(!m_frame->MdiArea()->isVisible() && !view->isVisible());
     QCOMPARE(m_frame->GetActiveDocument(), doc); // for the commands the lock holds back
-
     QVERIFY(m_frame->UnlockScreen());
     QCOMPARE(m_frame->MdiArea()->activeSubWindow(), sub);
     QCOMPARE(sub->isMaximized(), maximised);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view));
     QCOMPARE(view->textCursor().anchor(), 5000);
     QCOMPARE(view->textCursor().position(), 5020);
-    QVERIFY(scroll > 0);
-    QCOMPARE(view->verticalScrollBar()->value(), scroll);
+    QCOMPARE(bar->value(), scroll);
 }
 
 void TestScreenLock::questionsOpenWhenTheLockFallsGoAsNo() {

@@ -60,61 +60,47 @@ void TestStrongCli::commands_data() {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("says");
-    // A pipe can be read once: its format is told from the bytes that came through it.
-    struct Read {
-        const char* command;
-        QString file;
-        QByteArray says;
+    // A command on a file and, if piped, through a pipe as well, which can be read only once: its
+    // format is told from the bytes that came through it.
+    const auto row = [](const QByteArray& name, const char* command, const QString& file, int code,
+                        const QByteArray& says, bool piped = false) {
+        QTest::newRow(name.constData())
+            << QStringList{command, file} << QByteArray() << code << says;
+        if (piped)
+            QTest::newRow((name + " piped").constData())
+                << QStringList{command, "/dev/stdin"} << ReadAll(file) << code << says;
     };
     for (const bool strong : {false, true}) {
         const QByteArray format = strong ? "strong" : "compatible";
         const QString text = Make(format + ".etx", strong);
-        for (const Read& read : {Read{"decrypt", text, "pin 1234\n"},
-                                 Read{"list", Make(format + ".ksw", strong), "Bank"},
-                                 Read{"info", text, "format: " + format + "\n"}}) {
-            QTest::addRow("%s %s", read.command, format.constData())
-                << QStringList{read.command, read.file} << QByteArray() << 0 << read.says;
-            QTest::addRow("%s %s piped", read.command, format.constData())
-                << QStringList{read.command, "/dev/stdin"} << ReadAll(read.file) << 0 << read.says;
-        }
+        row("decrypt " + format, "decrypt", text, 0, "pin 1234\n", true);
+        row("list " + format, "list", Make(format + ".ksw", strong), 0, "Bank", true);
+        row("info " + format, "info", text, 0, "format: " + format + "\n", true);
     }
     const QString strong = Path("strong.etx");
     const QByteArray good = ReadAll(strong);
-    QTest::newRow("info strong, its cost")
-        << QStringList{"info", strong} << QByteArray() << 0
-        << QByteArray("version: 1\nkey derivation: argon2id\noperations: 5\nmemory: 134217728\n");
-    QByteArray crafted = good;
-    crafted[16] = char(200); // passes
-    QTest::newRow("info, parameters out of bounds")
-        << QStringList{"info", Put("crafted.etx", crafted)} << QByteArray() << 2
-        << QByteArray("at most 20 passes");
-    QTest::newRow("info, cut header") << QStringList{"info", Put("cut.etx", good.left(40))}
-                                      << QByteArray() << 3 << QByteArray("damaged");
-    QTest::newRow("info, missing")
-        << QStringList{"info", Path("none.etx")} << QByteArray() << 2 << QByteArray("no such file");
-    QTest::newRow("verify, sound")
-        << QStringList{"verify", strong} << QByteArray() << 0 << QByteArray();
     const auto flipped = [&good](qsizetype at) {
         QByteArray bytes = good;
         bytes[at] = char(bytes[at] ^ 0x10);
         return bytes;
     };
-    QTest::newRow("verify, damaged, piped")
-        << QStringList{"verify", "/dev/stdin"} << flipped(kStrongHeaderSize + 3) << 3
-        << QByteArray("damaged");
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        QByteArray says;
-    } damages[] = {{"bit in the content", flipped(kStrongHeaderSize + 3), "damaged"},
-                   {"bit in the last tag", flipped(good.size() - 1), "damaged"},
-                   {"last byte cut", good.chopped(1), "damaged"},
-                   {"bit in the salt", flipped(30), "does not decrypt"}};
-    for (const auto& damage : damages) {
-        const QString path = Put(QString::fromLatin1(damage.name) + ".etx", damage.bytes);
-        for (const char* command : {"verify", "decrypt"})
-            QTest::addRow("%s, %s", command, damage.name)
-                << QStringList{command, path} << QByteArray() << 3 << damage.says;
+    QByteArray crafted = good;
+    crafted[16] = char(200); // passes
+    row("info strong, its cost", "info", strong, 0,
+        "version: 1\nkey derivation: argon2id\noperations: 5\nmemory: 134217728\n");
+    row("info, 200 passes", "info", Put("crafted.etx", crafted), 2, "at most 20 passes");
+    row("info, cut header", "info", Put("cut.etx", good.left(40)), 3, "damaged");
+    row("info, missing", "info", Path("none.etx"), 2, "no such file");
+    row("verify, sound", "verify", strong, 0, "");
+    for (const char* command : {"verify", "decrypt"}) {
+        const QByteArray name = command;
+        row(name + ", bit in the content", command,
+            Put("content.etx", flipped(kStrongHeaderSize + 3)), 3, "damaged", true);
+        row(name + ", bit in the last tag", command, Put("tag.etx", flipped(good.size() - 1)), 3,
+            "damaged", true);
+        row(name + ", last byte cut", command, Put("end.etx", good.chopped(1)), 3, "damaged", true);
+        row(name + ", bit in the salt", command, Put("salt.etx", flipped(30)), 3,
+            "does not decrypt", true);
     }
 }
 

@@ -428,14 +428,13 @@ void TestFileAccess::accessKept() {
         QSKIP("a file of another group needs root to make");
     const QString path = Path("shared.txt");
     WriteRaw(path, "old");
-    const QByteArray name = QFile::encodeName(path);
-    QCOMPARE(::chown(name.constData(), 0, kNobody), 0);
-    const QByteArray acl = AccessList();
-    if (::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) !=
-            0 ||
-        ::setxattr(name.constData(), "user.origin", "team", 4, 0) != 0)
+    const QByteArray name = QFile::encodeName(path), acl = AccessList();
+    const char* file = name.constData();
+    QCOMPARE(::chown(file, 0, kNobody), 0);
+    if (::setxattr(file, "system.posix_acl_access", acl.constData(), acl.size(), 0) != 0 ||
+        ::setxattr(file, "user.origin", "team", 4, 0) != 0)
         QSKIP("this file system keeps no access lists or extended attributes");
-    QCOMPARE(::chmod(name.constData(), 0640), 0);
+    QCOMPARE(::chmod(file, 0640), 0);
     const struct stat before = StatOf(path);
     const QByteArray aclBefore = Attribute(path, "system.posix_acl_access");
     QString reason;

@@ -7,7 +7,7 @@
 #include "CliRun.h"
 #include "TestFiles.h"
 
-#include <QFileInfo>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,22 +17,19 @@ class TestStrongCli : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void writersTakeStrong_data();
-    void writersTakeStrong();
-    void info_data();
-    void info();
+    void commands_data();
+    void commands();
     void upgradeKeepsEveryAccount_data();
     void upgradeKeepsEveryAccount();
-    void upgradeRefusals_data();
-    void upgradeRefusals();
-    void verifyFindsEveryDamage_data();
-    void verifyFindsEveryDamage();
-    void pipedInputs_data();
-    void pipedInputs();
 
 private:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
-    // A file for the tests: compatible or strong, holding one line.
+    QString Put(const QString& name, const QByteArray& bytes) {
+        WriteRaw(Path(name), bytes);
+        return Path(name);
+    }
+    // Encrypts the note (.etx) or imports the accounts (.ksw); empty unless it worked and the
+    // file is in the format asked for.
     QString Make(const QString& name, bool strong);
 
     QTemporaryDir m_dir;
@@ -40,84 +37,106 @@ private:
 
 void TestStrongCli::initTestCase() {
     QVERIFY(m_dir.isValid());
-    WriteRaw(Path("note.txt"), "pin 1234\n");
-    WriteRaw(Path("accounts.json"),
-             R"({"web":[{"name":"Bank","address":"","userId":"me","password":"pw","notes":""}],)"
-             R"("mail":[],"other":[]})");
+    Put("note.txt", "pin 1234\n");
+    Put("accounts.json",
+        R"({"web":[{"name":"Bank","address":"","userId":"me","password":"pw","notes":""}],)"
+        R"("mail":[],"other":[]})");
 }
 
 QString TestStrongCli::Make(const QString& name, bool strong) {
-    QStringList args{"encrypt", Path("note.txt"), Path(name), "--force"};
+    const bool text = name.endsWith(u".etx");
+    QStringList args{text ? "encrypt" : "import", Path(text ? "note.txt" : "accounts.json"),
+                     Path(name), "--force"};
     if (strong)
         args << "--strong";
-    const CliResult made = RunCli(args);
-    return made.code == 0 ? Path(name) : QString();
+    const bool made = RunCli(args).code == 0;
+    return made && ReadAll(Path(name)).startsWith(StrongMagic()) == strong ? Path(name) : QString();
 }
 
-void TestStrongCli::writersTakeStrong_data() {
-    QTest::addColumn<QStringList>("write");
-    QTest::addColumn<QStringList>("read");
-    QTest::addColumn<bool>("strong");
-    const QString note = QStringLiteral("note.txt"), json = QStringLiteral("accounts.json");
-    QTest::newRow("encrypt") << QStringList{"encrypt", note, "out.etx"}
-                             << QStringList{"decrypt", "out.etx"} << false;
-    QTest::newRow("encrypt --strong") << QStringList{"encrypt", note, "out.etx", "--strong"}
-                                      << QStringList{"decrypt", "out.etx"} << true;
-    QTest::newRow("import") << QStringList{"import", json, "out.ksw"}
-                            << QStringList{"list", "out.ksw"} << false;
-    QTest::newRow("import --strong") << QStringList{"import", json, "out.ksw", "--strong"}
-                                     << QStringList{"list", "out.ksw"} << true;
-}
-
-void TestStrongCli::writersTakeStrong() {
-    QFETCH(QStringList, write);
-    QFETCH(QStringList, read);
-    QFETCH(bool, strong);
-    const auto inDir = [this](QStringList args) {
-        for (int i = 1; i < args.size(); ++i)
-            if (!args[i].startsWith(u'-'))
-                args[i] = Path(args[i]);
-        return args;
-    };
-    const CliResult written = RunCli(inDir(write) << "--force");
-    QVERIFY2(written.code == 0, written.err.constData());
-    const QString out = Path(write.at(2));
-    QCOMPARE(ReadAll(out).startsWith(StrongMagic()), strong);
-    const CliResult back = RunCli(inDir(read));
-    QVERIFY2(back.code == 0, back.err.constData());
-    QVERIFY(back.out.contains(write.first() == u"encrypt" ? "pin 1234" : "Bank"));
-}
-
-void TestStrongCli::info_data() {
-    QTest::addColumn<QString>("file");
+void TestStrongCli::commands_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArrayList>("says");
-    QTest::newRow("compatible") << Make("info-old.etx", false) << 0
-                                << QByteArrayList{"format: compatible\n"};
-    const QString strong = Make("info-new.etx", true);
-    QTest::newRow("strong") << strong << 0
-                            << QByteArrayList{"format: strong\n", "version: 1\n",
-                                              "key derivation: argon2id\n", "operations: 5\n",
-                                              "memory: 134217728\n"};
-    QByteArray crafted = ReadAll(strong);
-    crafted[16] = char(200); // 200 passes
-    WriteRaw(Path("info-crafted.etx"), crafted);
-    QTest::newRow("parameters out of bounds")
-        << Path("info-crafted.etx") << 2 << QByteArrayList{"at most 20 passes"};
-    WriteRaw(Path("info-cut.etx"), ReadAll(strong).left(40));
-    QTest::newRow("cut header") << Path("info-cut.etx") << 3 << QByteArrayList{"damaged"};
-    QTest::newRow("missing") << Path("none.etx") << 2 << QByteArrayList{"no such file"};
+    QTest::addColumn<QByteArray>("says");
+    // A command on a file and, if piped, through a pipe as well, which can be read only once: its
+    // format is told from the bytes that came through it.
+    const auto row = [](const QByteArray& name, const QStringList& args, int code,
+                        const QByteArray& says, bool piped = false) {
+        QTest::newRow(name.constData()) << args << QByteArray() << code << says;
+        if (piped)
+            QTest::newRow((name + " piped").constData())
+                << QStringList{args[0], "/dev/stdin"} << ReadAll(args[1]) << code << says;
+    };
+    for (const bool strong : {false, true}) {
+        const QByteArray format = strong ? "strong" : "compatible";
+        const QString text = Make(format + ".etx", strong);
+        row("decrypt " + format, {"decrypt", text}, 0, "pin 1234\n", true);
+        row("list " + format, {"list", Make(format + ".ksw", strong)}, 0, "Bank", true);
+        row("info " + format, {"info", text}, 0, "format: " + format + "\n", true);
+    }
+    const QString strong = Path("strong.etx");
+    const QByteArray good = ReadAll(strong);
+    const auto flipped = [&good](qsizetype at) {
+        QByteArray bytes = good;
+        bytes[at] = char(bytes[at] ^ 0x10);
+        return bytes;
+    };
+    QByteArray crafted = good;
+    crafted[16] = char(200); // passes
+    row("info strong, its cost", {"info", strong}, 0,
+        "version: 1\nkey derivation: argon2id\noperations: 5\nmemory: 134217728\n");
+    row("info, 200 passes", {"info", Put("crafted.etx", crafted)}, 2, "at most 20 passes");
+    row("info, cut header", {"info", Put("cut.etx", good.left(40))}, 3, "damaged");
+    row("info, missing", {"info", Path("none.etx")}, 2, "no such file");
+    row("verify, sound", {"verify", strong}, 0, "");
+    for (const char* command : {"verify", "decrypt"}) {
+        const QByteArray name = command;
+        row(name + ", bit in the content",
+            {command, Put("content.etx", flipped(kStrongHeaderSize + 3))}, 3, "damaged", true);
+        row(name + ", bit in the last tag", {command, Put("tag.etx", flipped(good.size() - 1))}, 3,
+            "damaged", true);
+        row(name + ", last byte cut", {command, Put("end.etx", good.chopped(1))}, 3, "damaged",
+            true);
+        row(name + ", bit in the salt", {command, Put("salt.etx", flipped(30))}, 3,
+            "does not decrypt", true);
+    }
+    const QString same = Make("up-same.etx", false), wrong = Path("up-wrong.etx");
+    QVERIFY(RunCli({"encrypt", Path("note.txt"), wrong}, "other").code == 0);
+    row("upgrade, wrong password", {"upgrade", wrong}, 3, "does not decrypt");
+    row("upgrade, already strong", {"upgrade", Make("up-strong.etx", true)}, 0, "already");
+    row("upgrade, output exists",
+        {"upgrade", Make("up-out.etx", false), "-o", Put("taken.etx", "keep me")}, 4, "--force");
+    row("upgrade, output is the input", {"upgrade", same, "-o", same, "--force"}, 4, "same file");
+    row("upgrade in place", {"upgrade", Make("up-ok.etx", false)}, 0, "");
 }
 
-void TestStrongCli::info() {
-    QFETCH(QString, file);
+void TestStrongCli::commands() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
     QFETCH(int, code);
-    QFETCH(QByteArrayList, says);
-    // No password is given: info never asks for one.
-    const CliResult run = RunCli({"info", file}, QByteArray());
+    QFETCH(QByteArray, says);
+    const auto files = [this] {
+        QMap<QString, QByteArray> all;
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
+            all[name] = ReadAll(Path(name));
+        return all;
+    };
+    const auto before = files();
+    // info never asks for a password; nothing of a file that fails reaches the output.
+    const CliResult run = RunCli(args, args.first() == u"info" ? QByteArray() : "secret", input);
     QCOMPARE(run.code, code);
-    for (const QByteArray& words : says)
-        QVERIFY2((run.out + run.err).contains(words), run.out + run.err);
+    QVERIFY2((run.out + run.err).contains(says), run.out + run.err);
+    if (code != 0)
+        QVERIFY2(run.out.isEmpty(), run.out.constData());
+    // Only an upgrade that is done changes a file, the one upgraded, which still opens.
+    auto after = files();
+    if (args.first() == u"upgrade" && says.isEmpty()) {
+        const QString name = QFileInfo(args[1]).fileName();
+        QVERIFY(ReadAll(args[1]).startsWith(StrongMagic()));
+        QCOMPARE(RunCli({"decrypt", args[1]}).out, QByteArray("pin 1234\n"));
+        after[name] = before.value(name);
+    }
+    QCOMPARE(after, before);
 }
 
 void TestStrongCli::upgradeKeepsEveryAccount_data() {
@@ -144,115 +163,6 @@ void TestStrongCli::upgradeKeepsEveryAccount() {
              PasswordsLoadResult::Loaded);
     QCOMPARE(format, FileFormat::Strong);
     CompareSets(SetOf(back), accounts);
-}
-
-void TestStrongCli::upgradeRefusals_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("extra");
-    QTest::addColumn<QByteArray>("password");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("says");
-    QTest::addColumn<bool>("changed");
-    QTest::newRow("wrong password")
-        << Make("up-wrong.etx", false) << QStringList() << QByteArray("nope") << 3
-        << QByteArray("does not decrypt") << false;
-    QTest::newRow("already strong") << Make("up-strong.etx", true) << QStringList()
-                                    << QByteArray("secret") << 0 << QByteArray("already") << false;
-    WriteRaw(Path("taken.etx"), "keep me");
-    QTest::newRow("output exists")
-        << Make("up-out.etx", false) << QStringList{"-o", Path("taken.etx")} << QByteArray("secret")
-        << 4 << QByteArray("--force") << false;
-    QTest::newRow("output is the input")
-        << Make("up-same.etx", false) << QStringList{"-o", Path("up-same.etx"), "--force"}
-        << QByteArray("secret") << 4 << QByteArray("same file") << false;
-    QTest::newRow("in place") << Make("up-ok.etx", false) << QStringList() << QByteArray("secret")
-                              << 0 << QByteArray() << true;
-}
-
-void TestStrongCli::upgradeRefusals() {
-    QFETCH(QString, file);
-    QFETCH(QStringList, extra);
-    QFETCH(QByteArray, password);
-    QFETCH(int, code);
-    QFETCH(QByteArray, says);
-    QFETCH(bool, changed);
-    const QByteArray before = ReadAll(file);
-    const QByteArray taken = ReadAll(Path("taken.etx"));
-    const CliResult run = RunCli(QStringList{"upgrade", file} + extra, password);
-    QCOMPARE(run.code, code);
-    QVERIFY2(run.err.contains(says), run.err.constData());
-    QCOMPARE(ReadAll(file) != before, changed);
-    QCOMPARE(ReadAll(Path("taken.etx")), taken);
-    if (changed) {
-        const CliResult back = RunCli({"decrypt", file}, password);
-        QCOMPARE(back.out, QByteArray("pin 1234\n"));
-    }
-}
-
-void TestStrongCli::verifyFindsEveryDamage_data() {
-    QTest::addColumn<int>("offset");
-    QTest::addColumn<int>("cut");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("says");
-    QTest::newRow("sound") << -1 << 0 << 0 << QByteArray();
-    QTest::newRow("bit in the content") << kStrongHeaderSize + 3 << 0 << 3 << QByteArray("damaged");
-    QTest::newRow("bit in the last tag") << -2 << 0 << 3 << QByteArray("damaged");
-    QTest::newRow("last byte cut") << -1 << 1 << 3 << QByteArray("damaged");
-    QTest::newRow("bit in the salt") << 30 << 0 << 3 << QByteArray("does not decrypt");
-}
-
-void TestStrongCli::verifyFindsEveryDamage() {
-    QFETCH(int, offset);
-    QFETCH(int, cut);
-    QFETCH(int, code);
-    QFETCH(QByteArray, says);
-    const QString path = Make("verify.etx", true);
-    QByteArray bytes = ReadAll(path);
-    if (offset == -2)
-        offset = int(bytes.size()) - 1;
-    if (offset >= 0)
-        bytes[offset] = char(bytes[offset] ^ 0x10);
-    WriteRaw(path, bytes.left(bytes.size() - cut));
-    const CliResult run = RunCli({"verify", path});
-    QCOMPARE(run.code, code);
-    QVERIFY2(run.err.contains(says), run.err.constData());
-    // Nothing of a damaged file reaches the output.
-    const CliResult decrypted = RunCli({"decrypt", path});
-    QCOMPARE(decrypted.out.isEmpty(), code != 0);
-}
-
-void TestStrongCli::pipedInputs_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("says");
-    // A pipe can be read once: its format is told from the bytes that came through it.
-    const QStringList decrypt{"decrypt", "/dev/stdin"};
-    const QByteArray strong = ReadAll(Make("pipe-new.etx", true));
-    QTest::newRow("strong text") << decrypt << strong << 0 << QByteArray("pin 1234");
-    const QStringList import{"import", Path("accounts.json"), "--force"};
-    QVERIFY(RunCli(QStringList(import) << Path("old.ksw")).code == 0);
-    QVERIFY(RunCli(QStringList(import) << Path("pipe.ksw") << "--strong").code == 0);
-    QTest::newRow("compatible passwords")
-        << QStringList{"list", "/dev/stdin"} << ReadAll(Path("old.ksw")) << 0 << QByteArray("Bank");
-    QTest::newRow("strong passwords") << QStringList{"list", "/dev/stdin"}
-                                      << ReadAll(Path("pipe.ksw")) << 0 << QByteArray("Bank");
-    QTest::newRow("strong info") << QStringList{"info", "/dev/stdin"} << strong << 0
-                                 << QByteArray("format: strong");
-    QByteArray damaged = strong;
-    damaged[kStrongHeaderSize + 3] = char(damaged[kStrongHeaderSize + 3] ^ 0x10);
-    QTest::newRow("damaged strong text")
-        << QStringList{"verify", "/dev/stdin"} << damaged << 3 << QByteArray("damaged");
-}
-
-void TestStrongCli::pipedInputs() {
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, input);
-    QFETCH(int, code);
-    QFETCH(QByteArray, says);
-    const CliResult run = RunCli(args, "secret", input);
-    QCOMPARE(run.code, code);
-    QVERIFY2((run.out + run.err).contains(says), run.out + run.err);
 }
 
 QTEST_GUILESS_MAIN(TestStrongCli)

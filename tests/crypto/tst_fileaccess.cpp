@@ -65,16 +65,11 @@ QByteArray Attribute(const QString& path, const char* name) {
     return n < 0 ? QByteArray() : QByteArray(value, int(n));
 }
 
-// Owner rw, user nobody r, owning group rw, mask rw, others r.
-QByteArray AccessList() {
-    const struct {
-        quint16 tag, perm;
-        quint32 id;
-    } entries[] = {{1, 6, ~0u}, {2, 4, kNobody}, {4, 6, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
-    const quint32 version = 2;
-    return QByteArray(reinterpret_cast<const char*>(&version), 4) +
-           QByteArray(reinterpret_cast<const char*>(entries), sizeof entries);
-}
+// Owner rw, user nobody r, owning group rw, mask rw, others r: version 2, then each entry's
+// tag, permissions and id, little-endian.
+const QByteArray kAcl = QByteArray::fromHex(
+    "02000000 0100 0600 ffffffff 0200 0400 feff0000 0400 0600 ffffffff 1000 0600 ffffffff "
+    "2000 0400 ffffffff");
 
 mode_t ModeOf(const QString& path) {
     struct stat info {};
@@ -429,13 +424,12 @@ void TestFileAccess::accessKept() {
     const QString path = Path("shared.txt");
     WriteRaw(path, "old");
     const QByteArray name = QFile::encodeName(path);
-    QCOMPARE(::chown(name.constData(), 0, kNobody), 0);
-    const QByteArray acl = AccessList();
-    if (::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) !=
-            0 ||
-        ::setxattr(name.constData(), "user.origin", "team", 4, 0) != 0)
+    const char* file = name.constData();
+    QCOMPARE(::chown(file, 0, kNobody), 0);
+    if (::setxattr(file, "system.posix_acl_access", kAcl.constData(), kAcl.size(), 0) != 0 ||
+        ::setxattr(file, "user.origin", "team", 4, 0) != 0)
         QSKIP("this file system keeps no access lists or extended attributes");
-    QCOMPARE(::chmod(name.constData(), 0640), 0);
+    QCOMPARE(::chmod(file, 0640), 0);
     const struct stat before = StatOf(path);
     const QByteArray aclBefore = Attribute(path, "system.posix_acl_access");
     QString reason;

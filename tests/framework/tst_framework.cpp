@@ -492,8 +492,7 @@ void TestFramework::idleClockCountsTimeAsleep() {
     TickClock::SetSource({});
     timespec boot{};
     clock_gettime(CLOCK_BOOTTIME, &boot);
-    const auto bootMs = static_cast<quint32>(static_cast<quint64>(boot.tv_sec) * 1000u +
-                                             static_cast<quint64>(boot.tv_nsec) / 1000000u);
+    const auto bootMs = quint32(quint64(boot.tv_sec) * 1000 + quint64(boot.tv_nsec) / 1000000);
     QVERIFY(TickClock::Now() - bootMs < 1000u);
 }
 

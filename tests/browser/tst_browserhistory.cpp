@@ -2,6 +2,7 @@
 
 #include "BrowserHistory.h"
 #include "CWinApp.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,10 +148,7 @@ void TestBrowserHistory::noDataFolderNoFile() {
     // An h.dat in the current folder is none of the program's.
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    QFile file(Path());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("http://planted.org\n");
-    file.close();
+    WriteRaw(Path(), "http://planted.org\n");
     std::optional<CWinApp> app;
     if (withProgram)
         app.emplace(QStringLiteral("Keystow Editor"));
@@ -162,7 +160,6 @@ void TestBrowserHistory::noDataFolderNoFile() {
     QVERIFY(!history->SaveToDataFolder());
     BrowserHistory::ResetShared();
     QVERIFY(QDir::setCurrent(before));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("http://planted.org\n"));
+    QCOMPARE(ReadAll(Path()), QByteArray("http://planted.org\n"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"h.dat"});
 }

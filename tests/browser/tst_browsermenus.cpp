@@ -4,10 +4,10 @@
 #include "CKeystowBrowserView.h"
 #include "CMDIChildWnd.h"
 #include "CMultiDocTemplate.h"
+#include "TestFiles.h"
 #include "resource.h"
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -115,16 +115,14 @@ void TestBrowserMenus::defaultMenuCommandsWithBrowserActive() {
 
 void TestBrowserMenus::blockedWindowNamedInStatusBar() {
     // A page that asks for a window from a timer, with no click or key press before it.
-    QFile page(m_dir->filePath(QStringLiteral("opener.html")));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write("<html><body><script>setTimeout(function() { window.open('about:blank'); }, 50);"
-               "</script></body></html>");
-    page.close();
+    const QString page = m_dir->filePath(QStringLiteral("opener.html"));
+    WriteRaw(page, "<html><body><script>setTimeout(function() { window.open('about:blank'); }, 50);"
+                   "</script></body></html>");
     CDocument* doc = Open('b');
     QVERIFY(doc);
     auto* view = dynamic_cast<CKeystowBrowserView*>(doc->GetFirstView());
     QVERIFY(view && view->Pane());
-    view->Pane()->Load(QUrl::fromLocalFile(page.fileName()));
+    view->Pane()->Load(QUrl::fromLocalFile(page));
     QTRY_COMPARE_WITH_TIMEOUT(m_frame->GetStatusPaneText(CMDIFrameWnd::MessagePane),
                               CKeystowBrowserView::WindowBlockedText(), 20000);
     QCOMPARE(m_app->m_pBrowserTemplate->GetDocuments().size(), 1);

@@ -618,8 +618,7 @@ void TestBrowserWindow::pageWindowsNeedKeyAndUnlock() {
         QTRY_COMPARE_WITH_TIMEOUT(Title(frame), QStringLiteral("ready"), kPageTimeout);
         QWidget* proxy = frame->BrowserView()->Pane()->Widget()->focusProxy();
         QVERIFY(proxy);
-        // A person presses the page's button with the keyboard (the engine takes no mouse
-        // input offscreen).
+        // By keyboard: the engine takes no mouse input offscreen.
         RunScript(frame, QStringLiteral("document.getElementById('b').focus()"));
         frame->BrowserView()->setFocus();
         QTest::keyClick(proxy, Qt::Key_Return);

@@ -74,20 +74,17 @@ void TestCKeystowChildFrame::newWindowLayout() {
 }
 
 void TestCKeystowChildFrame::activationMaximises_data() {
-    QTest::addColumn<int>("state"); // 0 normal, 1 minimised
-    QTest::newRow("normal size") << 0;
-    QTest::newRow("minimised") << 1;
+    QTest::addColumn<bool>("minimised");
+    QTest::newRow("normal size") << false;
+    QTest::newRow("minimised") << true;
 }
 
 void TestCKeystowChildFrame::activationMaximises() {
-    QFETCH(int, state);
+    QFETCH(bool, minimised);
     CKeystowChildFrame* frame = NewDoc()->GetFrame();
     QMdiSubWindow* sub = frame->SubWindow();
-    if (state == 1)
-        sub->showMinimized();
-    else
-        sub->showNormal();
-    QVERIFY(state == 1 ? sub->isMinimized() : !sub->isMaximized());
+    minimised ? sub->showMinimized() : sub->showNormal();
+    QVERIFY(minimised ? sub->isMinimized() : !sub->isMaximized());
     // As the Window menu and a file opened again call it: through the frame's base.
     static_cast<CMDIChildWnd*>(frame)->ActivateFrame();
     QVERIFY(sub->isMaximized() && !sub->isMinimized());

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 using namespace views;
 
@@ -135,10 +136,7 @@ void TestCLeftView::sortsAsThePersonsLanguage_data() {
 void TestCLeftView::sortsAsThePersonsLanguage() {
     QFETCH(QString, names);
     QFETCH(QString, sorted);
-    struct LocaleGuard {
-        QLocale before;
-        ~LocaleGuard() { QLocale::setDefault(before); }
-    } guard;
+    const auto restore = qScopeGuard([before = QLocale()] { QLocale::setDefault(before); });
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     AccountStore store;
     for (const QString& n : Split(names))

@@ -111,8 +111,7 @@ DialogScript::Step SetPassword(const QString& password, QString* shown = nullptr
     };
 }
 
-// The password dialog with its strong check box: records how it was shown, then sets it
-// (Qt::PartiallyChecked: leaves it as it is) by keyboard, as a person would.
+// Records how the strong box was shown, then sets it by keyboard (PartiallyChecked: leaves it).
 DialogScript::Step SetPasswordAndFormat(const QString& password, Qt::CheckState tick,
                                         bool* shownStrong) {
     return [=](QWidget* d) {
@@ -805,15 +804,13 @@ void TestCEditorDoc::formatCarriedThroughCommands() {
     const QString path = m_dir->filePath("doc.etx");
     const QString target = fresh || command == u"save as" ? m_dir->filePath("other.etx") : path;
     DialogScript script;
-    CEditorDoc* doc = nullptr;
     if (fresh) {
         SetNewDocumentsFormat(start);
-        doc = NewTextDoc();
     } else {
         QCOMPARE(SaveTextFile(path, "pw", "text", nullptr, start), SaveResult::Saved);
         script.Then(EnterPassword("pw"));
-        doc = qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
     }
+    auto* doc = fresh ? NewTextDoc() : qobject_cast<CEditorDoc*>(m_app->OpenDocumentFile(path));
     QVERIFY(doc);
     Type(doc, " more");
     bool shown = !startStrong, shownAgain = !endStrong;
